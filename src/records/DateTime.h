@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace aql::records {
+
+// The moment a controller wrote one log record. Nothing checks the ranges: the values are kept and
+// written out as they come.
+class datetime {
+public:
+    std::int32_t year = 0;
+    std::int32_t month = 0;
+    std::int32_t day = 0;
+    std::int32_t hour = 0;
+    std::int32_t minute = 0;
+    std::int32_t second = 0;
+
+    // From the six binary bytes of a controller record: year (2 bytes, little-endian), month, day,
+    // hour, minute. Fewer than six characters: AqlError 5 after the fields read so far are set.
+    void fromString(std::string_view s);
+
+    // From the fixed columns of "yyyy-mm-dd hh:nn[:ss]"; seconds always become 0. A non-numeric
+    // column is a type mismatch (AqlError 13).
+    void fromFile(std::string_view s);
+
+    // "yyyy-mm-dd hh:nn:ss", zero-padded, wider values in full.
+    std::string toANSI() const;
+};
+
+} // namespace aql::records

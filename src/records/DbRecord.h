@@ -1,0 +1,87 @@
+#pragma once
+
+#include "records/DateTime.h"
+#include "records/Log.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace aql::records {
+
+// Record types the callers pass (the record text never carries one).
+namespace rtype {
+constexpr std::int32_t kAlarm = 0;
+constexpr std::int32_t kCalibration = 1;
+constexpr std::int32_t kMaintenance = 2;
+constexpr std::int32_t kLog = 3;
+} // namespace rtype
+
+// One log record: header, owned value set and owned timestamp.
+class dbRecord {
+public:
+    std::int32_t recordKey = 0;
+    std::int32_t recordNumber = 0;
+    std::int32_t systemTemperature = 0;
+    std::int32_t recordType = 0;
+
+    // A controller record text (the body of a log record packet: type byte, key, number,
+    // timestamp, value block, two unread bytes). Types 0-2 raise AqlError 20000 from
+    // "dbRecord.fromString" after the header and timestamp are set; `Tijdelijk` has no effect.
+    void fromString(std::string_view s, std::int32_t recordtype, bool Tijdelijk = false,
+                    ValueBase base = ValueBase::Interactive);
+
+    // One stored record line: type (ignored), key, number, timestamp, temperature, then the 60
+    // value fields of the stored layout.
+    void fromFile(std::string_view s, std::int32_t recordtype);
+
+    // One data line of the program's own CSV export (30 columns, pH in pH units): the layout the
+    // export writes, so an exported file reads back without its values changing places.
+    void fromExportCsv(std::string_view s, std::int32_t recordtype);
+
+    // "K" followed by the record number.
+    std::string key() const;
+
+    // The owned value set and timestamp; null until a parse operation creates them.
+    const records::log *log() const { return m_log ? &*m_log : nullptr; }
+    const records::datetime *datetime() const { return m_datetime ? &*m_datetime : nullptr; }
+
+    // Exports. A record without a value set or timestamp raises AqlError 91.
+    std::string csvHeaders() const;
+    std::string toCSV() const;
+    std::string toXML(std::int32_t indentation, std::int32_t increment) const;
+
+    // Read-outs of single values as text (pH in the general number form); AqlError 91 without a
+    // value set or timestamp.
+    std::string reagentHighalarm() const;
+    std::string reagentLowAlarm() const;
+    std::string reagentSetpoint() const;
+    std::string reagent() const;
+    std::string pHHighAlarm() const;
+    std::string pHLowAlarm() const;
+    std::string pHSetpoint() const;
+    std::string pH() const;
+    std::string flowLowAlarm() const;
+    std::string flowStopAlarm() const;
+    std::string flow() const;
+    std::string reagentPump() const;
+    std::string acidPump() const;
+    std::string clValue() const;
+    std::string cl2Value() const;
+    std::string nulValue() const;
+    std::string emptyValue() const;
+    std::string redox() const;
+    std::string vlokPump() const;
+    std::string bicarbPump() const;
+    std::string TBC() const;
+    std::string GBC() const;
+    std::string DT() const;
+
+private:
+    // Held inline: one allocation per record keeps a 100,000-record log compact and fast to fill.
+    std::optional<records::log> m_log;
+    std::optional<records::datetime> m_datetime;
+};
+
+} // namespace aql::records

@@ -1,0 +1,95 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace aql::records {
+
+// Where the first value of a controller value block stands: interactive use reads it at block
+// position 1 (base -1); a program started with a system identifier reads every value one position
+// later (base 0).
+enum class ValueBase : std::int16_t { Interactive = -1, SystemIdentifier = 0 };
+
+// The values of one controller log record. Integer fields hold the controller's raw numbers; the
+// four pH fields are in pH units. Every field is 0 until a parser sets it.
+class log {
+public:
+    std::int32_t reagent = 0;
+    std::int32_t reagentSetpoint = 0;
+    std::int32_t reagentHighalarm = 0;
+    std::int32_t reagentLowAlarm = 0;
+    std::int32_t reagentPump = 0;
+    std::int32_t reagentPump2 = 0;
+    std::int32_t reagentPump3 = 0;
+    std::int32_t reagentPump4 = 0;
+    std::int32_t reagentPump5 = 0;
+    std::int32_t reagentBits = 0;
+    std::int32_t reagent2 = 0;
+    std::int32_t reagent2Setpoint = 0;
+    std::int32_t reagent2HighAlarm = 0;
+    std::int32_t reagent2LowAlarm = 0;
+    std::int32_t reagent2Pump = 0;
+    std::int32_t reagent2Bits = 0;
+    std::int32_t reagent3 = 0;
+    std::int32_t reagent3Setpoint = 0;
+    std::int32_t reagent3HighAlarm = 0;
+    std::int32_t reagent3LowAlarm = 0;
+    std::int32_t reagent3Pump = 0;
+    std::int32_t reagent3Bits = 0;
+    float pH = 0;
+    float pHSetpoint = 0;
+    float pHHighAlarm = 0;
+    float pHLowAlarm = 0;
+    std::int32_t acidPump = 0;
+    std::int32_t pHBits = 0;
+    std::int32_t redox = 0;
+    std::int32_t redoxHighAlarm = 0;
+    std::int32_t redoxLowAlarm = 0;
+    std::int32_t coagPump = 0;
+    std::int32_t redoxBits = 0;
+    std::int32_t flow = 0;
+    std::int32_t flowLowAlarm = 0;
+    std::int32_t flowStopAlarm = 0;
+    std::int32_t flowBits = 0;
+    std::int32_t flow2 = 0;
+    std::int32_t flow2LowAlarm = 0;
+    std::int32_t flow2StopAlarm = 0;
+    std::int32_t flow2Bits = 0;
+    std::int32_t flow3 = 0;
+    std::int32_t flow4 = 0;
+    std::int32_t flow5 = 0;
+    std::int32_t digitalIN = 0;
+    std::int32_t Miscellaneous = 0;
+    std::int32_t clValue = 0;
+    std::int32_t cl2Value = 0;
+    std::int32_t tbcValue = 0;
+    std::int32_t tbc2Value = 0;
+    std::int32_t nulValue = 0;
+    std::int32_t emptyValue = 0;
+    std::int32_t TBC = 0;
+    std::int32_t GBC = 0;
+    std::int32_t PbeforeF1 = 0;
+    std::int32_t PafterF1 = 0;
+    std::int32_t PbeforeF2 = 0;
+    std::int32_t PafterF2 = 0;
+    std::int32_t vlokPump = 0;
+    std::int32_t bicarbPump = 0;
+    std::int32_t WaterTemp = 0;
+
+    // Version-2 value block of a controller record. A block too short for the next field is an
+    // invalid argument (AqlError 5); the fields read before it keep their values.
+    void fromStringV2AQL1(std::string_view block, ValueBase base);
+
+    // The 60 value fields of a stored record line (everything after its fifth field).
+    void fromFile(std::string_view fields);
+
+    // The 25 columns of the log's part of the CSV export: titles and values.
+    std::string csvHeaders() const;
+    std::string toCSV() const;
+
+    // The value tree of the XML export, starting at `indentation` blanks.
+    std::string toXML(std::int32_t indentation, std::int32_t increment) const;
+};
+
+} // namespace aql::records
