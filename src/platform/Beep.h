@@ -1,0 +1,11 @@
+#pragma once
+
+namespace aql::platform {
+
+class Beep {
+public:
+    virtual ~Beep() = default;
+    virtual void beep() = 0;
+};
+
+} // namespace aql::platform

@@ -1,0 +1,15 @@
+#pragma once
+
+namespace aql::platform {
+
+// "Let the user interface process its events": runs pending timer ticks, socket events and user
+// input before returning, so handlers can re-enter the logic that called it.
+class EventPump {
+public:
+    virtual ~EventPump() = default;
+    virtual void processEvents() = 0;
+    // Blocks the user-interface thread for a short pause (the key flash).
+    virtual void sleep(int milliseconds) = 0;
+};
+
+} // namespace aql::platform
