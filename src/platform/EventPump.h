@@ -8,6 +8,9 @@ class EventPump {
 public:
     virtual ~EventPump() = default;
     virtual void processEvents() = 0;
+    // The same inside a wait loop (connecting, closing): an implementation may block until at
+    // least one event has arrived, so a wait does not spin the processor.
+    virtual void waitForEvents() { processEvents(); }
     // Blocks the user-interface thread for a short pause (the key flash).
     virtual void sleep(int milliseconds) = 0;
 };

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "link/MainPanel.h"
+#include "link/TcpLink.h"
+
+#include <cstdint>
+
+namespace aql::link {
+
+namespace mode {
+constexpr std::int32_t kOffline = 0;
+constexpr std::int32_t kOnline = 2;
+constexpr std::int32_t kCreated = 3;
+} // namespace mode
+
+// The one command sender: frames go out only while connected and Online; otherwise a command is
+// dropped without a message (nothing is queued).
+class clsComms {
+public:
+    clsComms(TcpLink &link, const MainPanel &panel);
+
+    std::int32_t operatingMode() const { return m_operatingMode; }
+    void setOperatingMode(std::int32_t value) { m_operatingMode = value; }
+
+    void sendNextPacket();
+    void getLog();
+    void sendKey(std::uint8_t b);
+    // Block outside 0-255: AqlError 6; VarNr outside 0-255: AqlError 5; nothing is sent.
+    void sendSETVAR(std::int16_t block, std::int16_t varNr, std::int16_t value);
+    void sendASKBLOCK(std::int16_t block);
+
+    // Frames handed to the connection so far (for the progress of a download and for tests).
+    std::uint64_t framesSent() const { return m_framesSent; }
+
+private:
+    void sendFrame(const Bytes &frame);
+
+    TcpLink &m_link;
+    const MainPanel &m_panel;
+    std::int32_t m_operatingMode = mode::kCreated;
+    std::uint64_t m_framesSent = 0;
+};
+
+} // namespace aql::link

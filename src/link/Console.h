@@ -1,0 +1,73 @@
+#pragma once
+
+#include "link/Comms.h"
+#include "link/ConnectionModes.h"
+#include "link/ErrorReporter.h"
+#include "link/MainPanel.h"
+#include "link/ReceiveDispatcher.h"
+#include "link/RemotePanel.h"
+#include "link/TcpLink.h"
+#include "link/VariablesWindow.h"
+#include "platform/Beep.h"
+#include "platform/Clock.h"
+#include "platform/EventPump.h"
+#include "platform/MessageBox.h"
+#include "platform/Socket.h"
+#include "platform/Timer.h"
+
+#include <memory>
+#include <string>
+
+namespace aql::link {
+
+struct PlatformServices {
+    platform::Socket &socket;
+    platform::TimerFactory &timers;
+    platform::EventPump &pump;
+    platform::MessageBox &messageBox;
+    platform::Beep &beep;
+    const platform::Clock &clock;
+};
+
+struct ProgramInfo {
+    std::string exeName = "AQLRemote";
+    int major = 2;
+    int minor = 0;
+    int revision = 41;
+};
+
+// The controller side of the main window, wired together: connection, command sender, receive
+// dispatcher, mirrored panel, mode panel and (once opened) the variables window. The windows and
+// the command-line tool both drive this one object.
+class Console {
+public:
+    Console(PlatformServices services, TextSource texts, ProgramInfo info = {});
+    ~Console();
+
+    // The pool being operated: its records receive the log, its address goes into every frame.
+    void setCurrentPool(records::RecordList *records, std::uint8_t address);
+    // The endpoint of the pool chosen in the selection box.
+    void setEndpoint(std::string host, std::string port);
+
+    // The variables window, created and loaded on first use.
+    frmVARIABLES &variables();
+    bool variablesLoaded() const { return m_variables != nullptr; }
+    void unloadVariables();
+
+    MainPanel panel;
+    clsError error;
+    TcpLink tcp;
+    clsComms comms;
+    ReceiveDispatcher online;
+    RemotePanel remote;
+    ConnectionModes modes;
+
+private:
+    PlatformServices m_services;
+    TextSource m_texts;
+    std::string m_host;
+    std::string m_port;
+    std::unique_ptr<frmVARIABLES> m_variables;
+};
+
+} // namespace aql::link

@@ -1,0 +1,15 @@
+#include "link/ErrorReporter.h"
+
+namespace aql::link {
+
+clsError::clsError(platform::MessageBox &box, const std::string &exeName, int major, int minor)
+    : m_box(box), m_title(exeName + " - V" + std::to_string(major) + "." + std::to_string(minor)) {}
+
+void clsError::show(const std::string &s, const std::optional<AqlError> &pending) {
+    const std::string description = pending ? pending->description() : std::string();
+    const int number = pending ? pending->number() : 0;
+    m_box.show(s + "\r\n" + description, platform::style::kCritical,
+               m_title + " Error #: " + std::to_string(number));
+}
+
+} // namespace aql::link

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "core/Error.h"
+#include "platform/MessageBox.h"
+
+#include <optional>
+#include <string>
+
+namespace aql::link {
+
+// clsError: shows a text with the number and description of the error being handled, titled with
+// the program's name and version.
+class clsError {
+public:
+    // Title: executable name without extension, " - V", major, ".", minor.
+    clsError(platform::MessageBox &box, const std::string &exeName, int major, int minor);
+
+    // Box text: s, CR LF, the error's description (empty without an error); title: the stored
+    // title, " Error #: " and the error's number (0 without an error). Style 16.
+    void show(const std::string &s, const std::optional<AqlError> &pending = std::nullopt);
+
+    const std::string &title() const { return m_title; }
+
+private:
+    platform::MessageBox &m_box;
+    std::string m_title;
+};
+
+} // namespace aql::link

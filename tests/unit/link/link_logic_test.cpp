@@ -1,0 +1,397 @@
+#include "LinkRig.h"
+
+#include "core/Error.h"
+
+#include <gtest/gtest.h>
+
+using namespace aql;
+using namespace aql::test;
+namespace ss = aql::platform::sockstate;
+
+namespace {
+const std::string kText = "pH  7.25   Cl  0.60 Redox  712 mV       Flow  42 m3/h       Temp 27.5 C";
+}
+
+// ---- connection and modes ---------------------------------------------------------------------
+
+TEST(OnlineChoice, connectsThenPollsEvery120msWithCommandB) {
+    LinkRig rig;
+    rig.goOnline();
+    EXPECT_EQ(rig.socket.state(), ss::kConnected);
+    EXPECT_EQ(rig.socket.remoteHost, "127.0.0.1");
+    EXPECT_EQ(rig.socket.remotePort, 5000);
+    EXPECT_EQ(rig.console.comms.operatingMode(), 2);
+    EXPECT_FALSE(rig.console.panel.fraCommsVisible);
+    EXPECT_TRUE(rig.console.panel.optGetLogEnabled);
+    EXPECT_TRUE(rig.console.modes.tmrCommsAlarm().enabled());
+    rig.timers.advance(119);
+    EXPECT_TRUE(rig.socket.sent.empty());
+    rig.timers.advance(1);
+    rig.timers.advance(240);
+    ASSERT_EQ(rig.socket.sent.size(), 3u);
+    EXPECT_EQ(rig.socket.sent[0], std::string("\x40\x01\x42\x00\x00\x00\x00\xAC\x23", 9));
+    EXPECT_EQ(rig.commandBytes(), (std::vector<int>{66, 66, 66}));
+}
+
+TEST(OnlineChoice, aRefusedConnectEndsOfflineWithTheRefusedTextsAndSendsNothing) {
+    LinkRig rig;
+    rig.socket.outcome = FakeSocket::ConnectOutcome::Refuse;
+    rig.goOnline();
+    EXPECT_FALSE(rig.console.panel.optOnLineSelected);
+    EXPECT_EQ(rig.console.comms.operatingMode(), 0);
+    EXPECT_FALSE(rig.console.modes.tmrSendNextPacket().enabled());
+    ASSERT_EQ(rig.box.shown.size(), 1u);
+    EXPECT_EQ(rig.box.shown[0].text, "T92 10061   T89\r\n\r\nT194\r\nT195");
+    EXPECT_EQ(rig.box.shown[0].style, 16);
+    rig.timers.advance(1000);
+    EXPECT_TRUE(rig.socket.sent.empty());
+    // The connecting controls are usable again.
+    EXPECT_TRUE(rig.console.panel.optOnLineEnabled);
+    EXPECT_FALSE(rig.console.panel.lblConnectingVisible);
+}
+
+TEST(OfflineChoice, withNothingConnectedChangesControlsButClosesNothing) {
+    LinkRig rig;
+    rig.console.panel.optOnLineSelected = true;
+    rig.console.modes.selectOffLine();
+    EXPECT_EQ(rig.socket.closeCalls, 0);
+    EXPECT_EQ(rig.console.comms.operatingMode(), 0);
+    EXPECT_TRUE(rig.console.panel.fraCommsVisible);
+}
+
+TEST(OfflineChoice, closesTheConnectionAndClearsThePanel) {
+    LinkRig rig;
+    rig.goOnline();
+    rig.socket.deliver(unaddressedLine(displayBody(0x0F, 0x85, kText)) + "\r");
+    EXPECT_EQ(rig.console.panel.shpRun, link::colour::kRunLamp);
+    rig.console.modes.selectOffLine();
+    EXPECT_EQ(rig.socket.state(), ss::kClosed);
+    EXPECT_EQ(rig.socket.localPort, 0);
+    for (char c : rig.console.panel.cells) {
+        EXPECT_EQ(c, '\0');
+    }
+    EXPECT_EQ(rig.console.panel.shpRun, link::colour::kBlack);
+    EXPECT_EQ(rig.console.panel.shpAlarm, link::colour::kBlack);
+    EXPECT_EQ(rig.console.panel.shpLCD, link::colour::kBacklightOff);
+    EXPECT_EQ(rig.console.tcp.List1.back(), "T80");
+}
+
+TEST(CommandSender, sendsOnlyWhileOnlineAndConnected) {
+    LinkRig rig;
+    rig.console.remote.lblKeyboard_Click(0); // mode 3 after creation
+    rig.console.comms.getLog();
+    EXPECT_TRUE(rig.socket.sent.empty());
+    EXPECT_FALSE(rig.console.tcp.tmrRespons().enabled()); // nothing armed either
+
+    rig.goOnline();
+    rig.console.modes.optGetLog_Click();
+    ASSERT_EQ(rig.socket.sent.size(), 1u);
+    EXPECT_EQ(rig.socket.sent[0], std::string("\x40\x01\x41\x00\x00\x00\x00\xAB\x23", 9));
+
+    // Offline with the socket still connected: nothing goes out.
+    rig.console.comms.setOperatingMode(0);
+    rig.console.comms.getLog();
+    EXPECT_EQ(rig.socket.sent.size(), 1u);
+}
+
+TEST(CommandSender, badBlockOrVariableIsReportedEvenWhenNothingWouldBeSent) {
+    LinkRig rig;
+    EXPECT_THROW(rig.console.comms.sendASKBLOCK(256), AqlError);
+    EXPECT_THROW(rig.console.comms.sendSETVAR(1, 300, 0), AqlError);
+    rig.goOnline();
+    try {
+        rig.console.comms.sendSETVAR(-1, 3, 0);
+        FAIL();
+    } catch (const AqlError &e) {
+        EXPECT_EQ(e.number(), 6);
+    }
+    EXPECT_TRUE(rig.socket.sent.empty());
+}
+
+// ---- the answer watchdog ------------------------------------------------------------------------
+
+TEST(AnswerWatchdog, firesAfter10000msOfSilenceAccumulatedOverPollsNotBefore) {
+    LinkRig rig;
+    rig.goOnline();
+    rig.console.comms.sendNextPacket(); // arms the watchdog at t=0
+    for (int tick = 0; tick < 1000; ++tick) {
+        rig.console.tcp.tmrRespons_Timer();
+    }
+    EXPECT_EQ(rig.socket.state(), ss::kConnected);
+    EXPECT_TRUE(rig.box.shown.empty());
+    rig.console.tcp.tmrRespons_Timer(); // tick 1001: 10010 ms > 10000
+    EXPECT_EQ(rig.socket.state(), ss::kClosed);
+    EXPECT_FALSE(rig.console.panel.optOnLineSelected);
+    ASSERT_EQ(rig.box.shown.size(), 1u);
+    EXPECT_EQ(rig.box.shown[0].text, "T92 0   T196\r\n\r\nT197\r\nT198\r\nT199\r\nT200\r\nT201");
+    EXPECT_EQ(rig.console.tcp.responseElapsed, 0);
+    EXPECT_FALSE(rig.console.tcp.tmrRespons().enabled());
+}
+
+TEST(AnswerWatchdog, anyArrivalResetsItAndPollingAloneDoesNot) {
+    LinkRig rig;
+    rig.goOnline();
+    rig.timers.advance(9000);
+    EXPECT_GE(rig.console.tcp.responseElapsed, 8800);
+    rig.socket.deliver("x"); // any text, even no whole line
+    EXPECT_EQ(rig.console.tcp.responseElapsed, 0);
+    rig.timers.advance(9000);
+    EXPECT_EQ(rig.socket.state(), ss::kConnected);
+    rig.timers.advance(1200);
+    EXPECT_EQ(rig.socket.state(), ss::kClosed);
+}
+
+TEST(AnswerWatchdog, aNonNumericTimeoutClosesAtTheFirstTick) {
+    LinkRig rig;
+    rig.goOnline();
+    rig.console.tcp.Text7 = "ten seconds";
+    rig.console.comms.sendNextPacket();
+    rig.console.tcp.tmrRespons_Timer();
+    EXPECT_EQ(rig.socket.state(), ss::kClosed);
+}
+
+// ---- socket errors --------------------------------------------------------------------------------
+
+TEST(SocketErrors, eachKnownNumberShowsItsOwnTexts) {
+    struct Case {
+        int number;
+        std::string description;
+    } cases[] = {
+        {10049, "T84\r\n\r\nT85\r\nT86\r\nT87\r\nT88"},
+        {10053, "T121"},
+        {10060, "T84\r\n\r\nT85\r\nT86\r\nT87\r\nT88"},
+        {10061, "T89\r\n\r\nT194\r\nT195"},
+        {10065, "T122"},
+        {11001, "T84\r\n\r\nT85\r\nT86\r\nT87\r\nT88"},
+        {10054, "reset by peer"},
+    };
+    for (const auto &c : cases) {
+        LinkRig rig;
+        rig.goOnline();
+        rig.console.panel.lblProces = "...";
+        rig.socket.postError(c.number, "reset by peer");
+        rig.pump.runPosted();
+        ASSERT_EQ(rig.box.shown.size(), 1u) << c.number;
+        EXPECT_EQ(rig.box.shown[0].text, "T92 " + std::to_string(c.number) + "   " + c.description);
+        EXPECT_EQ(rig.socket.state(), ss::kClosed);
+        EXPECT_FALSE(rig.console.panel.optOnLineSelected);
+        EXPECT_EQ(rig.console.tcp.List1.back(), "14:05:09 T92 " + std::to_string(c.number));
+    }
+}
+
+TEST(TcpWindow, eventLogKeepsTheLast25LinesAndConnectShowsProgressDots) {
+    LinkRig rig;
+    for (int i = 0; i < 40; ++i) {
+        rig.console.tcp.Sending("f" + std::to_string(i)); // not connected: logs nothing
+    }
+    EXPECT_TRUE(rig.console.tcp.List1.empty());
+    rig.goOnline();
+    for (int i = 0; i < 40; ++i) {
+        rig.console.comms.sendNextPacket();
+    }
+    EXPECT_EQ(rig.console.tcp.List1.size(), 25u);
+
+    for (int tick = 0; tick < 40; ++tick) {
+        rig.console.tcp.tmrStateConnect_Timer();
+    }
+    EXPECT_EQ(rig.console.panel.lblProces, "..");
+    for (int tick = 40; tick < 420; ++tick) {
+        rig.console.tcp.tmrStateConnect_Timer();
+    }
+    EXPECT_EQ(rig.console.panel.lblProces, ""); // 21 dots start again empty
+    EXPECT_EQ(rig.console.tcp.Text8, "420");
+}
+
+TEST(TcpWindow, passwordPanelOpensOnlyForTheServicePassword) {
+    LinkRig rig;
+    rig.console.tcp.txtPassword = "tobrin47";
+    rig.console.tcp.cmdPassword_Click();
+    EXPECT_TRUE(rig.console.tcp.fraPasswordVisible);
+    EXPECT_TRUE(rig.console.tcp.txtPassword.empty());
+    EXPECT_TRUE(rig.console.tcp.passwordFocused);
+    rig.console.tcp.txtPassword = "Tobrin47";
+    rig.console.tcp.cmdPassword_Click();
+    EXPECT_FALSE(rig.console.tcp.fraPasswordVisible);
+    rig.console.tcp.visible = true;
+    rig.console.tcp.cmdhide_Click();
+    EXPECT_TRUE(rig.console.tcp.fraPasswordVisible);
+    EXPECT_FALSE(rig.console.tcp.visible);
+}
+
+// ---- received lines ---------------------------------------------------------------------------
+
+TEST(ReceivedLines, aDisplayLineSplitAtEveryByteIsShownOnce) {
+    const std::string line = unaddressedLine(displayBody(0x19, 0xC5, kText)) + "\r";
+    for (std::size_t cut = 1; cut < line.size(); ++cut) {
+        LinkRig rig;
+        rig.goOnline();
+        rig.socket.deliver(line.substr(0, cut));
+        EXPECT_EQ(rig.console.panel.cells[0], '\0') << cut;
+        rig.socket.deliver(line.substr(cut));
+        EXPECT_EQ(std::string(rig.console.panel.cells.data(), 20), kText.substr(0, 20)) << cut;
+        EXPECT_EQ(rig.beep.count, 1) << cut;
+        EXPECT_EQ(rig.console.online.counters().linesHandled, 1u);
+    }
+}
+
+TEST(ReceivedLines, twoLinesInOneReadAreHandledInOrder) {
+    LinkRig rig;
+    rig.goOnline();
+    rig.socket.deliver(addressedLine(1, displayBody(0x01, 0, "first")) + "\r" +
+                       addressedLine(1, displayBody(0x02, 0, "second")) + "\r");
+    EXPECT_EQ(std::string(rig.console.panel.cells.data(), 6), "second");
+    EXPECT_EQ(rig.console.panel.shpAlarm, link::colour::kAlarmLamp);
+    EXPECT_EQ(rig.console.panel.shpRun, link::colour::kBlack);
+}
+
+TEST(ReceivedLines, wrongKindOrLengthIsDroppedSilentlyAndTheLinkStays) {
+    LinkRig rig;
+    rig.goOnline();
+    std::string line = unaddressedLine(displayBody(0x01, 0, kText));
+    rig.socket.deliver(line.substr(0, 170) + "\r" + line + "00\r" + "\x03" + line.substr(1) + "\r\r");
+    EXPECT_TRUE(rig.box.shown.empty());
+    EXPECT_EQ(rig.socket.state(), ss::kConnected);
+    EXPECT_EQ(rig.console.panel.cells[0], '\0');
+    EXPECT_EQ(rig.console.online.counters().linesIgnored, 4u); // the empty line too
+}
+
+TEST(ReceivedLines, aChecksumErrorClosesAndReportsByKind) {
+    for (int kind : {1, 2}) {
+        LinkRig rig;
+        rig.goOnline();
+        std::string line = kind == 1 ? unaddressedLine(displayBody(1, 0, kText))
+                                     : addressedLine(1, displayBody(1, 0, kText));
+        line.back() = static_cast<char>(line.back() ^ 0x01);
+        rig.socket.deliver(line + "\r");
+        EXPECT_EQ(rig.socket.state(), ss::kClosed);
+        EXPECT_FALSE(rig.console.panel.optOnLineSelected);
+        ASSERT_EQ(rig.box.shown.size(), 1u);
+        EXPECT_EQ(rig.box.shown[0].text, kind == 1 ? "T95\r\n" : "T96\r\n");
+        EXPECT_EQ(rig.box.shown[0].title, "AQLRemote - V2.0 Error #: 0");
+    }
+}
+
+TEST(ReceivedLines, addressedPacketsForAnotherAddressChangeNothing) {
+    LinkRig rig(7);
+    rig.goOnline();
+    rig.socket.deliver(addressedLine(8, displayBody(0x1F, 0x85, kText)) + "\r");
+    rig.socket.deliver(addressedLine(8, recordBody(1, 1)) + "\r");
+    EXPECT_EQ(rig.console.panel.cells[0], '\0');
+    EXPECT_EQ(rig.console.panel.shpRun, link::colour::kBlack);
+    EXPECT_EQ(rig.records.count(), 0u);
+    EXPECT_TRUE(rig.box.shown.empty());
+    rig.socket.deliver(addressedLine(7, displayBody(0x1F, 0x85, kText)) + "\r");
+    EXPECT_EQ(rig.console.panel.cells[0], 'p');
+}
+
+TEST(ReceivedLines, beepOnlyForUnaddressedDisplays) {
+    LinkRig rig;
+    rig.goOnline();
+    rig.socket.deliver(addressedLine(1, displayBody(0x10, 0, kText)) + "\r");
+    EXPECT_EQ(rig.beep.count, 0);
+    rig.socket.deliver(unaddressedLine(displayBody(0x10, 0, kText)) + "\r");
+    EXPECT_EQ(rig.beep.count, 1);
+    rig.socket.deliver(unaddressedLine(displayBody(0x0F, 0, kText)) + "\r");
+    EXPECT_EQ(rig.beep.count, 1);
+    EXPECT_EQ(rig.console.panel.shpLCD, link::colour::kBacklightOn);
+    EXPECT_EQ(rig.console.panel.shpManual, link::colour::kManualLamp);
+}
+
+TEST(ReceivedLines, unknownPacketTypesAreReportedAndTheLinkStays) {
+    LinkRig rig;
+    rig.goOnline();
+    std::string body(1, '\x09');
+    rig.socket.deliver(addressedLine(1, body) + "\r" + unaddressedLine(std::string(1, '\x0B')) + "\r");
+    ASSERT_EQ(rig.box.shown.size(), 2u);
+    EXPECT_EQ(rig.box.shown[0].text, "T94 9\r\n");
+    EXPECT_EQ(rig.box.shown[1].text, "T97 11\r\n");
+    EXPECT_EQ(rig.socket.state(), ss::kConnected);
+}
+
+TEST(ReceivedLines, textArrivingWhileABoxIsOpenIsHandledAfterItNeitherReenteredNorLost) {
+    LinkRig rig;
+    rig.goOnline();
+    const std::string unknown = addressedLine(1, std::string(1, '\x09')) + "\r";
+    const std::string display = addressedLine(1, displayBody(0x01, 0, "after the box")) + "\r";
+    int boxes = 0;
+    rig.box.whileOpen = [&] {
+        ++boxes;
+        if (boxes == 1) {
+            // The modal box's event loop delivers the rest of a line and a whole one.
+            rig.socket.deliver(display.substr(0, 40));
+            EXPECT_EQ(rig.console.panel.cells[0], '\0'); // not handled inside the box
+            rig.socket.deliver(display.substr(40) + unknown);
+        }
+    };
+    rig.socket.deliver(unknown);
+    EXPECT_EQ(boxes, 2);
+    EXPECT_EQ(std::string(rig.console.panel.cells.data(), 13), "after the box");
+    EXPECT_EQ(rig.console.online.counters().linesHandled, 3u);
+}
+
+TEST(LogDownload, recordsEndInNumberOrderAndASecondDownloadAddsNothing) {
+    LinkRig rig;
+    rig.goOnline();
+    std::string stream;
+    for (int n : {5, 3, 9, 4}) {
+        stream += addressedLine(1, recordBody(1000 + n, n)) + "\r";
+    }
+    rig.socket.deliver(stream);
+    ASSERT_EQ(rig.records.count(), 4u);
+    std::vector<int> order;
+    rig.records.forEach([&](const records::dbRecord &r) { order.push_back(r.recordNumber); });
+    EXPECT_EQ(order, (std::vector<int>{3, 4, 5, 9}));
+    EXPECT_FLOAT_EQ(rig.records.item(1).log()->pH, 7.25f);
+    EXPECT_EQ(rig.records.item(1).recordKey, 1003);
+
+    rig.socket.deliver(stream + addressedLine(1, displayBody(1, 0, "still handled")) + "\r");
+    EXPECT_EQ(rig.records.count(), 4u);
+    EXPECT_EQ(std::string(rig.console.panel.cells.data(), 13), "still handled");
+    EXPECT_EQ(rig.console.online.counters().recordsAlreadyHeld, 4u);
+
+    rig.console.modes.tmrComms().setEnabled(true); // started by the main window's load
+    rig.timers.advance(100);
+    EXPECT_EQ(rig.console.panel.lblLogCount, "4");
+    EXPECT_TRUE(rig.console.panel.optProcessLogEnabled);
+    EXPECT_FALSE(rig.console.panel.mnuBaseEnabled);
+}
+
+TEST(LogDownload, aRecordThatCannotBeParsedIsDroppedAndTheRestOfTheReadIsStillHandled) {
+    LinkRig rig;
+    rig.goOnline();
+    // A record number of 2^31 or more does not fit: the parser raises an overflow.
+    std::string overflowing = recordBody(1, 1);
+    overflowing[8] = static_cast<char>(0x80);
+    rig.socket.deliver(addressedLine(1, overflowing) + "\r" + addressedLine(1, recordBody(2, 2)) + "\r");
+    EXPECT_EQ(rig.console.online.counters().lineErrors, 1u);
+    EXPECT_EQ(rig.records.count(), 1u);
+    EXPECT_TRUE(rig.records.contains("K2"));
+    EXPECT_TRUE(rig.box.shown.empty());
+    EXPECT_EQ(rig.socket.state(), ss::kConnected);
+}
+
+TEST(CommsTimer, withRecordsHeldOfflineSaveIsDisabledAndBaseFileEnabled) {
+    LinkRig rig;
+    for (int n = 1; n <= 12; ++n) {
+        records::dbRecord r;
+        r.fromString(recordBody(n, n), 3);
+        rig.records.insert(r);
+    }
+    rig.console.modes.tmrComms().setEnabled(true);
+    rig.timers.advance(100);
+    EXPECT_FALSE(rig.console.panel.optProcessLogEnabled);
+    EXPECT_TRUE(rig.console.panel.mnuBaseEnabled);
+    EXPECT_EQ(rig.console.panel.lblLogCount, "12");
+    EXPECT_EQ(rig.console.panel.optProcessLogTooltip, "12 T62");
+    EXPECT_TRUE(rig.console.modes.tmrComms().enabled());
+}
+
+TEST(CommsAlarm, validAddressedRepliesSetTheFlagAndTheTimerClearsIt) {
+    LinkRig rig;
+    rig.goOnline();
+    rig.console.panel.dataReceived = false;
+    rig.socket.deliver(addressedLine(1, displayBody(1, 0, kText)) + "\r");
+    EXPECT_TRUE(rig.console.panel.dataReceived);
+    rig.console.modes.tmrCommsAlarm_Timer();
+    EXPECT_FALSE(rig.console.panel.dataReceived);
+}
