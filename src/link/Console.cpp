@@ -23,6 +23,9 @@ Console::Console(PlatformServices services, TextSource texts, ProgramInfo info)
     onlineHooks.restartCommsAlarm = [this] { modes.restartCommsAlarm(); };
     onlineHooks.askBlockOKnow = [this](std::int16_t block, std::string_view values) {
         variables().AskBlockOKnow(block, values);
+        if (blockReceived) {
+            blockReceived(block);
+        }
     };
     onlineHooks.beep = [this] { m_services.beep.beep(); };
     online.setHooks(std::move(onlineHooks));

@@ -15,6 +15,7 @@
 #include "platform/Socket.h"
 #include "platform/Timer.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -53,6 +54,9 @@ public:
     frmVARIABLES &variables();
     bool variablesLoaded() const { return m_variables != nullptr; }
     void unloadVariables();
+
+    // Called after a variable block has been stored by the variables window.
+    std::function<void(std::int16_t block)> blockReceived;
 
     MainPanel panel;
     clsError error;
