@@ -64,6 +64,11 @@ void TcpLink::connectAndWait() {
     while (state() == ss::kConnecting) {
         m_pump.waitForEvents();
     }
+    if (!connected()) {
+        // A socket may leave "connecting" a moment before it reports why; let that report
+        // arrive now, so a failed connect is known before the Online choice goes on.
+        m_pump.processEvents();
+    }
     m_tmrStateConnect->setEnabled(false);
     setConnectingUi(true);
 }

@@ -1,0 +1,217 @@
+// The link logic with the real Qt socket and timers against the simulated controller on
+// loopback, with each of the controller's faults: the link always ends Offline with the right
+// message, records already held are never lost, and nothing crashes.
+
+#include "link/Console.h"
+#include "platform/qt/QtClock.h"
+#include "platform/qt/QtEventPump.h"
+#include "platform/qt/QtSocket.h"
+#include "platform/qt/QtTimerFactory.h"
+#include "records/RecordList.h"
+#include "sim/Options.h"
+#include "sim/server/SimServer.h"
+#include "support/LinkFakes.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QHostAddress>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+using namespace aql;
+namespace ss = aql::platform::sockstate;
+
+namespace {
+
+struct SimRig {
+    explicit SimRig(const sim::Options &options) : server(options) {
+        port = server.listen(QHostAddress::LocalHost, 0);
+        console.setCurrentPool(&records, options.address);
+        console.setEndpoint("127.0.0.1", std::to_string(port));
+    }
+
+    // Runs the event loop until `done` holds or `ms` have passed.
+    bool runUntil(const std::function<bool()> &done, int ms) {
+        QElapsedTimer t;
+        t.start();
+        while (!done() && t.elapsed() < ms) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+        }
+        return done();
+    }
+
+    bool online() const { return console.panel.optOnLineSelected && console.tcp.connected(); }
+
+    bool ordered() const {
+        bool ok = true;
+        std::int32_t last = INT32_MIN;
+        records.forEach([&](const records::dbRecord &r) {
+            ok = ok && r.recordNumber > last;
+            last = r.recordNumber;
+        });
+        return ok;
+    }
+
+    sim::SimServer server;
+    quint16 port = 0;
+    platform::qt::QtSocket socket;
+    platform::qt::QtTimerFactory timers;
+    platform::qt::QtEventPump pump;
+    test::RecordingMessageBox box;
+    test::CountingBeep beep;
+    platform::qt::QtClock clock;
+    records::RecordList records;
+    link::Console console{{socket, timers, pump, box, beep, clock}, test::numberedText};
+};
+
+sim::Options options(std::uint32_t records, std::uint32_t logRate = 2000) {
+    sim::Options o;
+    o.records = records;
+    o.logRate = logRate;
+    o.seed = 11;
+    return o;
+}
+
+std::string firstLine(const std::string &text) { return text.substr(0, text.find('\r')); }
+
+} // namespace
+
+TEST(LinkAgainstSimulator, downloadsTheWholeLogInOrderAndStaysOnline) {
+    SimRig rig(options(400));
+    ASSERT_NE(rig.port, 0);
+    rig.console.modes.selectOnLine();
+    ASSERT_TRUE(rig.online());
+    rig.console.modes.optGetLog_Click();
+    EXPECT_TRUE(rig.runUntil([&] { return rig.records.count() == 400; }, 20000));
+    EXPECT_TRUE(rig.ordered());
+    EXPECT_TRUE(rig.online());
+    EXPECT_TRUE(rig.box.shown.empty());
+    // The panel mirrors the controller's display while it is polled.
+    EXPECT_TRUE(rig.runUntil([&] { return rig.console.panel.cells[0] != '\0'; }, 3000));
+
+    // A second download adds nothing.
+    rig.console.modes.optGetLog_Click();
+    rig.runUntil([] { return false; }, 1500);
+    EXPECT_EQ(rig.records.count(), 400u);
+    rig.console.modes.selectOffLine();
+    EXPECT_EQ(rig.socket.state(), ss::kClosed);
+}
+
+TEST(LinkAgainstSimulator, keysAndVariableWritesReachTheController) {
+    SimRig rig(options(10, 0));
+    rig.console.modes.selectOnLine();
+    ASSERT_TRUE(rig.online());
+    auto &w = rig.console.variables();
+    ASSERT_TRUE(rig.runUntil([&] { return w.askBlock == 2 && !w.cycling; }, 12000));
+    w.selectedTab = 3;
+    w.txtVAR_Click(3 * 25 + 6);
+    w.txtChange = "-123";
+    w.txtChange_KeyPress(13);
+    ASSERT_FALSE(w.writeIdle);
+    EXPECT_TRUE(rig.runUntil([&] { return w.writeIdle; }, 10000));
+    EXPECT_EQ(w.values[4][7], -123);
+    EXPECT_TRUE(rig.online());
+}
+
+struct FaultCase {
+    const char *fault;
+    std::uint32_t records;
+    bool staysOnline;           // the link is expected to survive the fault
+    const char *messageStart;   // expected start of the first message, when it closes
+    std::uint32_t logRate = 2000; // 0: one record line per poll, as a real controller sends them
+};
+
+class LinkUnderFault : public ::testing::TestWithParam<FaultCase> {};
+
+TEST_P(LinkUnderFault, endsCleanlyAndKeepsTheRecordsHeld) {
+    const FaultCase &c = GetParam();
+    sim::Options o = options(c.records, c.logRate);
+    ASSERT_EQ(sim::applyFault(c.fault, o.faults), "") << c.fault;
+    SimRig rig(o);
+    rig.console.tcp.Text7 = "1500"; // answer time-out, so a silent controller is noticed quickly
+    rig.console.modes.selectOnLine();
+    ASSERT_TRUE(rig.online());
+    rig.console.modes.optGetLog_Click();
+
+    std::size_t heldWhenClosed = 0;
+    rig.runUntil(
+        [&] {
+            if (!rig.console.panel.optOnLineSelected && heldWhenClosed == 0) {
+                heldWhenClosed = rig.records.count();
+            }
+            return !rig.console.panel.optOnLineSelected || rig.records.count() == c.records;
+        },
+        20000);
+    // Let whatever else happens after the last record happen.
+    rig.runUntil([] { return false; }, 500);
+
+    EXPECT_TRUE(rig.ordered());
+    if (c.staysOnline) {
+        EXPECT_EQ(rig.records.count(), c.records) << c.fault;
+        EXPECT_TRUE(rig.online()) << c.fault;
+    } else {
+        EXPECT_FALSE(rig.console.panel.optOnLineSelected) << c.fault;
+        EXPECT_EQ(rig.socket.state(), ss::kClosed);
+        EXPECT_EQ(rig.console.comms.operatingMode(), 0);
+        EXPECT_GE(rig.records.count(), heldWhenClosed); // nothing held was lost
+        ASSERT_FALSE(rig.box.shown.empty()) << c.fault;
+        EXPECT_EQ(rig.box.shown[0].text.rfind(c.messageStart, 0), 0u)
+            << c.fault << ": " << firstLine(rig.box.shown[0].text);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryFault, LinkUnderFault,
+    ::testing::Values(FaultCase{"split", 300, true, ""},
+                      FaultCase{"duplicates=5", 300, true, ""},
+                      FaultCase{"slow=30", 60, true, ""},
+                      FaultCase{"wrong-address=4", 300, true, ""},
+                      FaultCase{"corrupt-checksum=50", 300, false, "T96"},
+                      FaultCase{"drop-after=40", 300, false, "T92 10053"},
+                      FaultCase{"drop-after=40:mid", 300, false, "T92 10053"},
+                      FaultCase{"silent-after=20", 300, false, "T92 0", 0}),
+    [](const ::testing::TestParamInfo<FaultCase> &param) {
+        std::string name = param.param.fault;
+        for (char &ch : name) {
+            if (!std::isalnum(static_cast<unsigned char>(ch))) {
+                ch = '_';
+            }
+        }
+        return name;
+    });
+
+TEST(LinkAgainstSimulator, unknownPacketTypesAndGarbageNeverBringItDown) {
+    for (const char *fault : {"unknown-type=20", "garbage=10"}) {
+        sim::Options o = options(200);
+        ASSERT_EQ(sim::applyFault(fault, o.faults), "");
+        SimRig rig(o);
+        rig.console.modes.selectOnLine();
+        ASSERT_TRUE(rig.online());
+        rig.console.modes.optGetLog_Click();
+        rig.runUntil([&] { return rig.records.count() == 200 || !rig.online(); }, 20000);
+        EXPECT_TRUE(rig.ordered()) << fault;
+        if (rig.online()) {
+            EXPECT_GT(rig.records.count(), 0u) << fault;
+        } else {
+            // Random bytes may happen to form a well-framed line with a bad checksum.
+            ASSERT_FALSE(rig.box.shown.empty()) << fault;
+        }
+        if (std::string(fault).rfind("unknown", 0) == 0) {
+            ASSERT_FALSE(rig.box.shown.empty());
+            EXPECT_EQ(rig.box.shown[0].text.rfind("T94 ", 0), 0u) << firstLine(rig.box.shown[0].text);
+        }
+    }
+}
+
+TEST(LinkAgainstSimulator, refusedConnectionEndsOfflineWithTheRefusedMessage) {
+    SimRig rig(options(10));
+    rig.console.setEndpoint("127.0.0.1", "1"); // nothing listens on port 1
+    rig.console.modes.selectOnLine();
+    EXPECT_FALSE(rig.console.panel.optOnLineSelected);
+    ASSERT_EQ(rig.box.shown.size(), 1u);
+    EXPECT_EQ(rig.box.shown[0].text.rfind("T92 10061", 0), 0u) << rig.box.shown[0].text;
+}
