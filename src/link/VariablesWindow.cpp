@@ -55,8 +55,12 @@ void frmVARIABLES::AskBlockOKnow(std::int16_t Index, std::string_view vars) {
     }
 
     if (!writeIdle) {
-        if (values[static_cast<std::size_t>(writeBlock)][static_cast<std::size_t>(writeVar)] !=
-            writeValue) {
+        // Compared as the 16-bit pattern that went out: the display threshold shows a written
+        // -32768 .. -32536 as a positive number, and comparing the shown value would repeat
+        // such a write for ever.
+        const auto held = static_cast<std::uint16_t>(
+            values[static_cast<std::size_t>(writeBlock)][static_cast<std::size_t>(writeVar)]);
+        if (held != static_cast<std::uint16_t>(writeValue)) {
             m_comms.sendSETVAR(writeBlock, writeVar, static_cast<std::int16_t>(writeValue));
             askBlock = writeBlock;
         } else {

@@ -101,6 +101,17 @@ TEST(Variables, aWriteRepeatsEvery500msUntilTheControllerReportsIt) {
     EXPECT_EQ(rig.writes().size(), 3u);
 }
 
+TEST(Variables, aWrittenValueInTheThresholdGapIsConfirmedByItsBitPattern) {
+    VariablesRig rig;
+    rig.w().txtVAR_Click(0);
+    rig.w().txtChange = "-32600"; // 0x80A8 = 32936 reads back as +32936
+    rig.w().txtChange_KeyPress(13);
+    rig.socket.deliver(blockLine(1, {{1, 0x80A8}}));
+    EXPECT_EQ(rig.w().values[1][1], 32936);
+    EXPECT_TRUE(rig.w().writeIdle);
+    EXPECT_TRUE(rig.writes().empty());
+}
+
 TEST(Variables, aClickWhileAWriteIsPendingShowsTheBusyNoticeAndChangesNothing) {
     VariablesRig rig;
     rig.w().selectedTab = 0;
