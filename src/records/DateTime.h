@@ -25,6 +25,12 @@ public:
     // column is a type mismatch (AqlError 13).
     void fromFile(std::string_view s);
 
+    // Any text toANSI writes, wider and negative values included, read by its separators rather
+    // than by fixed columns: "y-m-d h:n" with an optional ":s", each an optional "-" and digits.
+    // Seconds become 0 as in fromFile. Anything else is a type mismatch (AqlError 13), a value
+    // outside 32 bits an overflow (AqlError 6); nothing is changed then.
+    void fromANSI(std::string_view s);
+
     // "yyyy-mm-dd hh:nn:ss", zero-padded, wider values in full.
     std::string toANSI() const;
 };

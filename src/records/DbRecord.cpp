@@ -1,1 +1,352 @@
-// placeholder
+#include "records/DbRecord.h"
+
+#include "core/Error.h"
+#include "core/Numbers.h"
+#include "records/Conversions.h"
+#include "records/Exports.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+// Controller record text (positions from 1, one byte per character, little-endian):
+//
+//   1       packet type of the receive dispatcher, not read here
+//   2-5     recordKey     (32-bit; 2^31 and above overflow)
+//   6-9     recordNumber  (32-bit)
+//   10-15   timestamp: year (2 bytes), month, day, hour, minute
+//   16..n-2 value block, see Log.cpp
+//   n-1..n  not read
+//
+// Stored record line: type (ignored), key, number, "yyyy-mm-dd hh:nn", temperature, then the 60
+// value fields of the stored layout.
+
+namespace aql::records {
+namespace {
+
+constexpr const char *kParseSource = "dbRecord.fromString";
+
+void appendInt(std::string &out, std::int32_t value) {
+    char buf[12];
+    auto r = std::to_chars(buf, buf + sizeof buf, value);
+    out.append(buf, r.ptr);
+}
+
+std::string decimal(std::int32_t value) {
+    std::string out;
+    appendInt(out, value);
+    return out;
+}
+
+const log &valuesOf(const dbRecord &r) {
+    if (r.log() == nullptr) {
+        throw standardError(errc::kObjectNotSet, "dbRecord");
+    }
+    return *r.log();
+}
+
+const datetime &momentOf(const dbRecord &r) {
+    if (r.datetime() == nullptr) {
+        throw standardError(errc::kObjectNotSet, "dbRecord");
+    }
+    return *r.datetime();
+}
+
+// Types 0-2 exist in the controller's log but have no decoder yet; their header is kept so the
+// caller can still tell which record was refused.
+void refuseUnimplemented(std::int32_t recordtype) {
+    switch (recordtype) {
+    case rtype::kAlarm:
+        throw AqlError(errc::kApplication, kParseSource, "Alarm records not yet implemented");
+    case rtype::kCalibration:
+        throw AqlError(errc::kApplication, kParseSource, "Calibration records not yet implemented");
+    case rtype::kMaintenance:
+        throw AqlError(errc::kApplication, kParseSource, "Maintenance records not yet implemented");
+    default: break;
+    }
+}
+
+std::string_view trimBlanks(std::string_view s) {
+    const auto first = s.find_first_not_of(" \t");
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    const auto last = s.find_last_not_of(" \t");
+    return s.substr(first, last - first + 1);
+}
+
+// The export writes pH in pH units; a number beyond single precision could not have come from it.
+float phFromUnits(std::string_view text) {
+    const double v = leadingNumber(text);
+    if (!(std::fabs(v) <= static_cast<double>(std::numeric_limits<float>::max()))) {
+        throw standardError(errc::kOverflow, "dbRecord.fromExportCsv");
+    }
+    return static_cast<float>(v);
+}
+
+constexpr std::size_t kExportColumns = 30;
+
+} // namespace
+
+void dbRecord::fromString(std::string_view s, std::int32_t recordtype, bool Tijdelijk,
+                          ValueBase base) {
+    (void)Tijdelijk;
+    recordType = recordtype;
+    recordKey = longFromChars(mid(s, 2, 4));
+    recordNumber = longFromChars(mid(s, 6, 4));
+    m_datetime.emplace();
+    m_datetime->fromString(mid(s, 10, 6));
+
+    const std::string_view tail = mid(s, 16);
+    if (tail.size() < 2) {
+        throw standardError(errc::kInvalidArgument, kParseSource);
+    }
+    const std::string_view block = tail.substr(0, tail.size() - 2);
+
+    refuseUnimplemented(recordtype);
+    if (recordtype == rtype::kLog) {
+        m_log.emplace();
+        m_log->fromStringV2AQL1(block, base);
+    }
+}
+
+void dbRecord::fromFile(std::string_view s, std::int32_t recordtype) {
+    recordType = recordtype;
+    FieldSplitter fields(s);
+    fields.next(); // the type written in the line; the caller's type decides
+    recordKey = fieldToInt32(fields.next());
+    recordNumber = fieldToInt32(fields.next());
+    m_datetime.emplace();
+    m_datetime->fromFile(fields.next());
+    systemTemperature = fieldToInt32(fields.next());
+
+    refuseUnimplemented(recordtype);
+    if (recordtype == rtype::kLog) {
+        m_log.emplace();
+        m_log->fromFile(fields.rest());
+    }
+}
+
+// Column order of the export (toCSV), pH in pH units. Reagent, pH and flow stand there twice: the
+// first copy wins, and the second only has to be a valid number as well, so a damaged line is
+// refused rather than half believed.
+void dbRecord::fromExportCsv(std::string_view s, std::int32_t recordtype) {
+    std::array<std::string_view, kExportColumns> col;
+    std::size_t n = 0;
+    std::size_t start = 0;
+    for (;;) {
+        const auto comma = s.find(',', start);
+        if (n == kExportColumns) {
+            throw standardError(errc::kTypeMismatch, "dbRecord.fromExportCsv");
+        }
+        col[n++] =
+            trimBlanks(s.substr(start, comma == std::string_view::npos ? s.npos : comma - start));
+        if (comma == std::string_view::npos) {
+            break;
+        }
+        start = comma + 1;
+    }
+    if (n != kExportColumns) {
+        throw standardError(errc::kTypeMismatch, "dbRecord.fromExportCsv");
+    }
+
+    auto integer = [&col](std::size_t column) { return fieldToInt32(col[column - 1]); };
+    auto ph = [&col](std::size_t column) { return phFromUnits(col[column - 1]); };
+
+    integer(1); // the type written in the line; the caller's type decides, as in fromFile
+    recordType = recordtype;
+    recordKey = integer(2);
+    recordNumber = integer(3);
+    m_datetime.emplace();
+    m_datetime->fromANSI(col[3]);
+    systemTemperature = integer(5);
+
+    refuseUnimplemented(recordtype);
+    if (recordtype != rtype::kLog) {
+        return;
+    }
+    m_log.emplace();
+    records::log &v = *m_log;
+    v.reagentHighalarm = integer(6);
+    v.reagentLowAlarm = integer(7);
+    v.reagentSetpoint = integer(8);
+    v.reagent = integer(9);
+    integer(10);
+    v.pHHighAlarm = ph(11);
+    v.pHLowAlarm = ph(12);
+    v.pHSetpoint = ph(13);
+    v.pH = ph(14);
+    ph(15);
+    v.flowLowAlarm = integer(16);
+    v.flowStopAlarm = integer(17);
+    v.flow = integer(18);
+    integer(19);
+    v.reagentPump = integer(20);
+    v.acidPump = integer(21);
+    v.clValue = integer(22);
+    v.cl2Value = integer(23);
+    v.nulValue = integer(24);
+    v.emptyValue = integer(25);
+    v.redox = integer(26);
+    v.vlokPump = integer(27);
+    v.bicarbPump = integer(28);
+    v.TBC = integer(29);
+    v.GBC = integer(30);
+}
+
+std::string dbRecord::key() const {
+    return "K" + decimal(recordNumber);
+}
+
+std::string dbRecord::csvHeaders() const {
+    valuesOf(*this);
+    return exportCsvHeader();
+}
+
+std::string dbRecord::toCSV() const {
+    std::string out;
+    out.reserve(200);
+    appendCSV(out);
+    return out;
+}
+
+void dbRecord::appendCSV(std::string &out) const {
+    const records::datetime &moment = momentOf(*this);
+    const records::log &values = valuesOf(*this);
+    appendInt(out, recordType);
+    out += ',';
+    appendInt(out, recordKey);
+    out += ',';
+    appendInt(out, recordNumber);
+    out += ',';
+    out += moment.toANSI();
+    out += ',';
+    appendInt(out, systemTemperature);
+    out += ',';
+    values.appendCSV(out);
+}
+
+std::string dbRecord::toXML(std::int32_t indentation, std::int32_t increment) const {
+    std::string out;
+    out.reserve(3500);
+    appendXML(out, indentation, increment);
+    return out;
+}
+
+void dbRecord::appendXML(std::string &out, std::int32_t indentation, std::int32_t increment) const {
+    const records::datetime &moment = momentOf(*this);
+    const records::log &values = valuesOf(*this);
+    // The value tree goes three levels below the record's fields; all four levels are checked
+    // before anything is written.
+    const std::int64_t inner = std::int64_t{indentation} + increment;
+    const std::int64_t deepest = inner + 2 * std::int64_t{increment};
+    if (indentation < 0 || inner < 0 || deepest < 0) {
+        throw standardError(errc::kInvalidArgument, "dbRecord.toXML");
+    }
+    if (inner > std::numeric_limits<std::int32_t>::max()) {
+        throw standardError(errc::kOverflow, "dbRecord.toXML");
+    }
+    const auto outerBlanks = static_cast<std::size_t>(indentation);
+    const auto fieldBlanks = static_cast<std::size_t>(inner);
+
+    auto field = [&](std::string_view tag, auto &&appendValue) {
+        out += "\r\n";
+        out.append(fieldBlanks, ' ');
+        out += '<';
+        out += tag;
+        out += '>';
+        appendValue();
+        out += "</";
+        out += tag;
+        out += '>';
+    };
+    auto number = [&](std::string_view tag, std::int32_t v) {
+        field(tag, [&] { appendInt(out, v); });
+    };
+
+    out.append(outerBlanks, ' ');
+    out += "<dbRecord>";
+    number("recordType", recordType);
+    number("recordKey", recordKey);
+    number("recordNumber", recordNumber);
+    field("dateTime", [&] { out += moment.toANSI(); });
+    number("systemTemperature", systemTemperature);
+    out += "\r\n";
+    values.appendXML(out, static_cast<std::int32_t>(inner), increment);
+    out += "\r\n";
+    out.append(outerBlanks, ' ');
+    out += "</dbRecord>";
+}
+
+std::string dbRecord::reagentHighalarm() const {
+    return decimal(valuesOf(*this).reagentHighalarm);
+}
+std::string dbRecord::reagentLowAlarm() const {
+    return decimal(valuesOf(*this).reagentLowAlarm);
+}
+std::string dbRecord::reagentSetpoint() const {
+    return decimal(valuesOf(*this).reagentSetpoint);
+}
+std::string dbRecord::reagent() const {
+    return decimal(valuesOf(*this).reagent);
+}
+std::string dbRecord::pHHighAlarm() const {
+    return singleToText(valuesOf(*this).pHHighAlarm);
+}
+std::string dbRecord::pHLowAlarm() const {
+    return singleToText(valuesOf(*this).pHLowAlarm);
+}
+std::string dbRecord::pHSetpoint() const {
+    return singleToText(valuesOf(*this).pHSetpoint);
+}
+std::string dbRecord::pH() const {
+    return singleToText(valuesOf(*this).pH);
+}
+std::string dbRecord::flowLowAlarm() const {
+    return decimal(valuesOf(*this).flowLowAlarm);
+}
+std::string dbRecord::flowStopAlarm() const {
+    return decimal(valuesOf(*this).flowStopAlarm);
+}
+std::string dbRecord::flow() const {
+    return decimal(valuesOf(*this).flow);
+}
+std::string dbRecord::reagentPump() const {
+    return decimal(valuesOf(*this).reagentPump);
+}
+std::string dbRecord::acidPump() const {
+    return decimal(valuesOf(*this).acidPump);
+}
+std::string dbRecord::clValue() const {
+    return decimal(valuesOf(*this).clValue);
+}
+std::string dbRecord::cl2Value() const {
+    return decimal(valuesOf(*this).cl2Value);
+}
+std::string dbRecord::nulValue() const {
+    return decimal(valuesOf(*this).nulValue);
+}
+std::string dbRecord::emptyValue() const {
+    return decimal(valuesOf(*this).emptyValue);
+}
+std::string dbRecord::redox() const {
+    return decimal(valuesOf(*this).redox);
+}
+std::string dbRecord::vlokPump() const {
+    return decimal(valuesOf(*this).vlokPump);
+}
+std::string dbRecord::bicarbPump() const {
+    return decimal(valuesOf(*this).bicarbPump);
+}
+std::string dbRecord::TBC() const {
+    return decimal(valuesOf(*this).TBC);
+}
+std::string dbRecord::GBC() const {
+    return decimal(valuesOf(*this).GBC);
+}
+std::string dbRecord::DT() const {
+    return momentOf(*this).toANSI();
+}
+
+} // namespace aql::records

@@ -52,6 +52,11 @@ public:
     std::string toCSV() const;
     std::string toXML(std::int32_t indentation, std::int32_t increment) const;
 
+    // toCSV and toXML appended to `out`, for exports that build one large text. Nothing is
+    // appended when the record cannot be exported.
+    void appendCSV(std::string &out) const;
+    void appendXML(std::string &out, std::int32_t indentation, std::int32_t increment) const;
+
     // Read-outs of single values as text (pH in the general number form); AqlError 91 without a
     // value set or timestamp.
     std::string reagentHighalarm() const;

@@ -5,8 +5,13 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 namespace aql::records {
+
+// The header line of the CSV export (30 quoted titles and "$%^", no line end), as every record's
+// csvHeaders gives it. A file that starts with it holds export lines for fromExportCsv.
+std::string exportCsvHeader();
 
 // The whole CSV export of a record list: the header line of the first record, then one line per
 // record, every line ended by CR LF. An empty list gives an empty text (no header either).
@@ -22,13 +27,18 @@ struct XmlDocumentInfo {
     std::int32_t minorVersion = 0;
     std::int32_t revision = 41;
     std::string generatedAt;       // local time, "yyyy-mm-dd hh:nn:ss"
-    std::string contact;           // the contact element's address
+    std::string contact;           // the contact element's address; empty: kContactAddress
     std::string siteName;          // the pool's resort
     std::string poolName;
     std::int32_t numberOfPools = 0; // all pools of the site
 };
 
-// The XML document of one pool's records, lines ended by CR LF.
+// The fixed address of the contact element. The reserved ".invalid" domain keeps a document that
+// leaves the site from pointing anybody at a real mailbox.
+inline constexpr std::string_view kContactAddress = "support@aqlremote.invalid";
+
+// The XML document of one pool's records, lines ended by CR LF. The texts of `info` are escaped
+// (& < > "): a site or pool name comes from the configuration and must not break the document.
 std::string xmlDocument(const XmlDocumentInfo &info, const RecordList &records);
 
 // Writes xmlDocument to `path` atomically (AqlError 75 on failure, the old file untouched).

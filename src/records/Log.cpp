@@ -1,1 +1,439 @@
-// placeholder
+#include "records/Log.h"
+
+#include "core/Error.h"
+#include "core/Numbers.h"
+#include "records/Conversions.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+
+// Version-2 value block of a controller record. A field with number k stands at block position
+// base + k, base being -1 interactively (k = 2 is position 1) and 0 with a system identifier.
+// Positions below are for base -1; all numbers little-endian.
+//
+//   pos    width  field                   pos    width  field
+//   1-2    word   reagent                 21     byte   flow
+//   3-4    word   reagentSetpoint         22     byte   flowLowAlarm
+//   5-6    word   reagentHighalarm        23     byte   flowStopAlarm
+//   7-8    word   reagentLowAlarm         24     byte   flowBits
+//   9      byte   reagentPump             26-27  word   nulValue
+//   10     byte   reagentBits             28-29  word   clValue
+//   11-12  word   pH / 100                30-31  word   cl2Value, also TBC
+//   13-14  word   pHSetpoint / 100        32-33  word   emptyValue, also GBC
+//   15-16  word   pHHighAlarm / 100       35 39 43 47 51 55: one byte per digital input,
+//   17-18  word   pHLowAlarm / 100               non-zero sets bit 1 2 4 8 16 32 of digitalIN
+//   19     byte   acidPump                48     byte   Miscellaneous
+//   20     byte   pHBits
+//
+// The fields are read in position order up to flowBits, then the inputs, then the cell words (TBC
+// and GBC reading cl2Value's and emptyValue's bytes again) and Miscellaneous. A short block
+// therefore fails at a known field with the earlier ones kept, and an interactive block needs 55
+// bytes (56 with a system identifier) although the cell words end earlier.
+
+namespace aql::records {
+namespace {
+
+void appendInt(std::string &out, std::int32_t value) {
+    char buf[12];
+    auto r = std::to_chars(buf, buf + sizeof buf, value);
+    out.append(buf, r.ptr);
+}
+
+// A stored pH field is in hundredths; a value beyond single precision is an overflow, as storing
+// it into the single-precision field would be.
+float phFromHundredths(std::string_view text) {
+    const double v = leadingNumber(text) / 100.0;
+    if (!(std::fabs(v) <= static_cast<double>(std::numeric_limits<float>::max()))) {
+        throw standardError(errc::kOverflow, "log.fromFile");
+    }
+    return static_cast<float>(v);
+}
+
+// pH goes into the XML in hundredths, multiplied in single precision so that 6.8 gives 680.
+std::string phInHundredths(float ph) {
+    return singleToText(ph * 100.0f);
+}
+
+// Writes the lines of the XML value tree at three levels of indentation: every line but the first
+// starts with CR LF, so the text ends without a line break. A value line is assembled in a small
+// buffer and appended at once, as the export of a long log writes millions of them.
+class XmlLines {
+public:
+    XmlLines(std::string &out, std::int32_t indentation, std::int32_t increment) : m_out(out) {
+        for (int level = 0; level < 3; ++level) {
+            const std::int64_t blanks =
+                std::int64_t{indentation} + std::int64_t{level} * std::int64_t{increment};
+            if (blanks < 0) {
+                throw standardError(errc::kInvalidArgument, "log.toXML");
+            }
+            m_lineStart[level] = "\r\n" + std::string(static_cast<std::size_t>(blanks), ' ');
+        }
+    }
+
+    void open(int level, std::string_view tag) {
+        startLine(level);
+        m_out += '<';
+        m_out += tag;
+        m_out += '>';
+    }
+    void openItem(int level, std::string_view name) {
+        startLine(level);
+        m_out += "<loggedItem name=\"";
+        m_out += name;
+        m_out += "\">";
+    }
+    void close(int level, std::string_view tag) {
+        startLine(level);
+        m_out += "</";
+        m_out += tag;
+        m_out += '>';
+    }
+    void value(std::string_view tag, std::int32_t v) {
+        char text[12];
+        const auto r = std::to_chars(text, text + sizeof text, v);
+        value(tag, std::string_view(text, static_cast<std::size_t>(r.ptr - text)));
+    }
+    void value(std::string_view tag, std::string_view text) {
+        startLine(2);
+        char line[96];
+        if (2 * tag.size() + text.size() + 5 > sizeof line) {
+            open(2, tag);
+            m_out += text;
+            m_out += "</";
+            m_out += tag;
+            m_out += '>';
+            return;
+        }
+        char *p = line;
+        *p++ = '<';
+        p = copy(p, tag);
+        *p++ = '>';
+        p = copy(p, text);
+        *p++ = '<';
+        *p++ = '/';
+        p = copy(p, tag);
+        *p++ = '>';
+        m_out.append(line, static_cast<std::size_t>(p - line));
+    }
+
+private:
+    static char *copy(char *to, std::string_view text) {
+        std::memcpy(to, text.data(), text.size());
+        return to + text.size();
+    }
+    void startLine(int level) {
+        const std::string &start = m_lineStart[level];
+        if (m_first) {
+            m_out.append(start, 2, std::string::npos);
+            m_first = false;
+        } else {
+            m_out += start;
+        }
+    }
+
+    std::string &m_out;
+    std::string m_lineStart[3];
+    bool m_first = true;
+};
+
+} // namespace
+
+void log::fromStringV2AQL1(std::string_view block, ValueBase base) {
+    const std::int64_t offset = static_cast<std::int64_t>(base);
+    auto at = [&](int k, std::size_t width) {
+        const std::int64_t position = offset + k;
+        return position < 1 ? std::string_view{}
+                            : mid(block, static_cast<std::size_t>(position), width);
+    };
+    auto word = [&](int k) { return wordFromChars(at(k, 2)); };
+    auto byte = [&](int k) { return byteFromChar(at(k, 1)); };
+    auto hundredths = [&](int k) {
+        return static_cast<float>(static_cast<double>(word(k)) / 100.0);
+    };
+
+    reagent = word(2);
+    reagentSetpoint = word(4);
+    reagentHighalarm = word(6);
+    reagentLowAlarm = word(8);
+    reagentPump = byte(10);
+    reagentBits = byte(11);
+    pH = hundredths(12);
+    pHSetpoint = hundredths(14);
+    pHHighAlarm = hundredths(16);
+    pHLowAlarm = hundredths(18);
+    acidPump = byte(20);
+    pHBits = byte(21);
+    flow = byte(22);
+    flowLowAlarm = byte(23);
+    flowStopAlarm = byte(24);
+    flowBits = byte(25);
+
+    struct Input {
+        int k;
+        std::int32_t bit;
+    };
+    static constexpr Input kInputs[] = {{36, 1}, {40, 2}, {44, 4}, {48, 8}, {52, 16}, {56, 32}};
+    digitalIN = 0;
+    for (const Input &input : kInputs) {
+        if (byte(input.k) != 0) {
+            digitalIN += input.bit;
+        }
+    }
+
+    nulValue = word(27);
+    clValue = word(29);
+    cl2Value = word(31);
+    emptyValue = word(33);
+    TBC = word(31);
+    GBC = word(33);
+    Miscellaneous = byte(49);
+}
+
+void log::fromFile(std::string_view fields) {
+    FieldSplitter f(fields);
+    auto integer = [&f] { return fieldToInt32(f.next()); };
+    auto ph = [&f] { return phFromHundredths(f.next()); };
+
+    reagent = integer();
+    tbcValue = integer();
+    reagentSetpoint = integer();
+    reagentHighalarm = integer();
+    reagentLowAlarm = integer();
+    reagentPump = integer();
+    reagentBits = integer();
+
+    reagent2 = integer();
+    tbc2Value = integer();
+    reagent2Setpoint = integer();
+    reagent2HighAlarm = integer();
+    reagent2LowAlarm = integer();
+    reagent2Pump = integer();
+    reagent2Bits = integer();
+
+    reagent3 = integer();
+    reagent3Setpoint = integer();
+    reagent3HighAlarm = integer();
+    reagent3LowAlarm = integer();
+    reagent3Pump = integer();
+    reagent3Bits = integer();
+
+    pH = ph();
+    pHSetpoint = ph();
+    pHHighAlarm = ph();
+    pHLowAlarm = ph();
+    acidPump = integer();
+    pHBits = integer();
+
+    redox = integer();
+    redoxHighAlarm = integer();
+    redoxLowAlarm = integer();
+    coagPump = integer();
+    redoxBits = integer();
+
+    flow = integer();
+    flowLowAlarm = integer();
+    flowStopAlarm = integer();
+    flowBits = integer();
+
+    flow2 = integer();
+    flow2LowAlarm = integer();
+    flow2StopAlarm = integer();
+    flow2Bits = integer();
+
+    digitalIN = integer();
+    Miscellaneous = integer();
+
+    PbeforeF1 = integer();
+    PafterF1 = integer();
+    PbeforeF2 = integer();
+    PafterF2 = integer();
+
+    clValue = integer();
+    cl2Value = integer();
+    nulValue = integer();
+    emptyValue = integer();
+    TBC = integer();
+    GBC = integer();
+    WaterTemp = integer();
+
+    reagentPump2 = integer();
+    reagentPump3 = integer();
+    reagentPump4 = integer();
+    reagentPump5 = integer();
+
+    // The layout carries flow2 twice; this later copy is the one that counts.
+    flow2 = integer();
+    flow3 = integer();
+    flow4 = integer();
+    flow5 = integer();
+}
+
+std::string log::csvHeaders() const {
+    return "\"Reagent High Alarm\",\"Reagent Low Alarm\",\"Reagent Setpoint\",\"Reagent Value\","
+           "\"Reagent Value\",\"pH High Alarm\",\"pH Low Alarm\",\"pH Setpoint\",\"pH Value\","
+           "\"pH Value\",\"Flow Low Alarm\",\"Flow Stop Alarm\",\"Flow (m3/h)\",\"Flow (m3/h)\","
+           "\"Reagent Pump %\",\"Acid Pump %\",\"Cell Active\",\"2e reading Cell\",\"Cell Null\","
+           "\"Reagent valve\",\"Redox (mV)\",\"Vloc Pump (%)\",\"Bicarb Pump (%)\",\"TBC\","
+           "\"GBC (%)\"";
+}
+
+std::string log::toCSV() const {
+    std::string out;
+    out.reserve(160);
+    appendCSV(out);
+    return out;
+}
+
+void log::appendCSV(std::string &out) const {
+    auto integer = [&out](std::int32_t v) {
+        appendInt(out, v);
+        out += ',';
+    };
+    auto ph = [&out](float v) {
+        out += singleToText(v);
+        out += ',';
+    };
+    integer(reagentHighalarm);
+    integer(reagentLowAlarm);
+    integer(reagentSetpoint);
+    integer(reagent);
+    integer(reagent);
+    ph(pHHighAlarm);
+    ph(pHLowAlarm);
+    ph(pHSetpoint);
+    const std::string phText = singleToText(pH);
+    out += phText;
+    out += ',';
+    out += phText;
+    out += ',';
+    integer(flowLowAlarm);
+    integer(flowStopAlarm);
+    integer(flow);
+    integer(flow);
+    integer(reagentPump);
+    integer(acidPump);
+    integer(clValue);
+    integer(cl2Value);
+    integer(nulValue);
+    integer(emptyValue);
+    integer(redox);
+    integer(vlokPump);
+    integer(bicarbPump);
+    integer(TBC);
+    appendInt(out, GBC);
+}
+
+std::string log::toXML(std::int32_t indentation, std::int32_t increment) const {
+    std::string out;
+    appendXML(out, indentation, increment);
+    return out;
+}
+
+void log::appendXML(std::string &out, std::int32_t indentation, std::int32_t increment) const {
+    XmlLines x(out, indentation, increment);
+
+    x.open(0, "logData");
+
+    x.openItem(1, "reagent");
+    x.value("value", reagent);
+    x.value("tbc", tbcValue);
+    x.value("setpoint", reagentSetpoint);
+    x.value("highAlarm", reagentHighalarm);
+    x.value("lowAlarm", reagentLowAlarm);
+    x.value("pump", reagentPump);
+    x.value("operatingBits", reagentBits);
+    x.close(1, "loggedItem");
+
+    x.openItem(1, "reagent2");
+    x.value("value", reagent2);
+    x.value("tbc", tbc2Value);
+    x.value("setpoint", reagent2Setpoint);
+    x.value("highAlarm", reagent2HighAlarm);
+    x.value("lowAlarm", reagent2LowAlarm);
+    x.value("pump", reagent2Pump);
+    x.value("operatingBits", reagent2Bits);
+    x.close(1, "loggedItem");
+
+    x.openItem(1, "reagent3");
+    x.value("value", reagent3);
+    x.value("setpoint", reagent3Setpoint);
+    x.value("highAlarm", reagent3HighAlarm);
+    x.value("lowAlarm", reagent3LowAlarm);
+    x.value("pump", reagent3Pump);
+    x.value("operatingBits", reagent3Bits);
+    x.close(1, "loggedItem");
+
+    x.openItem(1, "pH");
+    x.value("value", phInHundredths(pH));
+    x.value("setpoint", phInHundredths(pHSetpoint));
+    x.value("highAlarm", phInHundredths(pHHighAlarm));
+    x.value("lowAlarm", phInHundredths(pHLowAlarm));
+    x.value("pump", acidPump);
+    x.value("operatingBits", pHBits);
+    x.close(1, "loggedItem");
+
+    x.openItem(1, "redox");
+    x.value("redox", redox);
+    x.value("redoxHighAlarm", redoxHighAlarm);
+    x.value("redoxLowAlarm", redoxLowAlarm);
+    x.value("coagPump", coagPump);
+    x.value("redoxBits", redoxBits);
+    x.close(1, "loggedItem");
+
+    x.open(1, "flow");
+    x.value("value", flow);
+    x.value("flowLowAlarm", flowLowAlarm);
+    x.value("flowStopAlarm", flowStopAlarm);
+    x.value("operatingBits", flowBits);
+    x.close(1, "flow");
+
+    x.open(1, "flow2");
+    x.value("value", flow2);
+    x.value("flowLowAlarm", flow2LowAlarm);
+    x.value("flowStopAlarm", flow2StopAlarm);
+    x.value("operatingBits", flow2Bits);
+    x.close(1, "flow2");
+
+    x.openItem(1, "Contacts");
+    x.value("digitalIN", digitalIN);
+    x.close(1, "loggedItem");
+
+    x.openItem(1, "Miscellaneous");
+    x.value("Miscellaneous", Miscellaneous);
+    x.close(1, "loggedItem");
+
+    x.open(1, "Pressure");
+    x.value("PbeforeF1", PbeforeF1);
+    x.value("PafterF1", PafterF1);
+    x.value("PbeforeF2", PbeforeF2);
+    x.value("PafterF2", PafterF2);
+    x.close(1, "Pressure");
+
+    x.open(1, "cell");
+    x.value("active", clValue);
+    x.value("null", nulValue);
+    x.value("empty", emptyValue);
+    x.value("active2", cl2Value);
+    x.value("TBC", TBC);
+    x.value("GBC", GBC);
+    x.close(1, "cell");
+
+    x.open(1, "rest");
+    x.value("temp", WaterTemp);
+    x.value("reagentPump2", reagentPump2);
+    x.value("reagentPump3", reagentPump3);
+    x.value("reagentPump4", reagentPump4);
+    x.value("reagentPump5", reagentPump5);
+    x.value("flow2", flow2);
+    x.value("flow3", flow3);
+    x.value("flow4", flow4);
+    x.value("flow5", flow5);
+    x.close(1, "rest");
+
+    x.close(0, "logData");
+}
+
+} // namespace aql::records

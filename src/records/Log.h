@@ -88,8 +88,14 @@ public:
     std::string csvHeaders() const;
     std::string toCSV() const;
 
-    // The value tree of the XML export, starting at `indentation` blanks.
+    // The value tree of the XML export, starting at `indentation` blanks. An indentation that
+    // would fall below zero blanks at any level is an invalid argument (AqlError 5).
     std::string toXML(std::int32_t indentation, std::int32_t increment) const;
+
+    // toCSV and toXML appended to `out`: a whole export is built in one text without a copy per
+    // record.
+    void appendCSV(std::string &out) const;
+    void appendXML(std::string &out, std::int32_t indentation, std::int32_t increment) const;
 };
 
 } // namespace aql::records

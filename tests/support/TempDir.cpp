@@ -49,8 +49,7 @@ void writeBytes(const std::filesystem::path &file, const std::string &bytes) {
 }
 
 std::filesystem::path fixture(const std::string &name) {
-    const char *dir = std::getenv("AQL_FIXTURES");
-    return std::filesystem::path(dir ? dir : "tests/fixtures") / name;
+    return std::filesystem::path(AQL_FIXTURES_DIR) / name;
 }
 
 } // namespace aql::test
