@@ -1,1 +1,19 @@
-// placeholder
+#include "config/Pool.h"
+
+#include <utility>
+
+namespace aql::config {
+
+void clsPOol::init(std::string resort, std::string name, std::int32_t address,
+                   std::string ipaddress, std::string port, std::int32_t poolNumber) {
+    m_resort = std::move(resort);
+    m_name = std::move(name);
+    m_address = address;
+    m_ipaddress = std::move(ipaddress);
+    m_port = std::move(port);
+    m_number = poolNumber;
+    // A fresh list rather than clear(): whatever the old one had grown to is released at once.
+    m_records = records::RecordList();
+}
+
+} // namespace aql::config

@@ -19,6 +19,8 @@ namespace aql::records {
 
 namespace {
 constexpr std::size_t kChunkCapacity = 512;
+// Arena blocks grow from small to kArenaBlock records, so a list of a few records stays small.
+constexpr std::size_t kFirstArenaBlock = 16;
 constexpr std::size_t kArenaBlock = 1024;
 
 struct Entry {
@@ -45,7 +47,8 @@ bool numberFromKey(std::string_view key, std::int32_t &number) {
 
 struct RecordList::Impl {
     std::vector<std::unique_ptr<dbRecord[]>> arena;
-    std::size_t usedInLastBlock = kArenaBlock;
+    std::size_t usedInLastBlock = 0;
+    std::size_t lastBlockSize = 0;
     std::vector<std::vector<Entry>> chunks;
     std::vector<std::int32_t> chunkLast; // last (highest) number of each chunk
     std::size_t count = 0;
@@ -54,8 +57,10 @@ struct RecordList::Impl {
     mutable std::size_t cacheStart = 0; // 0-based position of the first entry of cacheChunk
 
     dbRecord *store(dbRecord &&record) {
-        if (usedInLastBlock == kArenaBlock) {
-            arena.emplace_back(new dbRecord[kArenaBlock]);
+        if (usedInLastBlock == lastBlockSize) {
+            lastBlockSize = lastBlockSize == 0 ? kFirstArenaBlock
+                                               : std::min(lastBlockSize * 2, kArenaBlock);
+            arena.emplace_back(new dbRecord[lastBlockSize]);
             usedInLastBlock = 0;
         }
         dbRecord *slot = &arena.back()[usedInLastBlock++];

@@ -1,1 +1,128 @@
-// placeholder
+#include "shell/FileReader.h"
+
+#include "core/Error.h"
+#include "records/Exports.h"
+#include "shell/LineReader.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+namespace aql::shell {
+namespace {
+
+constexpr std::int32_t kTextRecordHeaderMissing = 101;
+constexpr std::int32_t kTextFileEmpty = 102;
+constexpr std::int32_t kTextReadFailed = 103;
+constexpr std::size_t kExportColumns = 30;
+} // namespace
+
+bool isRecordHeader(std::string_view line) {
+    // Blanks trimmed off those ten characters cannot change whether the word stands inside them.
+    return line.substr(0, 10).find("Record") != std::string_view::npos;
+}
+
+FileReader::FileReader(records::RecordList &target, const clsLanguage &texts,
+                       platform::MessageBox &box)
+    : m_target(target), m_texts(texts), m_box(box) {}
+
+void FileReader::readFile(const std::string &FileName, const std::string & /*Delimiter*/,
+                          bool /*FirstRowNames*/, std::int32_t /*StopRow*/) {
+    if (FileName.empty()) {
+        return;
+    }
+    const std::filesystem::path path(FileName);
+    std::ifstream in(path, std::ios::binary);
+    std::error_code ec;
+    if (!in.is_open() || std::filesystem::is_directory(path, ec)) {
+        const int number =
+            std::filesystem::exists(path, ec) ? errc::kPathFileAccess : errc::kFileNotFound;
+        throw standardError(number, "ReadFile")
+            .withSource("ReadFile", m_texts.getText(kTextReadFailed));
+    }
+    readStream(in);
+}
+
+void FileReader::readStream(std::istream &in) {
+    try {
+        readLines(in);
+    } catch (const AqlError &e) {
+        throw e.withSource("ReadFile", m_texts.getText(kTextReadFailed));
+    }
+}
+
+void FileReader::readLines(std::istream &in) {
+    LineReader lines(in, kMaxLineLength);
+    if (lines.atEnd()) {
+        m_box.show(m_texts.getText(kTextFileEmpty), platform::style::kCritical);
+        return;
+    }
+    std::string_view line;
+    if (lines.next(line) == LineReader::Status::TooLong) {
+        throw standardError(errc::kInvalidArgument, "FileReader.readFile");
+    }
+    if (!isRecordHeader(line)) {
+        m_box.show(m_texts.getText(kTextRecordHeaderMissing), platform::style::kCritical);
+        return;
+    }
+    // Our own export puts the columns in another order than the stored layout and writes pH in
+    // pH units; read through the stored layout, its values would land in the wrong fields.
+    const bool exportLayout = line == records::exportCsvHeader();
+    for (;;) {
+        const LineReader::Status status = lines.next(line);
+        if (status == LineReader::Status::End) {
+            return;
+        }
+        if (status == LineReader::Status::TooLong) {
+            throw standardError(errc::kInvalidArgument, "FileReader.readFile");
+        }
+        insertLine(line, exportLayout);
+    }
+}
+
+void FileReader::insertLine(std::string_view line, bool exportLayout) {
+    records::dbRecord record;
+    if (exportLayout &&
+        static_cast<std::size_t>(std::count(line.begin(), line.end(), ',')) == kExportColumns - 1) {
+        record.fromExportCsv(line, records::rtype::kLog);
+    } else {
+        record.fromFile(line, records::rtype::kLog);
+    }
+    try {
+        // A key already present is the normal case when a file is read twice: skipped silently.
+        (void)m_target.insert(record);
+    } catch (const AqlError &e) {
+        throw e.withSource("processRTLogPacket", "Unable to add database record to collection");
+    }
+}
+
+BaseFileImport importBaseFile(FileReader &reader,
+                              const std::function<std::optional<std::string>()> &chooseFile) {
+    std::optional<std::string> file;
+    try {
+        file = chooseFile();
+    } catch (const AqlError &) {
+        return BaseFileImport::Cancelled;
+    }
+    if (!file) {
+        return BaseFileImport::Cancelled;
+    }
+    // Emptied only now: cancelling the dialog must not throw away the records on screen.
+    reader.target().clear();
+    try {
+        reader.readFile(*file, ",", true, 20000);
+    } catch (const AqlError &) {
+        // The import ends silently; whatever was read before the error stays in the list.
+        return BaseFileImport::Stopped;
+    }
+    return BaseFileImport::Read;
+}
+
+BaseFileImport importBaseFile(FileReader &reader, platform::FileDialog &dialog,
+                              const std::string &programFolder) {
+    return importBaseFile(reader,
+                          [&] { return dialog.openFile(programFolder, "CSV files|*.csv"); });
+}
+
+} // namespace aql::shell

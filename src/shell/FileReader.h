@@ -1,0 +1,78 @@
+#pragma once
+
+#include "platform/FileDialog.h"
+#include "platform/MessageBox.h"
+#include "records/RecordList.h"
+#include "shell/Language.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <istream>
+#include <optional>
+#include <string>
+
+namespace aql::shell {
+
+// Reads a stored record file (a CSV log as the log export writes it) back into a record list,
+// normally the current pool's.
+class FileReader {
+public:
+    // A stored line is about 300 characters; anything past this cannot be a record.
+    static constexpr std::size_t kMaxLineLength = 64u * 1024u;
+
+    // `texts` gives the messages' wording, `box` shows them; all three must outlive the reader.
+    FileReader(records::RecordList &target, const clsLanguage &texts, platform::MessageBox &box);
+
+    // Reads `FileName` into the target list by its insertion rule; a record whose key is present
+    // already is skipped. The separator is always the comma, the first line always the header and
+    // every line is read: Delimiter, FirstRowNames and StopRow are accepted for the callers' sake
+    // only. An empty FileName does nothing. An empty file shows text 102, a first line without
+    // "Record" in its first 10 characters shows text 101 (critical style); the list keeps what it
+    // held. Any error while reading (file not found, a line no parser can read) ends the reading,
+    // keeps the records inserted so far and is raised as AqlError with the same number, source
+    // "ReadFile" and text 103 as its description.
+    //
+    // Under the export's own header line, a line of exactly 30 fields is read in the export's
+    // column layout (pH in pH units); every other line is a stored record line.
+    //
+    // Lines: as the export writes them (CR LF), or ended by LF or CR alone; the last line needs no
+    // line end. An empty line is a line that no parser can read.
+    void readFile(const std::string &FileName, const std::string &Delimiter = ",",
+                  bool FirstRowNames = true, std::int32_t StopRow = 20000);
+
+    // readFile over the content of an already opened stream.
+    void readStream(std::istream &in);
+
+    records::RecordList &target() { return m_target; }
+
+private:
+    void readLines(std::istream &in);
+    void insertLine(std::string_view line, bool exportLayout);
+
+    records::RecordList &m_target;
+    const clsLanguage &m_texts;
+    platform::MessageBox &m_box;
+};
+
+// True when the first 10 characters of `line`, blanks around them removed, contain "Record".
+bool isRecordHeader(std::string_view line);
+
+// How a base-file import ended.
+enum class BaseFileImport {
+    Cancelled, // no file chosen: the list is as it was
+    Read,      // readFile returned (after a message, if any)
+    Stopped,   // readFile raised an error: the records read before it stay
+};
+
+// The Base-file command: asks `chooseFile` for a file (nullopt = Cancel); once a file is chosen,
+// empties the reader's target list and reads the file. An error ends the import without a
+// message. Cancel leaves the records held untouched.
+BaseFileImport importBaseFile(FileReader &reader,
+                              const std::function<std::optional<std::string>()> &chooseFile);
+
+// The same with the platform's file dialog, opened in `programFolder` on "CSV files|*.csv".
+BaseFileImport importBaseFile(FileReader &reader, platform::FileDialog &dialog,
+                              const std::string &programFolder);
+
+} // namespace aql::shell
