@@ -125,6 +125,8 @@ struct FaultCase {
     std::uint32_t logRate = 2000; // 0: one record line per poll, as a real controller sends them
 };
 
+void PrintTo(const FaultCase &c, std::ostream *out) { *out << c.fault; }
+
 class LinkUnderFault : public ::testing::TestWithParam<FaultCase> {};
 
 TEST_P(LinkUnderFault, endsCleanlyAndKeepsTheRecordsHeld) {
