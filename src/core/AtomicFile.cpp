@@ -18,7 +18,9 @@ void writeFileAtomically(const std::filesystem::path &target, std::string_view b
 
     auto fail = [&](const std::string &why) -> AqlError {
         std::error_code ignored;
-        fs::remove(temp, ignored);
+        if (fs::is_regular_file(temp, ignored)) {
+            fs::remove(temp, ignored); // only our own partial file, never whatever else is there
+        }
         return AqlError(errc::kPathFileAccess, source,
                         "Could not write " + target.u8string() + ": " + why);
     };
