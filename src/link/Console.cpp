@@ -14,7 +14,9 @@ Console::Console(PlatformServices services, TextSource texts, ProgramInfo info)
     linkHooks.selectOffLine = [this] { modes.selectOffLine(); };
     linkHooks.selectOnLine = [this] { modes.selectOnLine(); };
     linkHooks.received = [this](const std::string &text) { online.collectReceivedText(text); };
-    linkHooks.endpoint = [this] { return std::make_pair(m_host, m_port); };
+    linkHooks.endpoint = [this] {
+        return m_endpointProvider ? m_endpointProvider() : std::make_pair(m_host, m_port);
+    };
     tcp.setHooks(std::move(linkHooks));
 
     ReceiveDispatcher::Hooks onlineHooks;
@@ -41,6 +43,10 @@ void Console::setCurrentPool(records::RecordList *records, std::uint8_t address)
 void Console::setEndpoint(std::string host, std::string port) {
     m_host = std::move(host);
     m_port = std::move(port);
+}
+
+void Console::setEndpointProvider(std::function<std::pair<std::string, std::string>()> provider) {
+    m_endpointProvider = std::move(provider);
 }
 
 frmVARIABLES &Console::variables() {

@@ -49,6 +49,8 @@ public:
     void setCurrentPool(records::RecordList *records, std::uint8_t address);
     // The endpoint of the pool chosen in the selection box.
     void setEndpoint(std::string host, std::string port);
+    // Or asked for at every connect, so it follows the selection box.
+    void setEndpointProvider(std::function<std::pair<std::string, std::string>()> provider);
 
     // The variables window, created and loaded on first use.
     frmVARIABLES &variables();
@@ -71,6 +73,7 @@ private:
     TextSource m_texts;
     std::string m_host;
     std::string m_port;
+    std::function<std::pair<std::string, std::string>()> m_endpointProvider;
     std::unique_ptr<frmVARIABLES> m_variables;
 };
 
