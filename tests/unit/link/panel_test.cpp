@@ -112,23 +112,3 @@ TEST(ModePanel, slidesInTenStepsAndReversesMidway) {
     EXPECT_EQ(panel.chkShiftCaption, "q");
 }
 
-TEST(RealtimeSwitch, onAndOffAreExclusiveAndOnMakesTheCommsTimerSave) {
-    LinkRig rig;
-    int saves = 0;
-    link::ConnectionModes::Hooks hooks;
-    hooks.saveRealtimeCsv = [&] { ++saves; };
-    rig.console.modes.setHooks(hooks);
-    records::dbRecord r;
-    r.fromString(recordBody(1, 1), 3);
-    rig.records.insert(r);
-    EXPECT_TRUE(rig.console.panel.mnuOFFChecked);
-    rig.console.modes.tmrComms_Timer();
-    EXPECT_EQ(saves, 0);
-    rig.console.remote.mnuON_Click();
-    EXPECT_FALSE(rig.console.panel.mnuOFFChecked);
-    rig.console.modes.tmrComms_Timer();
-    EXPECT_EQ(saves, 1);
-    rig.console.remote.mnuOFF_Click();
-    rig.console.modes.tmrComms_Timer();
-    EXPECT_EQ(saves, 1);
-}

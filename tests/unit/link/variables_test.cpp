@@ -189,14 +189,3 @@ TEST(Variables, aBlockNumberAbove8IsDroppedWithoutHarm) {
     EXPECT_EQ(rig.w().values[1][1], 6);
 }
 
-TEST(Variables, nothingIsSentWhileOfflineAndAPendingWriteWaits) {
-    VariablesRig rig;
-    rig.w().txtVAR_Click(0);
-    rig.w().txtChange = "9";
-    rig.w().txtChange_KeyPress(13);
-    rig.console.modes.selectOffLine();
-    rig.socket.sent.clear();
-    rig.timers.advance(2000);
-    EXPECT_TRUE(rig.socket.sent.empty());
-    EXPECT_FALSE(rig.w().writeIdle);
-}
