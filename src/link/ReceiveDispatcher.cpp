@@ -14,7 +14,11 @@ void ReceiveDispatcher::collectReceivedText(std::string_view text) {
         // A message box or a display update runs the event loop in the middle of a line, and
         // the socket may deliver more text there. Handling it now would re-enter the line
         // handling on a half-handled buffer; it waits until the current line is done.
-        m_deferred.append(text.data(), text.size());
+        const std::size_t room =
+            m_deferred.size() < kMaxDeferred ? kMaxDeferred - m_deferred.size() : 0;
+        const std::size_t take = text.size() < room ? text.size() : room;
+        m_deferred.append(text.data(), take);
+        m_counters.deferredDropped += text.size() - take;
         return;
     }
     m_handling = true;

@@ -33,7 +33,12 @@ public:
         std::uint64_t lineErrors = 0;      // a packet whose handling raised an error
         std::uint64_t recordsInserted = 0;
         std::uint64_t recordsAlreadyHeld = 0;
+        std::uint64_t deferredDropped = 0; // bytes that arrived while a box stayed open too long
     };
+
+    // Text that may wait while a line's handling has a message box open: about 50 minutes of
+    // answers to the polls that go on meanwhile. Beyond it the newest text is dropped and counted.
+    static constexpr std::size_t kMaxDeferred = 4 * 1024 * 1024;
 
     ReceiveDispatcher(MainPanel &panel, platform::EventPump &pump, TextSource texts);
 

@@ -310,8 +310,23 @@ TEST(ReceivedLines, textArrivingWhileABoxIsOpenIsHandledAfterItNeitherReenteredN
     };
     rig.socket.deliver(unknown);
     EXPECT_EQ(boxes, 2);
+    EXPECT_EQ(rig.console.online.counters().deferredDropped, 0u);
     EXPECT_EQ(std::string(rig.console.panel.cells.data(), 13), "after the box");
     EXPECT_EQ(rig.console.online.counters().linesHandled, 3u);
+}
+
+TEST(ReceivedLines, whatArrivesWhileABoxStaysOpenIsBoundedNotUnlimited) {
+    LinkRig rig;
+    rig.goOnline();
+    const std::string chunk(1024 * 1024, 'x');
+    rig.box.whileOpen = [&] {
+        for (int i = 0; i < 6; ++i) {
+            rig.socket.deliver(chunk); // 6 MiB while the box is open
+        }
+    };
+    rig.socket.deliver(addressedLine(1, std::string(1, '\x09')) + "\r");
+    EXPECT_EQ(rig.console.online.counters().deferredDropped, 2u * 1024 * 1024);
+    EXPECT_LE(rig.console.online.framer().pending().size(), link::kLongestLine);
 }
 
 TEST(LogDownload, recordsEndInNumberOrderAndASecondDownloadAddsNothing) {
