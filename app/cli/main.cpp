@@ -137,15 +137,20 @@ std::string requiredOption(const cli::CliArgs &args, const std::string &name) {
     return *v;
 }
 
+// --host, --port and --address, common to the commands that talk to a controller.
+template <class Settings> void readEndpoint(const cli::CliArgs &args, Settings &settings) {
+    settings.host = requiredOption(args, "host");
+    settings.port = std::to_string(cli::parseBounded("port", requiredOption(args, "port"), 1, 65535));
+    settings.address = addressOption(args);
+}
+
 int runDownload(const cli::CliArgs &args, const link::TextSource &texts) {
     if (args.help) {
         std::cout << kDownloadUsage;
         return 0;
     }
     cli::DownloadSettings settings;
-    settings.host = requiredOption(args, "host");
-    settings.port = std::to_string(cli::parseBounded("port", requiredOption(args, "port"), 1, 65535));
-    settings.address = addressOption(args);
+    readEndpoint(args, settings);
     settings.idleSeconds = static_cast<int>(cli::parseBounded("idle", args.value("idle").value_or("3"), 1, 3600));
     settings.timeoutSeconds =
         static_cast<int>(cli::parseBounded("timeout", args.value("timeout").value_or("30"), 1, 86400));
@@ -203,9 +208,7 @@ int runVariables(const cli::CliArgs &args, const link::TextSource &texts) {
         return 0;
     }
     cli::VariablesSettings settings;
-    settings.host = requiredOption(args, "host");
-    settings.port = std::to_string(cli::parseBounded("port", requiredOption(args, "port"), 1, 65535));
-    settings.address = addressOption(args);
+    readEndpoint(args, settings);
     if (auto b = args.value("block")) {
         settings.block = static_cast<int>(cli::parseBounded("block", *b, 0, 8));
     }
