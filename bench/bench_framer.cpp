@@ -10,8 +10,8 @@ namespace {
 
 std::string makeStream(std::size_t lines) {
     std::string payload(235, '\0');
-    payload[0] = 1;                                    // address
-    payload[1] = 3;                                    // record packet
+    payload[0] = 1; // address
+    payload[1] = 3; // record packet
     for (std::size_t i = 2; i + 1 < payload.size(); ++i) {
         payload[i] = static_cast<char>(i * 37);
     }

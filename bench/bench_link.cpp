@@ -133,7 +133,8 @@ void BM_DownloadFromSimulator(benchmark::State &state) {
         console.modes.optGetLog_Click();
         while (records->count() < static_cast<std::size_t>(n) && t.elapsed() < 60000 &&
                console.panel.optOnLineSelected) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents,
+                                            50);
         }
         seconds += static_cast<double>(t.nsecsElapsed()) / 1e9;
         heldKiB = residentKiB() - before;
@@ -148,7 +149,11 @@ void BM_DownloadFromSimulator(benchmark::State &state) {
         static_cast<double>(n) * static_cast<double>(state.iterations()) / seconds;
     state.counters["held_MB"] = static_cast<double>(heldKiB) / 1024.0;
 }
-BENCHMARK(BM_DownloadFromSimulator)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
+BENCHMARK(BM_DownloadFromSimulator)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2)
+    ->UseRealTime();
 
 } // namespace
 

@@ -82,7 +82,8 @@ void VariablesSession::tick() {
     } else {
         // The window alone would take a pass of 3-second ticks; ask for what is still missing.
         for (int b = 0; b <= 8; ++b) {
-            if ((!m_settings.block || *m_settings.block == b) && !m_read[static_cast<std::size_t>(b)]) {
+            if ((!m_settings.block || *m_settings.block == b) &&
+                !m_read[static_cast<std::size_t>(b)]) {
                 m_console.comms.sendASKBLOCK(static_cast<std::int16_t>(b));
                 break;
             }
@@ -103,7 +104,8 @@ std::string VariablesSession::report() const {
         }
         out += "block " + std::to_string(b) + ":";
         for (int v = 1; v <= 26; ++v) {
-            out += " " + std::to_string(w->values[static_cast<std::size_t>(b)][static_cast<std::size_t>(v)]);
+            out += " " + std::to_string(
+                             w->values[static_cast<std::size_t>(b)][static_cast<std::size_t>(v)]);
         }
         out += "\n";
     }

@@ -43,7 +43,8 @@ const char *kUsage =
 
 const char *kDownloadUsage =
     "usage: aqlremote-cli download --host H --port P [--address N] [--csv FILE] [--xml FILE]\n"
-    "                              [--site NAME] [--pool NAME] [--idle SECONDS] [--timeout SECONDS]\n"
+    "                              [--site NAME] [--pool NAME] [--idle SECONDS] [--timeout "
+    "SECONDS]\n"
     "\n"
     "Connects, goes Online, polls every 120 ms and sends Get Log. Every record that arrives is\n"
     "held in number order without duplicates until no record has arrived for --idle seconds\n"
@@ -140,7 +141,8 @@ std::string requiredOption(const cli::CliArgs &args, const std::string &name) {
 // --host, --port and --address, common to the commands that talk to a controller.
 template <class Settings> void readEndpoint(const cli::CliArgs &args, Settings &settings) {
     settings.host = requiredOption(args, "host");
-    settings.port = std::to_string(cli::parseBounded("port", requiredOption(args, "port"), 1, 65535));
+    settings.port =
+        std::to_string(cli::parseBounded("port", requiredOption(args, "port"), 1, 65535));
     settings.address = addressOption(args);
 }
 
@@ -151,9 +153,10 @@ int runDownload(const cli::CliArgs &args, const link::TextSource &texts) {
     }
     cli::DownloadSettings settings;
     readEndpoint(args, settings);
-    settings.idleSeconds = static_cast<int>(cli::parseBounded("idle", args.value("idle").value_or("3"), 1, 3600));
-    settings.timeoutSeconds =
-        static_cast<int>(cli::parseBounded("timeout", args.value("timeout").value_or("30"), 1, 86400));
+    settings.idleSeconds =
+        static_cast<int>(cli::parseBounded("idle", args.value("idle").value_or("3"), 1, 3600));
+    settings.timeoutSeconds = static_cast<int>(
+        cli::parseBounded("timeout", args.value("timeout").value_or("30"), 1, 86400));
 
     Platform p;
     link::Console console({p.socket, p.timers, p.pump, p.box, p.beep, p.clock}, texts);
@@ -212,8 +215,8 @@ int runVariables(const cli::CliArgs &args, const link::TextSource &texts) {
     if (auto b = args.value("block")) {
         settings.block = static_cast<int>(cli::parseBounded("block", *b, 0, 8));
     }
-    settings.timeoutSeconds =
-        static_cast<int>(cli::parseBounded("timeout", args.value("timeout").value_or("20"), 1, 86400));
+    settings.timeoutSeconds = static_cast<int>(
+        cli::parseBounded("timeout", args.value("timeout").value_or("20"), 1, 86400));
     if (auto set = args.value("set")) {
         auto colon = set->find(':');
         auto eq = set->find('=');
@@ -262,10 +265,9 @@ int main(int argc, char **argv) {
     link::TextSource texts = [&language](int n) { return language.getText(n); };
 
     try {
-        cli::CliArgs parsed = cli::parseCliArgs(
-            args,
-            {"host", "port", "address", "csv", "xml", "site", "pool", "idle", "timeout", "in",
-             "block", "set"});
+        cli::CliArgs parsed =
+            cli::parseCliArgs(args, {"host", "port", "address", "csv", "xml", "site", "pool",
+                                     "idle", "timeout", "in", "block", "set"});
         if (parsed.command == "download") {
             return runDownload(parsed, texts);
         }

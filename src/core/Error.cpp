@@ -26,7 +26,8 @@ std::string standardDescription(int number) {
     case errc::kFileNotFound: return "File not found";
     case errc::kPathFileAccess: return "Path/File access error";
     case errc::kObjectNotSet: return "Object variable or With block variable not set";
-    case errc::kKeyAlreadyPresent: return "This key is already associated with an element of this collection";
+    case errc::kKeyAlreadyPresent:
+        return "This key is already associated with an element of this collection";
     default: return "Application-defined or object-defined error";
     }
 }

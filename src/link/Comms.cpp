@@ -15,11 +15,17 @@ void clsComms::sendFrame(const Bytes &frame) {
     m_link.Sending(frame);
 }
 
-void clsComms::sendNextPacket() { sendFrame(sendNextPacketFrame(m_panel.controllerAddress)); }
+void clsComms::sendNextPacket() {
+    sendFrame(sendNextPacketFrame(m_panel.controllerAddress));
+}
 
-void clsComms::getLog() { sendFrame(getLogFrame(m_panel.controllerAddress)); }
+void clsComms::getLog() {
+    sendFrame(getLogFrame(m_panel.controllerAddress));
+}
 
-void clsComms::sendKey(std::uint8_t b) { sendFrame(keyFrame(m_panel.controllerAddress, b)); }
+void clsComms::sendKey(std::uint8_t b) {
+    sendFrame(keyFrame(m_panel.controllerAddress, b));
+}
 
 void clsComms::sendSETVAR(std::int16_t block, std::int16_t varNr, std::int16_t value) {
     // The frame is built (and its ranges judged) before the state is looked at, so a bad block or

@@ -79,7 +79,9 @@ void ConnectionModes::optOffLine_Click() {
     m_remote.clearDisplay();
 }
 
-void ConnectionModes::optGetLog_Click() { m_comms.getLog(); }
+void ConnectionModes::optGetLog_Click() {
+    m_comms.getLog();
+}
 
 void ConnectionModes::optProcessLog_Click() {
     m_panel.optProcessLogPressed = false;
@@ -109,7 +111,9 @@ void ConnectionModes::tmrKnipknap_Timer() {
     m_panel.notify();
 }
 
-void ConnectionModes::tmrSendNextPacket_Timer() { m_comms.sendNextPacket(); }
+void ConnectionModes::tmrSendNextPacket_Timer() {
+    m_comms.sendNextPacket();
+}
 
 void ConnectionModes::tmrComms_Timer() {
     m_tmrComms->setEnabled(false);

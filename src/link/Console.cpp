@@ -8,8 +8,8 @@ Console::Console(PlatformServices services, TextSource texts, ProgramInfo info)
           panel, texts),
       comms(tcp, panel), online(panel, services.pump, texts),
       remote(panel, comms, services.pump, services.timers),
-      modes(panel, tcp, comms, remote, services.timers, services.pump, texts),
-      m_services(services), m_texts(std::move(texts)) {
+      modes(panel, tcp, comms, remote, services.timers, services.pump, texts), m_services(services),
+      m_texts(std::move(texts)) {
     TcpLink::Hooks linkHooks;
     linkHooks.selectOffLine = [this] { modes.selectOffLine(); };
     linkHooks.selectOnLine = [this] { modes.selectOnLine(); };
@@ -58,6 +58,8 @@ frmVARIABLES &Console::variables() {
     return *m_variables;
 }
 
-void Console::unloadVariables() { m_variables.reset(); }
+void Console::unloadVariables() {
+    m_variables.reset();
+}
 
 } // namespace aql::link

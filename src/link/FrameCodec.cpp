@@ -37,7 +37,9 @@ Bytes commandFrame(std::uint8_t address, std::uint8_t b1, std::uint8_t b2, std::
     return frame;
 }
 
-Bytes getLogFrame(std::uint8_t address) { return commandFrame(address, cmd::kGetLog); }
+Bytes getLogFrame(std::uint8_t address) {
+    return commandFrame(address, cmd::kGetLog);
+}
 
 Bytes sendNextPacketFrame(std::uint8_t address) {
     return commandFrame(address, cmd::kSendNextPacket);

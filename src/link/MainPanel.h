@@ -16,10 +16,10 @@ namespace aql::link {
 // Colours as 0xRRGGBB.
 namespace colour {
 constexpr std::uint32_t kBlack = 0x000000;
-constexpr std::uint32_t kRunLamp = 0x509EFE;     // RGB(80, 158, 254)
-constexpr std::uint32_t kAlarmLamp = 0xFF0000;   // RGB(255, 0, 0)
-constexpr std::uint32_t kManualLamp = 0xFFFF00;  // RGB(255, 255, 0)
-constexpr std::uint32_t kBacklightOn = 0x80FFFF; // RGB(128, 255, 255)
+constexpr std::uint32_t kRunLamp = 0x509EFE;      // RGB(80, 158, 254)
+constexpr std::uint32_t kAlarmLamp = 0xFF0000;    // RGB(255, 0, 0)
+constexpr std::uint32_t kManualLamp = 0xFFFF00;   // RGB(255, 255, 0)
+constexpr std::uint32_t kBacklightOn = 0x80FFFF;  // RGB(128, 255, 255)
 constexpr std::uint32_t kBacklightOff = 0xD5FFFF; // RGB(213, 255, 255)
 } // namespace colour
 
@@ -38,8 +38,8 @@ struct MainPanel {
     records::ValueBase valueBase = records::ValueBase::Interactive;
 
     // Display.
-    std::array<char, kCells> cells{};          // '\0' = empty cell
-    std::array<bool, kCells> cellPainted{};    // cursor block drawn
+    std::array<char, kCells> cells{};       // '\0' = empty cell
+    std::array<bool, kCells> cellPainted{}; // cursor block drawn
     std::uint32_t shpLCD = colour::kBacklightOff;
     std::uint32_t shpRun = colour::kBlack;
     std::uint32_t shpAlarm = colour::kBlack;

@@ -5,8 +5,7 @@
 
 namespace aql::link {
 
-ReceiveDispatcher::ReceiveDispatcher(MainPanel &panel, platform::EventPump &pump,
-                                     TextSource texts)
+ReceiveDispatcher::ReceiveDispatcher(MainPanel &panel, platform::EventPump &pump, TextSource texts)
     : m_panel(panel), m_pump(pump), m_texts(std::move(texts)) {}
 
 void ReceiveDispatcher::collectReceivedText(std::string_view text) {

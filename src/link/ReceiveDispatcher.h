@@ -27,10 +27,10 @@ public:
 
     struct Counters {
         std::uint64_t linesHandled = 0;
-        std::uint64_t linesIgnored = 0;    // wrong kind or length
+        std::uint64_t linesIgnored = 0; // wrong kind or length
         std::uint64_t checksumErrors = 0;
         std::uint64_t otherAddress = 0;
-        std::uint64_t lineErrors = 0;      // a packet whose handling raised an error
+        std::uint64_t lineErrors = 0; // a packet whose handling raised an error
         std::uint64_t recordsInserted = 0;
         std::uint64_t recordsAlreadyHeld = 0;
         std::uint64_t deferredDropped = 0; // bytes that arrived while a box stayed open too long
@@ -62,8 +62,8 @@ private:
     Hooks m_hooks;
     LineFramer m_framer;
     char m_payload[kLongestPayload] = {};
-    bool m_handling = false;  // a line is being handled further up the stack
-    std::string m_deferred;   // text that arrived meanwhile, collected after that line
+    bool m_handling = false; // a line is being handled further up the stack
+    std::string m_deferred;  // text that arrived meanwhile, collected after that line
     records::dbRecord m_lastRecord;
     Counters m_counters;
 };

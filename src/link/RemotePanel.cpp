@@ -82,7 +82,8 @@ void RemotePanel::tmrCursor_Timer() {
             false;
     }
     m_drawnCursor = m_panel.cursorPosition;
-    const auto cell = static_cast<std::size_t>(cellForDisplayAddress(m_panel.cursorPosition & 0x7F));
+    const auto cell =
+        static_cast<std::size_t>(cellForDisplayAddress(m_panel.cursorPosition & 0x7F));
     if (m_panel.cursorPosition < 128) {
         m_panel.cellPainted[cell] = false;
     } else {

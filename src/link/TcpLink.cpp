@@ -10,8 +10,8 @@ namespace aql::link {
 namespace ss = platform::sockstate;
 
 TcpLink::TcpLink(platform::Socket &socket, platform::TimerFactory &timers,
-                 platform::EventPump &pump, platform::MessageBox &box,
-                 const platform::Clock &clock, MainPanel &panel, TextSource texts)
+                 platform::EventPump &pump, platform::MessageBox &box, const platform::Clock &clock,
+                 MainPanel &panel, TextSource texts)
     : m_socket(socket), m_pump(pump), m_box(box), m_clock(clock), m_panel(panel),
       m_texts(std::move(texts)), m_tmrStateConnect(timers.createTimer(1)),
       m_tmrRespons(timers.createTimer(10)) {
@@ -20,7 +20,9 @@ TcpLink::TcpLink(platform::Socket &socket, platform::TimerFactory &timers,
     m_socket.setListener(this);
 }
 
-TcpLink::~TcpLink() { m_socket.setListener(nullptr); }
+TcpLink::~TcpLink() {
+    m_socket.setListener(nullptr);
+}
 
 void TcpLink::notifyWindow() {
     if (windowChanged) {
@@ -73,7 +75,9 @@ void TcpLink::connectAndWait() {
     setConnectingUi(true);
 }
 
-void TcpLink::Connecting() { m_socket.connect(); }
+void TcpLink::Connecting() {
+    m_socket.connect();
+}
 
 void TcpLink::CloseCon() {
     m_tmrStateConnect->setEnabled(false);
@@ -192,8 +196,8 @@ std::string TcpLink::socketErrorText(int number, const std::string &description)
     case platform::sockerr::kAddressNotAvailable:
     case platform::sockerr::kTimedOut:
     case platform::sockerr::kHostNotFound:
-        return m_texts(84) + crlf + crlf + m_texts(85) + crlf + m_texts(86) + crlf +
-               m_texts(87) + crlf + m_texts(88);
+        return m_texts(84) + crlf + crlf + m_texts(85) + crlf + m_texts(86) + crlf + m_texts(87) +
+               crlf + m_texts(88);
     case platform::sockerr::kConnectionAborted: return m_texts(121);
     case platform::sockerr::kConnectionRefused:
         return m_texts(89) + crlf + crlf + m_texts(194) + crlf + m_texts(195);
@@ -210,7 +214,8 @@ void TcpLink::showSocketError(int number, const std::string &description) {
         m_panel.notify();
     }
     platform::LocalTime t = m_clock.now();
-    const std::string now = padded(t.hour, 2) + ":" + padded(t.minute, 2) + ":" + padded(t.second, 2);
+    const std::string now =
+        padded(t.hour, 2) + ":" + padded(t.minute, 2) + ":" + padded(t.second, 2);
     logLine(now + " " + m_texts(92) + " " + std::to_string(number));
     m_box.show(m_texts(92) + " " + std::to_string(number) + "   " + text,
                platform::style::kCritical);
@@ -246,6 +251,8 @@ void TcpLink::cmdConnect_Click() {
     }
 }
 
-void TcpLink::cmdClose_Click() { CloseCon(); }
+void TcpLink::cmdClose_Click() {
+    CloseCon();
+}
 
 } // namespace aql::link

@@ -19,7 +19,9 @@ frmVARIABLES::frmVARIABLES(clsComms &comms, platform::TimerFactory &timers,
     m_tmrFillDatabase->setOnTick([this] { tmrFillDatabase_Timer(); });
 }
 
-std::int32_t frmVARIABLES::convertRaw(std::int32_t raw) { return raw > 33000 ? raw - 65536 : raw; }
+std::int32_t frmVARIABLES::convertRaw(std::int32_t raw) {
+    return raw > 33000 ? raw - 65536 : raw;
+}
 
 void frmVARIABLES::Form_Load() {
     writeIdle = true;
@@ -83,7 +85,8 @@ void frmVARIABLES::tmrFillDatabase_Timer() {
         for (int v = 1; v <= 25; ++v) {
             const auto k = static_cast<std::size_t>((b - 1) * 25 + (v - 1));
             lblNRvar[k] = std::to_string(v);
-            txtVAR[k] = std::to_string(values[static_cast<std::size_t>(b)][static_cast<std::size_t>(v)]);
+            txtVAR[k] =
+                std::to_string(values[static_cast<std::size_t>(b)][static_cast<std::size_t>(v)]);
         }
     }
     m_comms.sendASKBLOCK(askBlock);

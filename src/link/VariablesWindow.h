@@ -19,8 +19,8 @@ namespace aql::link {
 // the controller reports the new value back.
 class frmVARIABLES {
 public:
-    static constexpr int kBlocks = 9;      // 0-8
-    static constexpr int kValues = 27;     // 0-26; 0 is never written
+    static constexpr int kBlocks = 9;  // 0-8
+    static constexpr int kValues = 27; // 0-26; 0 is never written
     static constexpr int kCellsShown = 200;
     static constexpr int kGridRows = 124;
     static constexpr int kIdleInterval = 3000;

@@ -26,9 +26,9 @@ struct XmlDocumentInfo {
     std::int32_t majorVersion = 2; // also the root name: aqlLogV + 3 digits
     std::int32_t minorVersion = 0;
     std::int32_t revision = 41;
-    std::string generatedAt;       // local time, "yyyy-mm-dd hh:nn:ss"
-    std::string contact;           // the contact element's address; empty: kContactAddress
-    std::string siteName;          // the pool's resort
+    std::string generatedAt; // local time, "yyyy-mm-dd hh:nn:ss"
+    std::string contact;     // the contact element's address; empty: kContactAddress
+    std::string siteName;    // the pool's resort
     std::string poolName;
     std::int32_t numberOfPools = 0; // all pools of the site
 };

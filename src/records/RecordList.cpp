@@ -28,7 +28,9 @@ struct Entry {
     dbRecord *record;
 };
 
-bool numberLess(const Entry &e, std::int32_t n) { return e.number < n; }
+bool numberLess(const Entry &e, std::int32_t n) {
+    return e.number < n;
+}
 
 // The number a canonical key stands for; false for anything that no record's key can equal.
 bool numberFromKey(std::string_view key, std::int32_t &number) {
@@ -58,8 +60,8 @@ struct RecordList::Impl {
 
     dbRecord *store(dbRecord &&record) {
         if (usedInLastBlock == lastBlockSize) {
-            lastBlockSize = lastBlockSize == 0 ? kFirstArenaBlock
-                                               : std::min(lastBlockSize * 2, kArenaBlock);
+            lastBlockSize =
+                lastBlockSize == 0 ? kFirstArenaBlock : std::min(lastBlockSize * 2, kArenaBlock);
             arena.emplace_back(new dbRecord[lastBlockSize]);
             usedInLastBlock = 0;
         }
@@ -80,7 +82,9 @@ struct RecordList::Impl {
 };
 
 RecordList::RecordList() : m_impl(new Impl) {}
-RecordList::~RecordList() { delete m_impl; }
+RecordList::~RecordList() {
+    delete m_impl;
+}
 RecordList::RecordList(RecordList &&other) noexcept : m_impl(other.m_impl) {
     other.m_impl = new Impl;
 }
@@ -135,7 +139,9 @@ RecordList::InsertResult RecordList::insert(dbRecord record) {
     return InsertResult::Inserted;
 }
 
-std::size_t RecordList::count() const { return m_impl->count; }
+std::size_t RecordList::count() const {
+    return m_impl->count;
+}
 
 const dbRecord &RecordList::item(std::size_t position) const {
     const Impl &d = *m_impl;

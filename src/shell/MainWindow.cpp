@@ -33,7 +33,8 @@ constexpr char kSeparator = '/';
 
 MainWindow::MainWindow(ShellServices services, std::filesystem::path programFolder,
                        clsCommandLine commandLine, link::ProgramInfo info)
-    : console(services.link, [this](int n) { return getText(n); }, info),
+    : console(
+          services.link, [this](int n) { return getText(n); }, info),
       m_services(services), m_programFolder(std::move(programFolder)),
       m_commandLine(std::move(commandLine)), m_info(std::move(info)),
       m_language(std::make_unique<clsLanguage>(services.link.messageBox)) {
@@ -49,7 +50,9 @@ MainWindow::MainWindow(ShellServices services, std::filesystem::path programFold
 
 MainWindow::~MainWindow() = default;
 
-std::string MainWindow::getText(int n) const { return m_language->getText(n); }
+std::string MainWindow::getText(int n) const {
+    return m_language->getText(n);
+}
 
 void MainWindow::notify() const {
     if (changed) {
@@ -129,7 +132,8 @@ void MainWindow::Form_Load() {
         m_values.configPath = (m_programFolder / "config.xml").u8string();
         m_values.systemId.clear();
         m_values.projectCode = m_values.systemCode = m_values.poolCode = "0";
-        config::loadSiteConfig(m_values.configPath, m_values, t, [this](int n) { return getText(n); });
+        config::loadSiteConfig(m_values.configPath, m_values, t,
+                               [this](int n) { return getText(n); });
     } else {
         m_values.configPath = reg.ReadKey(kDatabaseSetting) + kSeparator + "config.xml";
         m_values.systemId = m_commandLine.argv(1);
@@ -146,9 +150,8 @@ void MainWindow::Form_Load() {
         config::loadProjectConfig(m_values.configPath, m_values, t,
                                   [this](int n) { return getText(n); });
         if (pools.empty()) {
-            std::string problem = m_values.projectFileProblem.empty()
-                                      ? "it lists no pool"
-                                      : m_values.projectFileProblem;
+            std::string problem = m_values.projectFileProblem.empty() ? "it lists no pool"
+                                                                      : m_values.projectFileProblem;
             throw AqlError(errc::kApplication, getText(57),
                            getText(58) + " " + m_values.configPath + "\r\n" + problem);
         }
@@ -220,8 +223,7 @@ void MainWindow::cmbPools_Click(int index) {
     } else {
         title = "Velmaro AQL - " + m_values.tables.poolAttribute(
                                        std::stoi(m_values.projectCode),
-                                       std::stoi(m_values.systemCode),
-                                       std::stoi(m_values.poolCode),
+                                       std::stoi(m_values.systemCode), std::stoi(m_values.poolCode),
                                        config::ProjectTables::kNameAttribute);
     }
     if (m_configuration) {
@@ -312,8 +314,12 @@ void MainWindow::languageSwitch(const std::string &file) {
     }
 }
 
-void MainWindow::mnuNED_Click() { languageSwitch(kDutchFile); }
-void MainWindow::mnuENG_Click() { languageSwitch(kEnglishFile); }
+void MainWindow::mnuNED_Click() {
+    languageSwitch(kDutchFile);
+}
+void MainWindow::mnuENG_Click() {
+    languageSwitch(kEnglishFile);
+}
 
 void MainWindow::mnuBase_Click() {
     if (!m_currentPool) {

@@ -38,8 +38,8 @@ struct ShellServices {
 struct MainCaptions {
     std::string mnuFile, mnuOptions, mnuHelp, mnuConfiguration, mnuExit, mnuRealtime, mnuON, mnuOFF,
         mnuBase, mnuHelpAbout, lblRun, lblAlarm, lblManual, lblSelectSystem, lblConnecting,
-        optOffLine, optOffLineTip, optOnLine, optOnLineTip, optGetLog, optGetLogTip,
-        optProcessLog, optProcessLogTip, mnuLanguage, mnuNED, mnuENG, fraInstellingen;
+        optOffLine, optOffLineTip, optOnLine, optOnLineTip, optGetLog, optGetLogTip, optProcessLog,
+        optProcessLogTip, mnuLanguage, mnuNED, mnuENG, fraInstellingen;
 };
 
 // How start-up ended when it could not bring the program up.
