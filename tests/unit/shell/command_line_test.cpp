@@ -19,18 +19,19 @@ Words wordsOf(const clsCommandLine &cl) {
     return words;
 }
 
-TEST(CommandLine, splitsAtEverySingleBlankAfterTrimmingTheWholeText) {
+TEST(CommandLine, theTrimmedTextIsSplitAtEverySingleBlankAndOnlyItsWordsCanBeAsked) {
     EXPECT_EQ(wordsOf(clsCommandLine("AQLRemote", "")), (Words{"AQLRemote"}));
     EXPECT_EQ(wordsOf(clsCommandLine("AQLRemote", "a  b")), (Words{"AQLRemote", "a", "", "b"}));
-    // A blank in the program's name makes the first argument word 2.
     EXPECT_EQ(wordsOf(clsCommandLine("AQL Remote", "010203")), (Words{"AQL", "Remote", "010203"}));
-    // Leading blanks of the arguments follow the separating blank; trailing ones are trimmed.
     EXPECT_EQ(wordsOf(clsCommandLine("P", " 010203   ")), (Words{"P", "", "010203"}));
     EXPECT_EQ(wordsOf(clsCommandLine("P", "\"a b\"\tc")), (Words{"P", "\"a", "b\"\tc"}));
     EXPECT_EQ(wordsOf(clsCommandLine("", "   ")), (Words{""}));
-}
+    // From main(): the bare program name, the arguments joined by one blank.
+    const char *const args[] = {"C:\\Program Files\\AQL\\AQLRemote.exe", "a", "", "b"};
+    EXPECT_EQ(wordsOf(clsCommandLine::fromMain(4, args)), (Words{"AQLRemote", "a", "", "b"}));
+    EXPECT_EQ(executableStem("/opt/a.b/aql.remote.bin"), "aql.remote");
+    EXPECT_EQ(executableStem(".profile"), ".profile");
 
-TEST(CommandLine, indexesOutsideTheWordsRaiseTheArgumentError) {
     const clsCommandLine cl("AQLRemote", "");
     for (std::int32_t bad : {1, -1, -2147483647 - 1}) {
         const auto e = test::errorOf([&] { (void)cl.argv(bad); });
@@ -39,15 +40,6 @@ TEST(CommandLine, indexesOutsideTheWordsRaiseTheArgumentError) {
         EXPECT_EQ(e->source(), "clsCommandLine.argv");
         EXPECT_EQ(e->description(), "arg index out of bounds");
     }
-}
-
-TEST(CommandLine, fromMainTakesTheBareProgramNameAndJoinsArgumentsWithOneBlank) {
-    const char *const windows[] = {"C:\\Program Files\\AQL\\AQLRemote.exe", "010203"};
-    EXPECT_EQ(wordsOf(clsCommandLine::fromMain(2, windows)), (Words{"AQLRemote", "010203"}));
-    const char *const unix[] = {"/opt/a.b/aql.remote.bin", "a", "", "b"};
-    EXPECT_EQ(wordsOf(clsCommandLine::fromMain(4, unix)), (Words{"aql.remote", "a", "", "b"}));
-    EXPECT_EQ(clsCommandLine::fromMain(0, nullptr).argc(), 1);
-    EXPECT_EQ(executableStem(".profile"), ".profile");
 }
 
 } // namespace
