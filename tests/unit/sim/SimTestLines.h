@@ -9,20 +9,16 @@
 
 namespace aql::sim::test {
 
+// Hand-written frames for address 1: "@", address, command, 4 parameters, 1 + 105 + command, "#".
+inline const std::string kPoll("\x40\x01\x42\x00\x00\x00\x00\xAC\x23", 9);
+inline const std::string kGetLog("\x40\x01\x41\x00\x00\x00\x00\xAB\x23", 9);
+
 // Bytes from hex pairs; blanks are skipped so expectations can be laid out field by field.
 inline std::string fromHex(std::string_view hex) {
     std::string out;
-    int high = -1;
-    for (char c : hex) {
-        int v = (c >= '0' && c <= '9') ? c - '0' : (c >= 'A' && c <= 'F') ? c - 'A' + 10 : -1;
-        if (v < 0) {
-            continue;
-        }
-        if (high < 0) {
-            high = v;
-        } else {
-            out.push_back(static_cast<char>(high * 16 + v));
-            high = -1;
+    for (std::size_t i = 0; i + 1 < hex.size(); i += hex[i] == ' ' ? 1 : 2) {
+        if (hex[i] != ' ') {
+            out += static_cast<char>(std::stoi(std::string(hex.substr(i, 2)), nullptr, 16));
         }
     }
     return out;
@@ -30,7 +26,7 @@ inline std::string fromHex(std::string_view hex) {
 
 inline std::string repeat(std::string_view piece, int times) {
     std::string out;
-    for (int i = 0; i < times; ++i) {
+    while (times-- > 0) {
         out += piece;
     }
     return out;
@@ -40,8 +36,7 @@ inline std::string repeat(std::string_view piece, int times) {
 inline std::string nibbleLine(std::uint8_t kind, const std::string &payload) {
     std::string out(1, static_cast<char>(kind));
     for (unsigned char b : payload) {
-        out.push_back(static_cast<char>('0' + (b & 0x0F)));
-        out.push_back(static_cast<char>('0' + (b >> 4)));
+        out += {static_cast<char>('0' + (b & 0x0F)), static_cast<char>('0' + (b >> 4))};
     }
     return out + "\r";
 }
@@ -52,22 +47,16 @@ struct ReceivedLine {
     std::string payload; // decoded, checksum included
 };
 
-// What the console's own framer and line checker make of a byte stream, received whole or in
-// chunks of `chunk` bytes.
-inline std::vector<ReceivedLine> receiveLines(std::string_view stream, std::size_t chunk = 0) {
-    if (chunk == 0) {
-        chunk = stream.size() + 1;
-    }
+// What the console's own framer and line checker make of a byte stream.
+inline std::vector<ReceivedLine> receiveLines(std::string_view stream) {
     link::LineFramer framer;
+    framer.append(stream);
     std::vector<ReceivedLine> lines;
     char buffer[link::kLongestPayload];
-    for (std::size_t pos = 0; pos < stream.size(); pos += chunk) {
-        framer.append(stream.substr(pos, chunk));
-        std::string_view line;
-        while (framer.nextLine(line)) {
-            const link::CheckedLine c = link::checkLine(line, buffer);
-            lines.push_back({c.status, c.kind, std::string(c.payload)});
-        }
+    std::string_view line;
+    while (framer.nextLine(line)) {
+        const link::CheckedLine c = link::checkLine(line, buffer);
+        lines.push_back({c.status, c.kind, std::string(c.payload)});
     }
     return lines;
 }
