@@ -209,11 +209,3 @@ TEST(LinkAgainstSimulator, unknownPacketTypesAndGarbageNeverBringItDown) {
     }
 }
 
-TEST(LinkAgainstSimulator, refusedConnectionEndsOfflineWithTheRefusedMessage) {
-    SimRig rig(options(10));
-    rig.console.setEndpoint("127.0.0.1", "1"); // nothing listens on port 1
-    rig.console.modes.selectOnLine();
-    EXPECT_FALSE(rig.console.panel.optOnLineSelected);
-    ASSERT_EQ(rig.box.shown.size(), 1u);
-    EXPECT_EQ(rig.box.shown[0].text.rfind("T92 10061", 0), 0u) << rig.box.shown[0].text;
-}

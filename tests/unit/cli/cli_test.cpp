@@ -121,20 +121,6 @@ TEST(VariablesSession, readsEveryBlockWithoutWaitingForTheWindowsSlowPass) {
     EXPECT_NE(report.find("block 8: 80 0"), std::string::npos);
 }
 
-TEST(VariablesSession, aValueThatIsNoWholeNumberIsRefusedBeforeAnythingIsSent) {
-    LinkRig rig;
-    cli::VariablesSettings s;
-    s.host = "h";
-    s.port = "1";
-    s.write = cli::VariableWrite{4, 7, "2,5"};
-    cli::VariablesSession session(rig.console, rig.timers, s);
-    session.start();
-    EXPECT_EQ(session.outcome(), cli::VariablesSession::Outcome::Refused);
-    for (const auto &f : rig.socket.sent) {
-        EXPECT_NE(f[2], 3) << "a SETVAR frame went out";
-    }
-}
-
 TEST(CliArgs, optionsValuesAndMistakes) {
     auto a = cli::parseCliArgs({"download", "--host", "10.0.0.5", "--port=4001", "--help"},
                                {"host", "port"});

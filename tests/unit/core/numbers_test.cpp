@@ -1,22 +1,13 @@
 #include "core/Error.h"
 #include "core/Numbers.h"
 
+#include "support/ErrorOf.h"
+
 #include <gtest/gtest.h>
 
 #include <clocale>
 
-using aql::AqlError;
-
-namespace {
-int errorNumberOf(void (*f)()) {
-    try {
-        f();
-    } catch (const AqlError &e) {
-        return e.number();
-    }
-    return 0;
-}
-} // namespace
+using aql::test::errorNumberOf;
 
 TEST(TextToInt32, acceptsBlanksSignsFractionsAndExponents) {
     EXPECT_EQ(aql::textToInt32("12"), 12);

@@ -81,21 +81,6 @@ TEST(LineFramer, aLineSplitAtEveryByteBoundaryIsHandledOnceAsTheJoinedLine) {
     }
 }
 
-TEST(LineFramer, twoLinesInOneReadComeOutInOrderAndLineFeedsStayInTheLine) {
-    LineFramer framer;
-    framer.append("first\rsecond\r\nthird");
-    auto lines = drain(framer);
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0], "first");
-    EXPECT_EQ(lines[1], "second");
-    EXPECT_EQ(framer.pending(), "\nthird");
-    framer.append("\r\r");
-    lines = drain(framer);
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0], "\nthird");
-    EXPECT_EQ(lines[1], "");
-}
-
 TEST(LineFramer, anOverlongLineWithoutCarriageReturnIsDiscardedAndCountedNotBuffered) {
     LineFramer framer;
     const std::string good = displayLine(0x01, kText80);

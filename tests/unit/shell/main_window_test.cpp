@@ -265,27 +265,6 @@ TEST(Shutdown, exitWhileOnlineClosesTheConnectionBeforeAnyWindow) {
     EXPECT_FALSE(w.console.panel.optOnLineSelected);
 }
 
-TEST(BaseFile, cancelKeepsTheRecordsAndAChosenFileReplacesThem) {
-    ShellRig rig;
-    auto &w = rig.open();
-    ASSERT_FALSE(w.start());
-    records::dbRecord r;
-    r.recordNumber = 5;
-    w.currentPool()->dbRecords().insert(r);
-    w.mnuBase_Click();
-    EXPECT_EQ(w.currentPool()->dbRecords().count(), 1u);
-
-    writeBytes(rig.dir / "log.csv",
-               "Record Type,Key,Number\r\n"
-               "3,1,8,2009-03-07 14:05,20,1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20,"
-               "725,720,760,680,1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20,21,22,23,24,"
-               "25,26,27,28,29,30,31,32,33,34\r\n");
-    rig.dialog.answer = (rig.dir / "log.csv").u8string();
-    w.mnuBase_Click();
-    ASSERT_EQ(w.currentPool()->dbRecords().count(), 1u);
-    EXPECT_EQ(w.currentPool()->dbRecords().item(1).recordNumber, 8);
-}
-
 TEST(ConfigurationWindow, aNewSystemIsWrittenAndTheMainWindowReloadsIt) {
     ShellRig rig;
     auto &w = rig.open();
