@@ -1,17 +1,14 @@
 #include "config/ConfigurationWindow.h"
-#include "support/ScriptedMessageBox.h"
+#include "support/LinkFakes.h"
 #include "support/TempDir.h"
-#include "unit/config_files/ConfigTexts.h"
+#include "unit/config_files/SiteFixture.h"
 
 #include <gtest/gtest.h>
 
-namespace aql::config {
+namespace aql::config::test {
 namespace {
 
-using aql::test::fixture;
-using aql::test::readBytes;
-using aql::test::writeBytes;
-using Names = std::vector<std::string>;
+using namespace aql::test;
 
 const std::string kHead = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n"
                           "<aqlRemoteConfig version=\"1.0\">\r\n"
@@ -19,33 +16,34 @@ const std::string kHead = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n"
                           "    <managedSystems>\r\n";
 const std::string kTail = "    </managedSystems>\r\n</aqlRemoteConfig>\r\n";
 
-Names namesOf(const clsEdit &edit) {
-    Names names;
-    for (std::int32_t i = 1; i <= edit.count(); ++i) {
-        names.push_back(edit.name(i));
-    }
-    return names;
+std::string line(int address, const std::string &ip, const std::string &port,
+                 const std::string &name) {
+    return "      <system address=\"" + std::to_string(address) + "\" ipaddress=\"" + ip +
+           "\" port=\"" + port + "\" name=\"" + name + "\"/>\r\n";
+}
+
+// Wedstrijdbad, Instructiebad, Peuterbad at addresses 1, 2, 3, as the window writes them.
+std::string threeSystems() {
+    return readBytes(fixture("config_files/site_three_written.xml"));
 }
 
 // The window inside a stand-in for the main window, whose load reads the site file, goes Offline
 // and selects the first system (which empties the window's text boxes).
 struct Console {
-    aql::test::TempDir dir;
-    ConfigValues values;
-    PoolList pools;
-    Names mainSelector;
-    clsEdit editList;
-    aql::test::ScriptedMessageBox box;
-    frmConfiguration window{values, editList, mainSelector, box, test::configText};
+    TempDir dir;
+    Site site;
+    RecordingMessageBox box;
+    frmConfiguration window{site.values, site.editList, site.mainSelector, box, numberedText};
     int loads = 0, pumps = 0, beeps = 0;
-    std::vector<std::pair<int, AqlError>> reported;
+    std::vector<std::pair<int, int>> reported; // text, error number
 
     explicit Console(const std::string &siteFile) {
-        values.configPath = (dir / "config.xml").string();
+        site.values.configPath = (dir / "config.xml").string();
         writeBytes(dir / "config.xml", siteFile);
+        site.onNew = [this] { window.optNew_Click(); };
         window.reloadMainWindow = [this] { mainLoad(); };
         window.reportError = [this](int text, const AqlError &e) {
-            reported.emplace_back(text, e);
+            reported.emplace_back(text, e.number());
         };
         window.processEvents = [this] { ++pumps; };
         window.beep = [this] { ++beeps; };
@@ -54,145 +52,96 @@ struct Console {
     }
     void mainLoad() {
         ++loads;
-        pools.clear();
-        ConfigTargets t{pools, mainSelector, editList};
-        t.configSelector = window.selector();
-        t.runNewAction = [this] { window.optNew_Click(); };
-        loadSiteConfig(values.configPath, values, t, test::configText);
+        site.load(dir / "config.xml", window.selector());
         window.setEditingAllowed(true);
         window.clearTextBoxes();
     }
     std::string file() const { return readBytes(dir / "config.xml"); }
+    std::string shown(std::size_t i) const {
+        return box.shown.at(i).text + "/" + std::to_string(box.shown.at(i).style);
+    }
 };
 
-std::string threeSystems() {
-    return readBytes(fixture("config_files/site_three.xml"));
-}
-std::string threeRewritten() {
-    return readBytes(fixture("config_files/site_three_written.xml"));
-}
-
-TEST(ConfigurationWindowNew, aSiteWithoutSystemsGetsName113ZeroWrittenAndLoaded) {
+TEST(ConfigurationWindowNew, startsAtNumber0AndRefusesTheHundredAndFirstWithText48) {
     Console c(readBytes(fixture("config_files/site_no_systems.xml")));
-    EXPECT_EQ(c.file(), kHead +
-                            "      <system address=\"1\" ipaddress=\"0.0.0.0\" port=\"0\" "
-                            "name=\"Nieuw systeem 0\"/>\r\n" +
-                            kTail);
+    EXPECT_EQ(c.file(), kHead + line(1, "0.0.0.0", "0", "T113 0") + kTail);
     EXPECT_EQ(c.loads, 2); // start-up, and the reload New asked for
-    ASSERT_EQ(c.pools.count(), 1);
-    EXPECT_EQ(c.pools.item(1).name(), "Nieuw systeem 0");
-    EXPECT_EQ(c.mainSelector, Names{"Nieuw systeem 0"});
-    EXPECT_TRUE(c.window.optNew.enabled && c.window.optFake);
-}
-
-TEST(ConfigurationWindowNew, takesTheFirstNumberNotTakenInAnyLetterCase) {
-    Console c("<aqlRemoteConfig><siteName/><managedSystems>"
-              "<system address=\"1\" ipaddress=\"\" port=\"\" name=\"Nieuw systeem 0\"/>"
-              "<system address=\"1\" ipaddress=\"\" port=\"\" name=\"NIEUW SYSTEEM 1\"/>"
-              "</managedSystems></aqlRemoteConfig>");
-    c.window.optNew_Click();
-    EXPECT_EQ(namesOf(c.editList),
-              (Names{"Nieuw systeem 0", "NIEUW SYSTEEM 1", "Nieuw systeem 2"}));
-    EXPECT_EQ(c.pumps, 2); // once after each taken name
-    EXPECT_EQ(c.loads, 2);
-    EXPECT_EQ(c.window.cmbPools.text, "Nieuw systeem 2");
-    EXPECT_EQ(c.window.txtIP.text + " " + c.window.txtPort.text, "0.0.0.0 0");
-    EXPECT_TRUE(c.window.optDel.enabled);
-}
-
-TEST(ConfigurationWindowNew, aHundredSystemsLoadAgainAndTheNextIsRefusedWithText48) {
-    Console c(readBytes(fixture("config_files/site_no_systems.xml")));
     for (int i = 1; i < 100; ++i) {
         c.window.optNew_Click();
     }
     ASSERT_TRUE(c.reported.empty());
-    ASSERT_EQ(c.pools.count(), 100);
-    EXPECT_EQ(c.pools.item(100).address(), 100);
-    EXPECT_EQ(c.values.tables.poolAttribute(0, 0, 99, 0), "Nieuw systeem 99");
+    ASSERT_EQ(c.site.pools.count(), 100); // each New writes the file and loads it again
+    EXPECT_EQ(c.site.pools.item(100).address(), 100);
+    EXPECT_EQ(c.site.values.tables.poolAttribute(0, 0, 99, 0), "T113 99");
 
     const std::string before = c.file();
     const int loads = c.loads;
     c.window.optNew_Click();
     ASSERT_EQ(c.box.shown.size(), 1u);
-    EXPECT_EQ(c.box.shown[0].text + "/" + std::to_string(c.box.shown[0].style),
-              "No more than 100 systems/16");
+    EXPECT_EQ(c.shown(0), "T48/16");
     EXPECT_EQ(c.file(), before);
-    EXPECT_EQ(c.editList.count() + c.loads, 100 + loads);
+    EXPECT_EQ(c.site.editList.count() + c.loads, 100 + loads);
     EXPECT_TRUE(c.window.optNew.enabled && c.window.optFake);
 }
 
-TEST(ConfigurationWindowSave, renamingToAnotherSystemsNameShowsText52AndKeepsTheList) {
+TEST(ConfigurationWindowNew, takesTheFirstNumberNotTakenInAnyLetterCase) {
+    Console c(kHead + line(1, "", "", "T113 0") + line(2, "", "", "t113 1") + kTail);
+    c.window.optNew_Click();
+    EXPECT_EQ(namesOf(c.site.editList), (Names{"T113 0", "t113 1", "T113 2"}));
+    EXPECT_EQ(c.pumps, 2); // once after each taken name
+    EXPECT_EQ(c.window.cmbPools.text, "T113 2");
+    EXPECT_EQ(c.window.txtIP.text + " " + c.window.txtPort.text, "0.0.0.0 0");
+}
+
+TEST(ConfigurationWindowSave, refusesATakenNameAndMovesTheSavedEntryToTheEnd) {
     Console c(threeSystems());
     c.window.selectEntry(1); // Instructiebad
     c.window.txtName.text = "PEUTERBAD";
     c.window.optSave_Click();
     ASSERT_EQ(c.box.shown.size(), 1u);
-    EXPECT_EQ(c.box.shown[0].text + "/" + std::to_string(c.box.shown[0].style),
-              "This name is already in use/16");
-    // Save still rewrites the file, from the list read back: same systems in the same order.
-    EXPECT_EQ(c.file(), threeRewritten());
-    EXPECT_EQ(c.mainSelector, (Names{"Wedstrijdbad", "Instructiebad", "Peuterbad"}));
-    EXPECT_EQ(c.window.cmbPools.items, c.mainSelector);
-}
+    EXPECT_EQ(c.shown(0), "T52/16");
+    EXPECT_EQ(c.file(), threeSystems());
+    EXPECT_EQ(c.site.mainSelector, (Names{"Wedstrijdbad", "Instructiebad", "Peuterbad"}));
+    EXPECT_EQ(c.window.cmbPools.items, c.site.mainSelector);
 
-TEST(ConfigurationWindowSave, movesTheEntryToTheEndAndRenumbersTheAddresses) {
-    Console c(threeSystems());
-    c.window.selectEntry(0); // Wedstrijdbad
+    c.window.selectEntry(0); // Wedstrijdbad, saved under its own name with another port
     c.window.txtPort.text = "6001";
     c.window.optSave_Click();
-    EXPECT_EQ(c.file(), kHead +
-                            "      <system address=\"1\" ipaddress=\"192.168.10.22\" port=\"5002\" "
-                            "name=\"Instructiebad\"/>\r\n"
-                            "      <system address=\"2\" ipaddress=\"10.0.0.9\" port=\"502\" "
-                            "name=\"Peuterbad\"/>\r\n"
-                            "      <system address=\"3\" ipaddress=\"192.168.10.21\" port=\"6001\" "
-                            "name=\"Wedstrijdbad\"/>\r\n" +
-                            kTail);
-    EXPECT_EQ(c.pools.item("wedstrijdbad").address(), 3);
-    EXPECT_TRUE(c.window.txtName.locked && c.window.txtPort.locked);
-    EXPECT_FALSE(c.window.optDel.enabled);
-    EXPECT_EQ(c.pumps, 1);
+    EXPECT_EQ(c.file(), kHead + line(1, "192.168.10.22", "5002", "Instructiebad") +
+                            line(2, "10.0.0.9", "502", "Peuterbad") +
+                            line(3, "192.168.10.21", "6001", "Wedstrijdbad") + kTail);
+    EXPECT_EQ(c.site.pools.item("wedstrijdbad").address(), 3);
+    EXPECT_TRUE(c.window.txtName.locked && !c.window.optDel.enabled);
 
-    c.window.selectEntry(1); // Peuterbad, renamed in another letter case: its own name is free
+    c.window.selectEntry(1); // Peuterbad in another letter case: its own name is free
     c.window.txtName.text = "PEUTERBAD";
     c.window.optSave_Click();
-    EXPECT_TRUE(c.box.shown.empty());
-    EXPECT_EQ(c.mainSelector, (Names{"Instructiebad", "Wedstrijdbad", "PEUTERBAD"}));
-}
-
-TEST(ConfigurationWindowSave, withoutASelectionTheUnchangedListIsRewrittenAndReloaded) {
-    Console c(threeSystems());
-    c.window.txtName.text = "Iets";
-    c.window.optSave_Click();
-    EXPECT_EQ(c.file(), threeRewritten());
-    EXPECT_EQ(c.loads, 2);
+    EXPECT_EQ(c.box.shown.size(), 1u);
+    EXPECT_EQ(c.site.mainSelector, (Names{"Instructiebad", "Wedstrijdbad", "PEUTERBAD"}));
 }
 
 TEST(ConfigurationWindowDelete, asksWithText46AndCancelChangesNothing) {
     Console c(threeSystems());
     c.window.selectEntry(1);
-    c.box.answers = {platform::kResultCancel, platform::kResultOk};
+    c.box.answer = platform::kResultCancel;
     c.window.optDel_Click();
     ASSERT_EQ(c.box.shown.size(), 1u);
-    EXPECT_EQ(c.box.shown[0].text + "/" + std::to_string(c.box.shown[0].style),
-              "Delete the selected system?/33");
+    EXPECT_EQ(c.shown(0), "T46/33");
     EXPECT_EQ(c.file(), threeSystems());
     EXPECT_EQ(c.loads, 1);
 
+    c.box.answer = platform::kResultOk;
     c.window.optDel_Click();
-    EXPECT_EQ(c.file(), kHead +
-                            "      <system address=\"1\" ipaddress=\"192.168.10.21\" port=\"5001\" "
-                            "name=\"Wedstrijdbad\"/>\r\n"
-                            "      <system address=\"2\" ipaddress=\"10.0.0.9\" port=\"502\" "
-                            "name=\"Peuterbad\"/>\r\n" +
-                            kTail);
+    EXPECT_EQ(c.box.shown.size(), 2u);
+    EXPECT_EQ(c.file(), kHead + line(1, "192.168.10.21", "5001", "Wedstrijdbad") +
+                            line(2, "10.0.0.9", "502", "Peuterbad") + kTail);
     EXPECT_EQ(c.window.txtName.text, "");
     EXPECT_FALSE(c.window.optDel.enabled || c.window.optSave.enabled);
 }
 
 TEST(ConfigurationWindowFailures, aFailedWriteIsReportedAndChangesNeitherFileNorWindow) {
     Console c(threeSystems());
-    const Names names = c.mainSelector;
+    const Names names = c.site.mainSelector;
     std::filesystem::create_directory(c.dir / "config.xml.part"); // the temporary file's place
     writeBytes(c.dir / "config.xml.part" / "keep", "");
 
@@ -203,17 +152,11 @@ TEST(ConfigurationWindowFailures, aFailedWriteIsReportedAndChangesNeitherFileNor
     c.window.txtPort.text = "7001";
     c.window.optSave_Click();
 
-    std::vector<int> texts, numbers;
-    for (const auto &[text, error] : c.reported) {
-        texts.push_back(text);
-        numbers.push_back(error.number());
-    }
-    EXPECT_EQ(texts, (std::vector<int>{49, 47, 51}));
-    EXPECT_EQ(numbers, (std::vector<int>{75, 75, 75}));
+    EXPECT_EQ(c.reported, (std::vector<std::pair<int, int>>{{49, 75}, {47, 75}, {51, 75}}));
     EXPECT_EQ(c.file(), threeSystems());
     EXPECT_EQ(c.loads, 1);
-    EXPECT_EQ(namesOf(c.editList), names);
-    EXPECT_EQ(c.mainSelector, names);
+    EXPECT_EQ(namesOf(c.site.editList), names);
+    EXPECT_EQ(c.site.mainSelector, names);
     EXPECT_EQ(c.window.cmbPools.items, names);
     EXPECT_TRUE(c.window.optNew.enabled); // New can be tried again
     // The typing survives, editable, for another try.
@@ -233,38 +176,21 @@ TEST(ConfigurationWindowEditing, portTakesDigitsAndBackspaceOnlyAndBeepsAtTheRes
     EXPECT_EQ(c.beeps, 256 - 11);
 }
 
-TEST(ConfigurationWindowEditing, selectionShowsTheExactlyNamedEntryOrElseTheLast) {
-    Console c(threeSystems());
-    c.window.selectEntry(0);
-    EXPECT_EQ(c.window.txtName.text + " " + c.window.txtIP.text + " " + c.window.txtPort.text,
-              "Wedstrijdbad 192.168.10.21 5001");
-    EXPECT_TRUE(c.window.optDel.enabled && c.window.optSave.enabled);
-    c.window.cmbPools.text = "instructiebad"; // typed in another case: no exact match
-    c.window.cmbPools_Click();
-    EXPECT_EQ(c.window.txtName.text, "Peuterbad");
-    c.window.txtName.text.clear();
-    c.window.txtName_Change();
-    EXPECT_FALSE(c.window.optSave.enabled);
-}
-
 TEST(ConfigurationWindowEditing, nothingCanBeEditedWhileOnline) {
     Console c(threeSystems());
     frmConfiguration &w = c.window;
     w.selectEntry(2);
-    w.Form_Load(true);
-    EXPECT_EQ(w.cmbPools.items.size(), 3u);
+    w.setEditingAllowed(false); // the Online choice, with a system selected
     for (bool enabled : {w.txtName.enabled, w.txtIP.enabled, w.txtPort.enabled, w.cmbPools.enabled,
                          w.optNew.enabled, w.optDel.enabled, w.optSave.enabled}) {
         EXPECT_FALSE(enabled);
     }
     w.setEditingAllowed(true);
-    EXPECT_TRUE(w.txtName.enabled && w.cmbPools.enabled && w.optNew.enabled);
-    EXPECT_FALSE(w.optDel.enabled || w.optSave.enabled); // the load left nothing selected
-    w.selectEntry(2);
-    w.setEditingAllowed(false);
-    w.setEditingAllowed(true);
-    EXPECT_TRUE(w.optDel.enabled && w.optSave.enabled);
+    EXPECT_TRUE(w.txtPort.enabled && w.optNew.enabled && w.optDel.enabled && w.optSave.enabled);
+    w.Form_Load(true); // opened while Online
+    EXPECT_FALSE(w.txtName.enabled || w.optNew.enabled);
+    EXPECT_EQ(w.cmbPools.items.size(), 3u);
 }
 
 } // namespace
-} // namespace aql::config
+} // namespace aql::config::test
