@@ -1,7 +1,7 @@
 // Throughput of the record layer on a 100,000-record log: reading stored and exported lines, and
 // writing the CSV and XML exports as text and as files. The gates: all lines parse well under
 // 300 ms, the CSV export writes in 200 ms, the XML export in 500 ms.
-#include "records/DbRecord.h"
+#include "records/LogRecord.h"
 #include "records/Exports.h"
 #include "records/RecordList.h"
 
@@ -42,7 +42,7 @@ const RecordList &records() {
     static const RecordList list = [] {
         RecordList l;
         for (const std::string &line : storedLines()) {
-            dbRecord r;
+            LogRecord r;
             r.fromFile(line, rtype::kLog);
             l.insert(r);
         }
@@ -69,7 +69,7 @@ void BM_ParseStoredLines(benchmark::State &state) {
     const auto &lines = storedLines();
     for (auto _ : state) {
         for (const std::string &line : lines) {
-            dbRecord r;
+            LogRecord r;
             r.fromFile(line, rtype::kLog);
             benchmark::DoNotOptimize(r);
         }
@@ -79,10 +79,10 @@ void BM_ParseStoredLines(benchmark::State &state) {
 void BM_ParseExportLines(benchmark::State &state) {
     std::vector<std::string> lines;
     lines.reserve(kRecords);
-    records().forEach([&](const dbRecord &r) { lines.push_back(r.toCSV()); });
+    records().forEach([&](const LogRecord &r) { lines.push_back(r.toCSV()); });
     for (auto _ : state) {
         for (const std::string &line : lines) {
-            dbRecord r;
+            LogRecord r;
             r.fromExportCsv(line, rtype::kLog);
             benchmark::DoNotOptimize(r);
         }

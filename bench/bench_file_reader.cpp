@@ -2,7 +2,7 @@
 // line parsed by the stored-line parser and inserted into the pool's record list. Target: 300 ms.
 #include "records/RecordList.h"
 #include "shell/FileReader.h"
-#include "shell/Language.h"
+#include "shell/LanguageTexts.h"
 
 #include <benchmark/benchmark.h>
 
@@ -74,7 +74,7 @@ private:
 
 void readBack(benchmark::State &state, const LogFile &file) {
     SilentBox box;
-    aql::shell::clsLanguage texts(box);
+    aql::shell::LanguageTexts texts(box);
     for (auto _ : state) {
         state.PauseTiming();
         auto list = std::make_unique<aql::records::RecordList>();

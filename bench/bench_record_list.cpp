@@ -19,7 +19,7 @@
 
 namespace {
 
-using aql::records::dbRecord;
+using aql::records::LogRecord;
 using aql::records::RecordList;
 
 // A stored record line with values that vary with the number, in the layout fromFile reads.
@@ -35,8 +35,8 @@ std::string storedLine(int number) {
     return line;
 }
 
-dbRecord parsed(int number) {
-    dbRecord r;
+LogRecord parsed(int number) {
+    LogRecord r;
     r.fromFile(storedLine(number), aql::records::rtype::kLog);
     return r;
 }
@@ -51,15 +51,15 @@ std::vector<int> shuffledNumbers(int n) {
     return numbers;
 }
 
-const std::vector<dbRecord> &records(int n) {
-    static std::vector<dbRecord> all = [] {
-        std::vector<dbRecord> v;
+const std::vector<LogRecord> &records(int n) {
+    static std::vector<LogRecord> all = [] {
+        std::vector<LogRecord> v;
         for (int number : shuffledNumbers(100000)) {
             v.push_back(parsed(number));
         }
         return v;
     }();
-    static std::vector<dbRecord> first20k(all.begin(), all.begin() + 20000);
+    static std::vector<LogRecord> first20k(all.begin(), all.begin() + 20000);
     return n == 20000 ? first20k : all;
 }
 
@@ -67,7 +67,7 @@ const std::vector<dbRecord> &records(int n) {
 // collection had them.
 class NaiveList {
 public:
-    void insert(dbRecord r) {
+    void insert(LogRecord r) {
         if (!m_keys.insert(r.key()).second) {
             return;
         }
@@ -80,15 +80,15 @@ public:
     std::size_t count() const { return m_records.size(); }
 
 private:
-    std::list<dbRecord> m_records;
+    std::list<LogRecord> m_records;
     std::unordered_set<std::string> m_keys;
 };
 
-template <class List> double secondsToFill(const std::vector<dbRecord> &source) {
-    std::vector<dbRecord> batch = source; // copied outside the clock
+template <class List> double secondsToFill(const std::vector<LogRecord> &source) {
+    std::vector<LogRecord> batch = source; // copied outside the clock
     List list;
     const auto start = std::chrono::steady_clock::now();
-    for (dbRecord &r : batch) {
+    for (LogRecord &r : batch) {
         list.insert(std::move(r));
     }
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
@@ -102,10 +102,10 @@ template <class List> void fill(benchmark::State &state) {
     const auto &source = records(static_cast<int>(state.range(0)));
     for (auto _ : state) {
         state.PauseTiming();
-        std::vector<dbRecord> batch = source;
+        std::vector<LogRecord> batch = source;
         auto list = std::make_unique<List>();
         state.ResumeTiming();
-        for (dbRecord &r : batch) {
+        for (LogRecord &r : batch) {
             list->insert(std::move(r));
         }
         state.PauseTiming();

@@ -59,7 +59,7 @@ struct Loaded {
     PoolList pools;
     std::vector<std::string> mainSelector;
     std::vector<std::string> configSelector;
-    clsEdit editList;
+    SystemList editList;
     int newActions = 0;
     int hidden = 0;
 
@@ -92,7 +92,7 @@ bool loadSite(const fs::path &file, Loaded &l) {
         std::abort();
     }
     for (std::int32_t i = 1; i <= l.editList.count(); ++i) {
-        const clsPOol &pool = l.pools.item(i);
+        const Pool &pool = l.pools.item(i);
         if (pool.name() != l.editList.name(i) || pool.Number() != i ||
             pool.ipaddress() != l.editList.ipaddress(i) || pool.port() != l.editList.port(i) ||
             l.mainSelector[static_cast<std::size_t>(i - 1)] != pool.name() ||

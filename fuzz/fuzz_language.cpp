@@ -1,6 +1,6 @@
 // A language file's bytes read into a text table: whatever the bytes, the reading ends with at most
 // one message, a bounded table, and entries that are whole lines.
-#include "shell/Language.h"
+#include "shell/LanguageTexts.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -22,12 +22,12 @@ public:
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
-    using aql::shell::clsLanguage;
+    using aql::shell::LanguageTexts;
     const std::string_view bytes(reinterpret_cast<const char *>(data), data ? size : 0);
     CountingBox box;
-    clsLanguage table(box);
+    LanguageTexts table(box);
     table.ReadLanguageText(bytes, "fuzz.lng");
-    if (box.shown > 1 || table.count() > clsLanguage::kMaxEntries) {
+    if (box.shown > 1 || table.count() > LanguageTexts::kMaxEntries) {
         std::abort();
     }
     // Without "[begin]" there can be no entry, and the reading must have complained.
@@ -37,13 +37,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     std::size_t total = 0;
     for (std::size_t i = 1; i <= table.count(); ++i) {
         const std::string text = table.getText(static_cast<std::int32_t>(i));
-        if (text.size() >= clsLanguage::kMaxLineLength ||
+        if (text.size() >= LanguageTexts::kMaxLineLength ||
             text.find_first_of("\r\n") != std::string::npos) {
             std::abort();
         }
         total += text.size();
     }
-    if (total > clsLanguage::kMaxTextBytes || total > bytes.size()) {
+    if (total > LanguageTexts::kMaxTextBytes || total > bytes.size()) {
         std::abort();
     }
     const auto past = static_cast<std::int32_t>(table.count() + 1);

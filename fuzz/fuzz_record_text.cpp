@@ -1,8 +1,8 @@
-// Controller record texts into dbRecord::fromString. The first byte picks the record type (its low
+// Controller record texts into LogRecord::fromString. The first byte picks the record type (its low
 // three bits, 0-7) and the value base (bit 3); the rest is the record text. Bad input may only end
 // in an AqlError; an accepted record must export without one.
 #include "core/Error.h"
-#include "records/DbRecord.h"
+#include "records/LogRecord.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -17,13 +17,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
                                             : aql::records::ValueBase::Interactive;
     const std::string_view text(reinterpret_cast<const char *>(data + 1), size - 1);
 
-    aql::records::dbRecord record;
+    aql::records::LogRecord record;
     try {
         record.fromString(text, type, false, base);
     } catch (const aql::AqlError &) {
         return 0;
     }
-    if (record.log() != nullptr) {
+    if (record.values() != nullptr) {
         // Throws past this function, and so crashes, if an accepted record cannot be exported.
         (void)record.csvHeaders();
         (void)record.toCSV();

@@ -3,7 +3,7 @@
 #include "core/Error.h"
 #include "records/RecordList.h"
 #include "shell/FileReader.h"
-#include "shell/Language.h"
+#include "shell/LanguageTexts.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -23,10 +23,10 @@ public:
     int shown = 0;
 };
 
-const aql::shell::clsLanguage &texts() {
+const aql::shell::LanguageTexts &texts() {
     static CountingBox box;
-    static aql::shell::clsLanguage table = [] {
-        aql::shell::clsLanguage t(box);
+    static aql::shell::LanguageTexts table = [] {
+        aql::shell::LanguageTexts t(box);
         std::string file = "[begin]\r\n";
         for (int i = 1; i <= 103; ++i) {
             file += std::to_string(i) + "|text " + std::to_string(i) + "\r\n";
@@ -59,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     std::size_t seen = 0;
     bool first = true;
     std::int32_t last = 0;
-    list.forEach([&](const records::dbRecord &r) {
+    list.forEach([&](const records::LogRecord &r) {
         if ((!first && r.recordNumber <= last) || list.find(r.key()) != &r) {
             std::abort();
         }

@@ -2,7 +2,7 @@
 // layout (fromExportCsv). Whatever either accepts must come back unchanged through the export:
 // toCSV -> fromExportCsv -> toCSV gives the same text, or the program aborts.
 #include "core/Error.h"
-#include "records/DbRecord.h"
+#include "records/LogRecord.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -13,9 +13,9 @@
 
 namespace {
 
-void exportMustRoundTrip(const aql::records::dbRecord &record) {
+void exportMustRoundTrip(const aql::records::LogRecord &record) {
     const std::string first = record.toCSV();
-    aql::records::dbRecord back;
+    aql::records::LogRecord back;
     back.fromExportCsv(first, aql::records::rtype::kLog); // an AqlError here escapes: a crash
     const std::string second = back.toCSV();
     if (second != first) {
@@ -30,7 +30,7 @@ void exportMustRoundTrip(const aql::records::dbRecord &record) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     const std::string_view line(reinterpret_cast<const char *>(data), data ? size : 0);
 
-    aql::records::dbRecord stored;
+    aql::records::LogRecord stored;
     bool storedOk = true;
     try {
         stored.fromFile(line, aql::records::rtype::kLog);
@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         exportMustRoundTrip(stored);
     }
 
-    aql::records::dbRecord exported;
+    aql::records::LogRecord exported;
     bool exportedOk = true;
     try {
         exported.fromExportCsv(line, aql::records::rtype::kLog);

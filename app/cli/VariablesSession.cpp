@@ -45,7 +45,7 @@ void VariablesSession::start() {
         finish(Outcome::ConnectFailed);
         return;
     }
-    link::frmVARIABLES &w = m_console.variables();
+    link::VariablesController &w = m_console.variables();
     if (m_settings.write) {
         const VariableWrite &wr = *m_settings.write;
         w.selectedTab = wr.block - 1;
@@ -70,7 +70,7 @@ void VariablesSession::tick() {
         finish(Outcome::LinkLost);
         return;
     }
-    link::frmVARIABLES &w = m_console.variables();
+    link::VariablesController &w = m_console.variables();
     if (m_writeStarted) {
         if (w.writeIdle) {
             finish(Outcome::Done);
@@ -96,7 +96,7 @@ void VariablesSession::tick() {
 
 std::string VariablesSession::report() const {
     std::string out;
-    const link::frmVARIABLES *w =
+    const link::VariablesController *w =
         m_console.variablesLoaded() ? &const_cast<link::Console &>(m_console).variables() : nullptr;
     for (int b = 0; b <= 8; ++b) {
         if (!m_read[static_cast<std::size_t>(b)] || (m_settings.block && *m_settings.block != b)) {

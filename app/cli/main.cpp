@@ -16,7 +16,7 @@
 #include "records/Exports.h"
 #include "records/RecordList.h"
 #include "shell/FileReader.h"
-#include "shell/Language.h"
+#include "shell/LanguageTexts.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -177,7 +177,7 @@ int runDownload(const cli::CliArgs &args, const link::TextSource &texts) {
     return written ? 0 : 2;
 }
 
-int runConvert(const cli::CliArgs &args, shell::clsLanguage &language) {
+int runConvert(const cli::CliArgs &args, shell::LanguageTexts &language) {
     if (args.help) {
         std::cout << kConvertUsage;
         return 0;
@@ -257,7 +257,7 @@ int main(int argc, char **argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
 
     cli::StreamMessageBox languageBox(std::cerr);
-    shell::clsLanguage language(languageBox);
+    shell::LanguageTexts language(languageBox);
     const auto lng = programFolder() / "English.lng";
     if (std::filesystem::exists(lng)) {
         language.ReadLanguage(lng.u8string());

@@ -4,7 +4,7 @@
 
 namespace aql::config {
 
-void clsPOol::init(std::string resort, std::string name, std::int32_t address,
+void Pool::init(std::string resort, std::string name, std::int32_t address,
                    std::string ipaddress, std::string port, std::int32_t poolNumber) {
     m_resort = std::move(resort);
     m_name = std::move(name);

@@ -10,7 +10,7 @@ namespace aql::config {
 // One managed system: its controller's name, bus address and network endpoint, and the log
 // records downloaded from it. Every field is set only by init; a new pool reads as empty texts,
 // zeros and an empty record list.
-class clsPOol {
+class Pool {
 public:
     const std::string &resort() const { return m_resort; }
     const std::string &name() const { return m_name; }
@@ -20,8 +20,8 @@ public:
     const std::string &port() const { return m_port; }
 
     // The list itself: callers insert downloaded and read-back records into it.
-    records::RecordList &dbRecords() { return m_records; }
-    const records::RecordList &dbRecords() const { return m_records; }
+    records::RecordList &records() { return m_records; }
+    const records::RecordList &records() const { return m_records; }
 
     // Sets every field and starts a new, empty record list (records held before are dropped).
     void init(std::string resort, std::string name, std::int32_t address, std::string ipaddress,

@@ -19,7 +19,7 @@ std::string poolKey(std::string_view name) {
     return key;
 }
 
-clsPOol &PoolList::add(std::unique_ptr<clsPOol> pool) {
+Pool &PoolList::add(std::unique_ptr<Pool> pool) {
     if (!pool) {
         throw standardError(errc::kInvalidArgument, "pools.Add");
     }
@@ -33,34 +33,34 @@ clsPOol &PoolList::add(std::unique_ptr<clsPOol> pool) {
     return *m_pools.back();
 }
 
-clsPOol &PoolList::item(std::int32_t position) {
-    return const_cast<clsPOol &>(std::as_const(*this).item(position));
+Pool &PoolList::item(std::int32_t position) {
+    return const_cast<Pool &>(std::as_const(*this).item(position));
 }
 
-const clsPOol &PoolList::item(std::int32_t position) const {
+const Pool &PoolList::item(std::int32_t position) const {
     if (position < 1 || static_cast<std::size_t>(position) > m_pools.size()) {
         throw standardError(errc::kSubscriptOutOfRange, "pools.Item");
     }
     return *m_pools[static_cast<std::size_t>(position) - 1];
 }
 
-clsPOol &PoolList::item(std::string_view name) {
-    return const_cast<clsPOol &>(std::as_const(*this).item(name));
+Pool &PoolList::item(std::string_view name) {
+    return const_cast<Pool &>(std::as_const(*this).item(name));
 }
 
-const clsPOol &PoolList::item(std::string_view name) const {
-    const clsPOol *pool = find(name);
+const Pool &PoolList::item(std::string_view name) const {
+    const Pool *pool = find(name);
     if (pool == nullptr) {
         throw standardError(errc::kInvalidArgument, "pools.Item");
     }
     return *pool;
 }
 
-clsPOol *PoolList::find(std::string_view name) {
-    return const_cast<clsPOol *>(std::as_const(*this).find(name));
+Pool *PoolList::find(std::string_view name) {
+    return const_cast<Pool *>(std::as_const(*this).find(name));
 }
 
-const clsPOol *PoolList::find(std::string_view name) const {
+const Pool *PoolList::find(std::string_view name) const {
     auto it = m_positions.find(poolKey(name));
     return it == m_positions.end() ? nullptr : m_pools[it->second].get();
 }

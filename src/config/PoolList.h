@@ -23,28 +23,28 @@ public:
     // Appends `pool` under its name (the key is the name at this moment; a later init under
     // another name does not re-key it). A name already present, ignoring case, is AqlError 457 and
     // leaves the list unchanged.
-    clsPOol &add(std::unique_ptr<clsPOol> pool);
+    Pool &add(std::unique_ptr<Pool> pool);
 
     std::int32_t count() const { return static_cast<std::int32_t>(m_pools.size()); }
     bool empty() const { return m_pools.empty(); }
 
     // 1-based position; outside 1..count(): AqlError 9.
-    clsPOol &item(std::int32_t position);
-    const clsPOol &item(std::int32_t position) const;
+    Pool &item(std::int32_t position);
+    const Pool &item(std::int32_t position) const;
 
     // By name, ignoring case; a name not present is AqlError 5, as a keyed list reports it.
-    clsPOol &item(std::string_view name);
-    const clsPOol &item(std::string_view name) const;
+    Pool &item(std::string_view name);
+    const Pool &item(std::string_view name) const;
 
     // By name, ignoring case; null when not present.
-    clsPOol *find(std::string_view name);
-    const clsPOol *find(std::string_view name) const;
+    Pool *find(std::string_view name);
+    const Pool *find(std::string_view name) const;
     bool contains(std::string_view name) const { return find(name) != nullptr; }
 
     void clear();
 
 private:
-    std::vector<std::unique_ptr<clsPOol>> m_pools;
+    std::vector<std::unique_ptr<Pool>> m_pools;
     std::unordered_map<std::string, std::size_t> m_positions; // key -> index into m_pools
 };
 

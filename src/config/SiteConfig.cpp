@@ -292,7 +292,7 @@ void appendEscaped(std::string &out, const std::string &value) {
 }
 
 // Adds pool, turning a taken name into a problem that names it.
-void addPool(PoolList &pools, std::unique_ptr<clsPOol> pool) {
+void addPool(PoolList &pools, std::unique_ptr<Pool> pool) {
     const std::string name = pool->name();
     try {
         pools.add(std::move(pool));
@@ -328,7 +328,7 @@ void readSiteFile(const std::string &path, ConfigValues &v, ConfigTargets &t) {
         }
     }
 
-    t.editList = clsEdit{};
+    t.editList = SystemList{};
     t.mainSelector.clear();
     if (t.configSelector != nullptr) {
         t.configSelector->clear();
@@ -366,7 +366,7 @@ void readSiteFile(const std::string &path, ConfigValues &v, ConfigTargets &t) {
                 (e.number() == errc::kOverflow ? " is out of range" : " is not a number")};
         }
         const int n = static_cast<int>(i);
-        auto pool = std::make_unique<clsPOol>();
+        auto pool = std::make_unique<Pool>();
         pool->init(v.siteName, name, address, ip, port, n + 1);
         v.tables.setPoolAttribute(0, 0, n, ProjectTables::kNameAttribute, name);
         v.tables.setPoolAttribute(0, 0, n, ProjectTables::kIpAttribute, ip);
@@ -398,7 +398,7 @@ void fillPoolsFromTables(const ConfigValues &v, ConfigTargets &t) {
             for (int n = 0; n <= tables.poolLast(p, s); ++n) {
                 const std::string &name =
                     tables.poolAttribute(p, s, n, ProjectTables::kNameAttribute);
-                auto pool = std::make_unique<clsPOol>();
+                auto pool = std::make_unique<Pool>();
                 pool->init(v.projectCode, name, 1,
                            tables.poolAttribute(p, s, n, ProjectTables::kIpAttribute),
                            tables.poolAttribute(p, s, n, ProjectTables::kPortAttribute), ++number);
@@ -574,7 +574,7 @@ void readProjectFile(const std::string &path, ConfigValues &v,
 
 void loadProjectConfig(const std::string &path, ConfigValues &v, ConfigTargets &t,
                        const Texts &texts) {
-    t.editList = clsEdit{};
+    t.editList = SystemList{};
     t.mainSelector.clear();
     readProjectFile(path, v, t.programFolder);
     try {
@@ -591,7 +591,7 @@ void loadProjectConfig(const std::string &path, ConfigValues &v, ConfigTargets &
 
 // ---- writer -----------------------------------------------------------------------------------
 
-std::string siteConfigText(const clsEdit &editList) {
+std::string siteConfigText(const SystemList &editList) {
     std::string out;
     out += "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n";
     out += "<aqlRemoteConfig version=\"1.0\">\r\n";
@@ -612,7 +612,7 @@ std::string siteConfigText(const clsEdit &editList) {
     return out;
 }
 
-void writeSiteConfig(const clsEdit &editList, const std::string &configPath) {
+void writeSiteConfig(const SystemList &editList, const std::string &configPath) {
     writeFileAtomically(std::filesystem::path(configPath), siteConfigText(editList));
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "config/Edit.h"
+#include "config/SystemList.h"
 #include "config/PoolList.h"
 
 #include <filesystem>
@@ -79,12 +79,12 @@ struct ConfigValues {
 // runNewAction, which reloads the main window and so re-enters the site reader.
 struct ConfigTargets {
     // The three lists every reader fills; the rest is set member by member where it applies.
-    ConfigTargets(PoolList &poolList, std::vector<std::string> &selector, clsEdit &edit)
+    ConfigTargets(PoolList &poolList, std::vector<std::string> &selector, SystemList &edit)
         : pools(poolList), mainSelector(selector), editList(edit) {}
 
     PoolList &pools;
     std::vector<std::string> &mainSelector; // the main window's selection box
-    clsEdit &editList;
+    SystemList &editList;
     std::vector<std::string> *configSelector =
         nullptr;                               // the configuration window's combo, if loaded
     std::function<void()> runNewAction;        // the configuration window's New
@@ -112,10 +112,10 @@ void loadProjectConfig(const std::string &path, ConfigValues &v, ConfigTargets &
                        const Texts &texts);
 
 // The site file's bytes for editList (ISO-8859-1, CR LF).
-std::string siteConfigText(const clsEdit &editList);
+std::string siteConfigText(const SystemList &editList);
 
 // Writes siteConfigText to configPath through a temporary file: the old file stays whole unless
 // the new one was written completely. AqlError 75 on failure.
-void writeSiteConfig(const clsEdit &editList, const std::string &configPath);
+void writeSiteConfig(const SystemList &editList, const std::string &configPath);
 
 } // namespace aql::config

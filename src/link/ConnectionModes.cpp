@@ -6,7 +6,7 @@ namespace aql::link {
 
 namespace ss = platform::sockstate;
 
-ConnectionModes::ConnectionModes(MainPanel &panel, TcpLink &link, clsComms &comms,
+ConnectionModes::ConnectionModes(PanelView &panel, TcpLink &link, CommandSender &comms,
                                  RemotePanel &remote, platform::TimerFactory &timers,
                                  platform::EventPump &pump, TextSource texts)
     : m_panel(panel), m_link(link), m_comms(comms), m_remote(remote), m_pump(pump),

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "link/Comms.h"
-#include "link/MainPanel.h"
+#include "link/CommandSender.h"
+#include "link/PanelView.h"
 #include "link/RemotePanel.h"
 #include "link/TcpLink.h"
 #include "platform/EventPump.h"
@@ -23,7 +23,7 @@ public:
         std::function<void()> saveRealtimeCsv; // the log window's saveCSV
     };
 
-    ConnectionModes(MainPanel &panel, TcpLink &link, clsComms &comms, RemotePanel &remote,
+    ConnectionModes(PanelView &panel, TcpLink &link, CommandSender &comms, RemotePanel &remote,
                     platform::TimerFactory &timers, platform::EventPump &pump, TextSource texts);
 
     void setHooks(Hooks hooks) { m_hooks = std::move(hooks); }
@@ -52,9 +52,9 @@ public:
     platform::Timer &tmrKnipknap() { return *m_tmrKnipknap; }
 
 private:
-    MainPanel &m_panel;
+    PanelView &m_panel;
     TcpLink &m_link;
-    clsComms &m_comms;
+    CommandSender &m_comms;
     RemotePanel &m_remote;
     platform::EventPump &m_pump;
     TextSource m_texts;

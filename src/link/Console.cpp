@@ -49,9 +49,9 @@ void Console::setEndpointProvider(std::function<std::pair<std::string, std::stri
     m_endpointProvider = std::move(provider);
 }
 
-frmVARIABLES &Console::variables() {
+VariablesController &Console::variables() {
     if (!m_variables) {
-        m_variables = std::make_unique<frmVARIABLES>(comms, m_services.timers,
+        m_variables = std::make_unique<VariablesController>(comms, m_services.timers,
                                                      m_services.messageBox, m_texts);
         m_variables->Form_Load();
     }

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "link/Comms.h"
+#include "link/CommandSender.h"
 #include "link/ConnectionModes.h"
 #include "link/ErrorReporter.h"
-#include "link/MainPanel.h"
+#include "link/PanelView.h"
 #include "link/ReceiveDispatcher.h"
 #include "link/RemotePanel.h"
 #include "link/TcpLink.h"
-#include "link/VariablesWindow.h"
+#include "link/VariablesController.h"
 #include "platform/Beep.h"
 #include "platform/Clock.h"
 #include "platform/EventPump.h"
@@ -53,17 +53,17 @@ public:
     void setEndpointProvider(std::function<std::pair<std::string, std::string>()> provider);
 
     // The variables window, created and loaded on first use.
-    frmVARIABLES &variables();
+    VariablesController &variables();
     bool variablesLoaded() const { return m_variables != nullptr; }
     void unloadVariables();
 
     // Called after a variable block has been stored by the variables window.
     std::function<void(std::int16_t block)> blockReceived;
 
-    MainPanel panel;
-    clsError error;
+    PanelView panel;
+    ErrorReporter error;
     TcpLink tcp;
-    clsComms comms;
+    CommandSender comms;
     ReceiveDispatcher online;
     RemotePanel remote;
     ConnectionModes modes;
@@ -74,7 +74,7 @@ private:
     std::string m_host;
     std::string m_port;
     std::function<std::pair<std::string, std::string>()> m_endpointProvider;
-    std::unique_ptr<frmVARIABLES> m_variables;
+    std::unique_ptr<VariablesController> m_variables;
 };
 
 } // namespace aql::link

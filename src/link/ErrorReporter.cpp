@@ -2,10 +2,10 @@
 
 namespace aql::link {
 
-clsError::clsError(platform::MessageBox &box, const std::string &exeName, int major, int minor)
+ErrorReporter::ErrorReporter(platform::MessageBox &box, const std::string &exeName, int major, int minor)
     : m_box(box), m_title(exeName + " - V" + std::to_string(major) + "." + std::to_string(minor)) {}
 
-void clsError::show(const std::string &s, const std::optional<AqlError> &pending) {
+void ErrorReporter::show(const std::string &s, const std::optional<AqlError> &pending) {
     const std::string description = pending ? pending->description() : std::string();
     const int number = pending ? pending->number() : 0;
     m_box.show(s + "\r\n" + description, platform::style::kCritical,

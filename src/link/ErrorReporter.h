@@ -8,12 +8,12 @@
 
 namespace aql::link {
 
-// clsError: shows a text with the number and description of the error being handled, titled with
+// ErrorReporter: shows a text with the number and description of the error being handled, titled with
 // the program's name and version.
-class clsError {
+class ErrorReporter {
 public:
     // Title: executable name without extension, " - V", major, ".", minor.
-    clsError(platform::MessageBox &box, const std::string &exeName, int major, int minor);
+    ErrorReporter(platform::MessageBox &box, const std::string &exeName, int major, int minor);
 
     // Box text: s, CR LF, the error's description (empty without an error); title: the stored
     // title, " Error #: " and the error's number (0 without an error). Style 16.

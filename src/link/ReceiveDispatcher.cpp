@@ -5,7 +5,7 @@
 
 namespace aql::link {
 
-ReceiveDispatcher::ReceiveDispatcher(MainPanel &panel, platform::EventPump &pump, TextSource texts)
+ReceiveDispatcher::ReceiveDispatcher(PanelView &panel, platform::EventPump &pump, TextSource texts)
     : m_panel(panel), m_pump(pump), m_texts(std::move(texts)) {}
 
 void ReceiveDispatcher::collectReceivedText(std::string_view text) {
@@ -147,7 +147,7 @@ void ReceiveDispatcher::updateDisplay(std::string_view body, bool beepAllowed) {
 
 void ReceiveDispatcher::processRTLogPacket(std::string_view body) {
     try {
-        m_lastRecord = records::dbRecord();
+        m_lastRecord = records::LogRecord();
         m_lastRecord.fromString(body, records::rtype::kLog, false, m_panel.valueBase);
         if (m_panel.currentPool == nullptr) {
             return;

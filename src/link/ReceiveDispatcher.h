@@ -1,9 +1,9 @@
 #pragma once
 
 #include "link/LineFramer.h"
-#include "link/MainPanel.h"
+#include "link/PanelView.h"
 #include "platform/EventPump.h"
-#include "records/DbRecord.h"
+#include "records/LogRecord.h"
 
 #include <cstdint>
 #include <functional>
@@ -18,7 +18,7 @@ class ReceiveDispatcher {
 public:
     struct Hooks {
         std::function<void()> closeCon;
-        std::function<void(const std::string &)> errorBox; // clsError.show without an error
+        std::function<void(const std::string &)> errorBox; // ErrorReporter.show without an error
         std::function<void()> restartCommsAlarm;
         // Loads the variables window if needed and hands it the block.
         std::function<void(std::int16_t block, std::string_view values)> askBlockOKnow;
@@ -40,7 +40,7 @@ public:
     // answers to the polls that go on meanwhile. Beyond it the newest text is dropped and counted.
     static constexpr std::size_t kMaxDeferred = 4 * 1024 * 1024;
 
-    ReceiveDispatcher(MainPanel &panel, platform::EventPump &pump, TextSource texts);
+    ReceiveDispatcher(PanelView &panel, platform::EventPump &pump, TextSource texts);
 
     void setHooks(Hooks hooks) { m_hooks = std::move(hooks); }
 
@@ -51,12 +51,12 @@ public:
     void updateDisplay(std::string_view body, bool beepAllowed);
     void processRTLogPacket(std::string_view body);
 
-    const records::dbRecord &lastRecord() const { return m_lastRecord; }
+    const records::LogRecord &lastRecord() const { return m_lastRecord; }
     const Counters &counters() const { return m_counters; }
     const LineFramer &framer() const { return m_framer; }
 
 private:
-    MainPanel &m_panel;
+    PanelView &m_panel;
     platform::EventPump &m_pump;
     TextSource m_texts;
     Hooks m_hooks;
@@ -64,7 +64,7 @@ private:
     char m_payload[kLongestPayload] = {};
     bool m_handling = false; // a line is being handled further up the stack
     std::string m_deferred;  // text that arrived meanwhile, collected after that line
-    records::dbRecord m_lastRecord;
+    records::LogRecord m_lastRecord;
     Counters m_counters;
 };
 

@@ -47,7 +47,7 @@ int keypadIndexForKeyCode(int keyCode) {
     }
 }
 
-RemotePanel::RemotePanel(MainPanel &panel, clsComms &comms, platform::EventPump &pump,
+RemotePanel::RemotePanel(PanelView &panel, CommandSender &comms, platform::EventPump &pump,
                          platform::TimerFactory &timers)
     : m_panel(panel), m_comms(comms), m_pump(pump), m_tmrCursor(timers.createTimer(500)) {
     m_tmrCursor->setOnTick([this] { tmrCursor_Timer(); });

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "link/Comms.h"
-#include "link/MainPanel.h"
+#include "link/CommandSender.h"
+#include "link/PanelView.h"
 #include "platform/EventPump.h"
 #include "platform/Timer.h"
 
@@ -24,7 +24,7 @@ int keypadIndexForKeyCode(int keyCode);
 // The mirrored front panel of the main window: keypad, cursor and the real-time switch.
 class RemotePanel {
 public:
-    RemotePanel(MainPanel &panel, clsComms &comms, platform::EventPump &pump,
+    RemotePanel(PanelView &panel, CommandSender &comms, platform::EventPump &pump,
                 platform::TimerFactory &timers);
 
     // Flashes the key for 50 ms, then sends it (if Online and connected).
@@ -40,8 +40,8 @@ public:
     platform::Timer &tmrCursor() { return *m_tmrCursor; }
 
 private:
-    MainPanel &m_panel;
-    clsComms &m_comms;
+    PanelView &m_panel;
+    CommandSender &m_comms;
     platform::EventPump &m_pump;
     std::unique_ptr<platform::Timer> m_tmrCursor;
     std::uint16_t m_drawnCursor = 0;

@@ -11,7 +11,7 @@ namespace ss = platform::sockstate;
 
 TcpLink::TcpLink(platform::Socket &socket, platform::TimerFactory &timers,
                  platform::EventPump &pump, platform::MessageBox &box, const platform::Clock &clock,
-                 MainPanel &panel, TextSource texts)
+                 PanelView &panel, TextSource texts)
     : m_socket(socket), m_pump(pump), m_box(box), m_clock(clock), m_panel(panel),
       m_texts(std::move(texts)), m_tmrStateConnect(timers.createTimer(1)),
       m_tmrRespons(timers.createTimer(10)) {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "link/FrameCodec.h"
-#include "link/MainPanel.h"
+#include "link/PanelView.h"
 #include "platform/Clock.h"
 #include "platform/EventPump.h"
 #include "platform/MessageBox.h"
@@ -32,7 +32,7 @@ public:
     };
 
     TcpLink(platform::Socket &socket, platform::TimerFactory &timers, platform::EventPump &pump,
-            platform::MessageBox &box, const platform::Clock &clock, MainPanel &panel,
+            platform::MessageBox &box, const platform::Clock &clock, PanelView &panel,
             TextSource texts);
     ~TcpLink() override;
 
@@ -97,7 +97,7 @@ private:
     platform::EventPump &m_pump;
     platform::MessageBox &m_box;
     const platform::Clock &m_clock;
-    MainPanel &m_panel;
+    PanelView &m_panel;
     TextSource m_texts;
     Hooks m_hooks;
     std::unique_ptr<platform::Timer> m_tmrStateConnect;

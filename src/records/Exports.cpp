@@ -41,7 +41,7 @@ void appendElement(std::string &out, std::string_view tag, std::string_view text
 
 std::string exportCsvHeader() {
     return "\"Record Type\",\"Record Key\",\"Record Number\",\"Date / Time\",\"Temperature\"," +
-           log().csvHeaders() + "$%^";
+           LogValues().csvHeaders() + "$%^";
 }
 
 // The widest any number can print: "-2147483648", or a pH such as "-3.402823E+38".
@@ -52,7 +52,7 @@ std::string recordListCsv(const RecordList &records) {
     if (records.empty()) {
         return out;
     }
-    const dbRecord &first = records.item(1);
+    const LogRecord &first = records.item(1);
     const std::string header = first.csvHeaders();
     const std::string firstLine = first.toCSV();
     // Room for every line with each of its 35 numbers (the timestamp's six included) at its widest:
@@ -61,7 +61,7 @@ std::string recordListCsv(const RecordList &records) {
     out.reserve(header.size() + kLineEnd.size() + records.count() * widestLine);
     out += header;
     out += kLineEnd;
-    records.forEach([&](const dbRecord &r) {
+    records.forEach([&](const LogRecord &r) {
         r.appendCSV(out);
         out += kLineEnd;
     });
@@ -114,7 +114,7 @@ void buildXmlDocument(const XmlDocumentInfo &info, const RecordList &records, st
     out += "\">";
     out += kLineEnd;
 
-    records.forEach([&](const dbRecord &r) {
+    records.forEach([&](const LogRecord &r) {
         r.appendXML(out, kRecordIndentation, kRecordIncrement);
         out += kLineEnd;
         drain(out);

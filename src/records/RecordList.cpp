@@ -25,7 +25,7 @@ constexpr std::size_t kArenaBlock = 1024;
 
 struct Entry {
     std::int32_t number;
-    dbRecord *record;
+    LogRecord *record;
 };
 
 bool numberLess(const Entry &e, std::int32_t n) {
@@ -48,7 +48,7 @@ bool numberFromKey(std::string_view key, std::int32_t &number) {
 } // namespace
 
 struct RecordList::Impl {
-    std::vector<std::unique_ptr<dbRecord[]>> arena;
+    std::vector<std::unique_ptr<LogRecord[]>> arena;
     std::size_t usedInLastBlock = 0;
     std::size_t lastBlockSize = 0;
     std::vector<std::vector<Entry>> chunks;
@@ -58,14 +58,14 @@ struct RecordList::Impl {
     mutable std::size_t cacheChunk = 0;
     mutable std::size_t cacheStart = 0; // 0-based position of the first entry of cacheChunk
 
-    dbRecord *store(dbRecord &&record) {
+    LogRecord *store(LogRecord &&record) {
         if (usedInLastBlock == lastBlockSize) {
             lastBlockSize =
                 lastBlockSize == 0 ? kFirstArenaBlock : std::min(lastBlockSize * 2, kArenaBlock);
-            arena.emplace_back(new dbRecord[lastBlockSize]);
+            arena.emplace_back(new LogRecord[lastBlockSize]);
             usedInLastBlock = 0;
         }
-        dbRecord *slot = &arena.back()[usedInLastBlock++];
+        LogRecord *slot = &arena.back()[usedInLastBlock++];
         *slot = std::move(record);
         return slot;
     }
@@ -93,7 +93,7 @@ RecordList &RecordList::operator=(RecordList &&other) noexcept {
     return *this;
 }
 
-RecordList::InsertResult RecordList::insert(dbRecord record) {
+RecordList::InsertResult RecordList::insert(LogRecord record) {
     Impl &d = *m_impl;
     const std::int32_t number = record.recordNumber;
 
@@ -143,10 +143,10 @@ std::size_t RecordList::count() const {
     return m_impl->count;
 }
 
-const dbRecord &RecordList::item(std::size_t position) const {
+const LogRecord &RecordList::item(std::size_t position) const {
     const Impl &d = *m_impl;
     if (position < 1 || position > d.count) {
-        throw standardError(errc::kSubscriptOutOfRange, "dbRecords.Item");
+        throw standardError(errc::kSubscriptOutOfRange, "RecordList.item");
     }
     std::size_t index = position - 1;
     if (index < d.cacheStart) {
@@ -160,7 +160,7 @@ const dbRecord &RecordList::item(std::size_t position) const {
     return *d.chunks[d.cacheChunk][index - d.cacheStart].record;
 }
 
-const dbRecord *RecordList::find(std::string_view key) const {
+const LogRecord *RecordList::find(std::string_view key) const {
     std::int32_t number = 0;
     if (!numberFromKey(key, number)) {
         return nullptr;
@@ -174,7 +174,7 @@ void RecordList::clear() {
     m_impl = new Impl;
 }
 
-void RecordList::visit(void (*fn)(const dbRecord &, void *), void *context) const {
+void RecordList::visit(void (*fn)(const LogRecord &, void *), void *context) const {
     for (const auto &chunk : m_impl->chunks) {
         for (const Entry &e : chunk) {
             fn(*e.record, context);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "records/DbRecord.h"
+#include "records/LogRecord.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -25,33 +25,33 @@ public:
     RecordList(const RecordList &) = delete;
     RecordList &operator=(const RecordList &) = delete;
 
-    InsertResult insert(dbRecord record);
+    InsertResult insert(LogRecord record);
 
     std::size_t count() const;
     bool empty() const { return count() == 0; }
 
     // 1-based position, as the windows count; position outside 1..count(): AqlError 9.
-    const dbRecord &item(std::size_t position) const;
+    const LogRecord &item(std::size_t position) const;
 
     // The record under this key, or null.
-    const dbRecord *find(std::string_view key) const;
+    const LogRecord *find(std::string_view key) const;
     bool contains(std::string_view key) const { return find(key) != nullptr; }
 
     void clear();
 
-    // Calls f(const dbRecord &) for every record in list order.
+    // Calls f(const LogRecord &) for every record in list order.
     template <class F> void forEach(F &&f) const;
 
 private:
     struct Impl;
     Impl *m_impl;
     // Visiting through a plain function pointer keeps the index type out of this header.
-    void visit(void (*fn)(const dbRecord &, void *), void *context) const;
+    void visit(void (*fn)(const LogRecord &, void *), void *context) const;
 };
 
 template <class F> void RecordList::forEach(F &&f) const {
     using Fn = std::remove_reference_t<F>;
-    visit([](const dbRecord &r, void *ctx) { (*static_cast<Fn *>(ctx))(r); },
+    visit([](const LogRecord &r, void *ctx) { (*static_cast<Fn *>(ctx))(r); },
           const_cast<void *>(static_cast<const void *>(&f)));
 }
 

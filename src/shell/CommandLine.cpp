@@ -4,7 +4,7 @@
 
 namespace aql::shell {
 
-clsCommandLine::clsCommandLine(std::string_view exeName, std::string_view argumentText) {
+CommandLine::CommandLine(std::string_view exeName, std::string_view argumentText) {
     std::string text;
     text.reserve(exeName.size() + 1 + argumentText.size());
     text.append(exeName).append(1, ' ').append(argumentText);
@@ -29,7 +29,7 @@ clsCommandLine::clsCommandLine(std::string_view exeName, std::string_view argume
     }
 }
 
-clsCommandLine clsCommandLine::fromMain(int argc, const char *const *argv) {
+CommandLine CommandLine::fromMain(int argc, const char *const *argv) {
     const std::string_view program = argc > 0 && argv[0] != nullptr ? argv[0] : "";
     std::string arguments;
     for (int i = 1; i < argc; ++i) {
@@ -40,12 +40,12 @@ clsCommandLine clsCommandLine::fromMain(int argc, const char *const *argv) {
             arguments += argv[i];
         }
     }
-    return clsCommandLine(executableStem(program), arguments);
+    return CommandLine(executableStem(program), arguments);
 }
 
-const std::string &clsCommandLine::argv(std::int32_t arg) const {
+const std::string &CommandLine::argv(std::int32_t arg) const {
     if (arg < 0 || arg >= argc()) {
-        throw AqlError(errc::kApplication, "clsCommandLine.argv", "arg index out of bounds");
+        throw AqlError(errc::kApplication, "CommandLine.argv", "arg index out of bounds");
     }
     return m_words[static_cast<std::size_t>(arg)];
 }

@@ -23,7 +23,7 @@ bool isRecordHeader(std::string_view line) {
     return line.substr(0, 10).find("Record") != std::string_view::npos;
 }
 
-FileReader::FileReader(records::RecordList &target, const clsLanguage &texts,
+FileReader::FileReader(records::RecordList &target, const LanguageTexts &texts,
                        platform::MessageBox &box)
     : m_target(target), m_texts(texts), m_box(box) {}
 
@@ -82,7 +82,7 @@ void FileReader::readLines(std::istream &in) {
 }
 
 void FileReader::insertLine(std::string_view line, bool exportLayout) {
-    records::dbRecord record;
+    records::LogRecord record;
     if (exportLayout &&
         static_cast<std::size_t>(std::count(line.begin(), line.end(), ',')) == kExportColumns - 1) {
         record.fromExportCsv(line, records::rtype::kLog);

@@ -3,7 +3,7 @@
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
 #include "records/RecordList.h"
-#include "shell/Language.h"
+#include "shell/LanguageTexts.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -22,7 +22,7 @@ public:
     static constexpr std::size_t kMaxLineLength = 64u * 1024u;
 
     // `texts` gives the messages' wording, `box` shows them; all three must outlive the reader.
-    FileReader(records::RecordList &target, const clsLanguage &texts, platform::MessageBox &box);
+    FileReader(records::RecordList &target, const LanguageTexts &texts, platform::MessageBox &box);
 
     // Reads `FileName` into the target list by its insertion rule; a record whose key is present
     // already is skipped. The separator is always the comma, the first line always the header and
@@ -51,7 +51,7 @@ private:
     void insertLine(std::string_view line, bool exportLayout);
 
     records::RecordList &m_target;
-    const clsLanguage &m_texts;
+    const LanguageTexts &m_texts;
     platform::MessageBox &m_box;
 };
 

@@ -49,7 +49,7 @@ struct SimRig {
     bool ordered() const {
         bool ok = true;
         std::int32_t last = INT32_MIN;
-        records.forEach([&](const records::dbRecord &r) {
+        records.forEach([&](const records::LogRecord &r) {
             ok = ok && r.recordNumber > last;
             last = r.recordNumber;
         });

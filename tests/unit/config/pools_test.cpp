@@ -1,4 +1,4 @@
-#include "config/Edit.h"
+#include "config/SystemList.h"
 #include "config/PoolList.h"
 #include "support/ErrorOf.h"
 
@@ -11,27 +11,27 @@ namespace {
 
 using test::errorNumberOf;
 
-std::unique_ptr<clsPOol> pool(const std::string &name, std::int32_t number) {
-    auto p = std::make_unique<clsPOol>();
+std::unique_ptr<Pool> pool(const std::string &name, std::int32_t number) {
+    auto p = std::make_unique<Pool>();
     p->init("Site", name, 1, "10.0.0.1", "502", number);
     return p;
 }
 
 TEST(Pool, initSetsEveryFieldAndASecondInitEmptiesTheRecords) {
-    clsPOol p;
+    Pool p;
     p.init("Sportfondsen", "Wedstrijdbad", 17, "192.168.1.40", "5001", 3);
-    p.dbRecords().insert(records::dbRecord());
+    p.records().insert(records::LogRecord());
     EXPECT_EQ(p.resort() + "/" + p.name() + "/" + p.ipaddress() + "/" + p.port(),
               "Sportfondsen/Wedstrijdbad/192.168.1.40/5001");
     EXPECT_EQ(p.address(), 17);
     EXPECT_EQ(p.Number(), 3);
-    EXPECT_EQ(p.dbRecords().count(), 1u);
+    EXPECT_EQ(p.records().count(), 1u);
     p.init("010203", "Instructiebad", 1, "10.0.0.2", "502", 4);
-    EXPECT_TRUE(p.dbRecords().empty());
+    EXPECT_TRUE(p.records().empty());
 }
 
 TEST(Edit, removingTheMiddleOfThreeMovesTheThirdUpAndBadPositionsAreSubscriptErrors) {
-    clsEdit edit;
+    SystemList edit;
     edit.save("Wedstrijdbad", "192.168.1.40", "5001");
     edit.save("Instructiebad", "192.168.1.41", "5002");
     edit.save("Peuterbad", "192.168.1.42", "5003");
@@ -50,7 +50,7 @@ TEST(Edit, removingTheMiddleOfThreeMovesTheThirdUpAndBadPositionsAreSubscriptErr
 
 TEST(PoolList, namesAreKeysWhateverTheirLetterCaseAndPoolsStayPutAsTheListGrows) {
     PoolList pools;
-    clsPOol &first = pools.add(pool("Bad Noord", 1));
+    Pool &first = pools.add(pool("Bad Noord", 1));
     pools.add(pool("\xC9T\xC9", 2)); // ÉTÉ
     EXPECT_EQ(errorNumberOf([&] { pools.add(pool("BAD NOORD", 3)); }), errc::kKeyAlreadyPresent);
     EXPECT_EQ(errorNumberOf([&] { pools.add(pool("\xE9t\xE9", 4)); }), errc::kKeyAlreadyPresent);

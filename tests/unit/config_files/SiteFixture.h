@@ -12,7 +12,7 @@ namespace aql::config::test {
 
 using Names = std::vector<std::string>;
 
-inline Names namesOf(const clsEdit &edit) {
+inline Names namesOf(const SystemList &edit) {
     Names names;
     for (std::int32_t i = 1; i <= edit.count(); ++i) {
         names.push_back(edit.name(i));
@@ -25,7 +25,7 @@ struct Site {
     ConfigValues values;
     PoolList pools;
     Names mainSelector{"stale"}, configSelector{"stale"};
-    clsEdit editList;
+    SystemList editList;
     int newActions = 0, hidden = 0;
     std::function<void()> onNew = [this] { ++newActions; };
 

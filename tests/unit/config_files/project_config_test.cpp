@@ -39,7 +39,7 @@ TEST(ProjectConfig, readsTablesByPositionAndAddsEveryPoolAtAddress1UnderTheProje
     EXPECT_EQ(l.mainSelector, names);
     ASSERT_EQ(l.pools.count(), 4);
     for (std::int32_t i = 1; i <= 4; ++i) {
-        const clsPOol &pool = l.pools.item(i);
+        const Pool &pool = l.pools.item(i);
         EXPECT_EQ(pool.name() + "|" + pool.resort(), names[i - 1] + "|00");
         EXPECT_EQ(pool.address(), 1);
         EXPECT_EQ(pool.Number(), i);

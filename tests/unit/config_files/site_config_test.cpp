@@ -19,7 +19,7 @@ TEST(SiteConfig, readsSystemsInFileOrderAndWritesThemBackNumbered1To3UnderTheFix
     EXPECT_EQ(s.configSelector, names);
     EXPECT_EQ(s.newActions, 0);
     ASSERT_EQ(s.pools.count(), 3);
-    const clsPOol &last = s.pools.item(3);
+    const Pool &last = s.pools.item(3);
     EXPECT_EQ(last.resort() + "|" + std::to_string(last.address()) + "|" +
                   std::to_string(last.Number()) + "|" + last.ipaddress() + "|" + last.port(),
               "Sportpark Oost|12|3|10.0.0.9|502");
@@ -88,7 +88,7 @@ TEST(SiteConfig, readProblemsFailWith20000NamingTextsPathAndDetail) {
 }
 
 TEST(SiteConfig, markupControlAndLatin1CharactersSurviveWriteReadWriteByteForByte) {
-    clsEdit edit;
+    SystemList edit;
     edit.save("Pool \"A\" & <B>", "10.0.0.1", "502");
     edit.save("Zwembad Noord\xEB \xC3\xA9", "10.0.0.2", "5001"); // not UTF-8 either
     edit.save("Tab\ten\r\nregel", "<dhcp>", "80&81");

@@ -13,11 +13,11 @@ using aql::test::writeBytes;
 
 TEST(AtomicFile, replacesTheTargetWithExactlyTheNewBytes) {
     TempDir dir;
-    auto target = dir / "log.csv";
+    auto target = dir / "LogValues.csv";
     writeBytes(target, "old content that is longer than the new one\r\n");
     aql::writeFileAtomically(target, std::string("a,b\r\n\xE9\0z", 8));
     EXPECT_EQ(readBytes(target), std::string("a,b\r\n\xE9\0z", 8));
-    EXPECT_FALSE(std::filesystem::exists(dir / "log.csv.part"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "LogValues.csv.part"));
 }
 
 TEST(AtomicFile, aFailedWriteLeavesTheOldFileAndReportsTheTarget) {

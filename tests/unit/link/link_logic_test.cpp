@@ -339,9 +339,9 @@ TEST(LogDownload, recordsEndInNumberOrderAndASecondDownloadAddsNothing) {
     rig.socket.deliver(stream);
     ASSERT_EQ(rig.records.count(), 4u);
     std::vector<int> order;
-    rig.records.forEach([&](const records::dbRecord &r) { order.push_back(r.recordNumber); });
+    rig.records.forEach([&](const records::LogRecord &r) { order.push_back(r.recordNumber); });
     EXPECT_EQ(order, (std::vector<int>{3, 4, 5, 9}));
-    EXPECT_FLOAT_EQ(rig.records.item(1).log()->pH, 7.25f);
+    EXPECT_FLOAT_EQ(rig.records.item(1).values()->pH, 7.25f);
     EXPECT_EQ(rig.records.item(1).recordKey, 1003);
 
     rig.socket.deliver(stream + addressedLine(1, displayBody(1, 0, "still handled")) + "\r");
@@ -373,7 +373,7 @@ TEST(LogDownload, aRecordThatCannotBeParsedIsDroppedAndTheRestOfTheReadIsStillHa
 TEST(CommsTimer, withRecordsHeldOfflineSaveIsDisabledAndBaseFileEnabled) {
     LinkRig rig;
     for (int n = 1; n <= 12; ++n) {
-        records::dbRecord r;
+        records::LogRecord r;
         r.fromString(recordBody(n, n), 3);
         rig.records.insert(r);
     }

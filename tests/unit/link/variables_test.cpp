@@ -24,7 +24,7 @@ struct VariablesRig : LinkRig {
         console.variables();
         socket.sent.clear();
     }
-    link::frmVARIABLES &w() { return console.variables(); }
+    link::VariablesController &w() { return console.variables(); }
     // The SETVAR frames sent so far as (block, var, high, low).
     std::vector<std::array<int, 4>> writes() const {
         std::vector<std::array<int, 4>> out;

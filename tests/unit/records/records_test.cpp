@@ -58,7 +58,7 @@ std::string fixtureText(const std::string &name) {
 }
 
 RecordList sampleList() {
-    dbRecord a, b;
+    LogRecord a, b;
     a.fromString(sampleRecordText(), rtype::kLog);
     b.fromFile(kStoredLine, rtype::kLog);
     RecordList list;
@@ -72,7 +72,7 @@ const XmlDocumentInfo kInfo{"AqlRemote",   2,           0, 41, "2024-05-06 07:08
                             "Sunny Baths", "Main pool", 3};
 
 std::string exportRoundTrip(const std::string &line) {
-    dbRecord r;
+    LogRecord r;
     r.fromExportCsv(line, rtype::kLog);
     return r.toCSV();
 }
@@ -116,7 +116,7 @@ TEST(Conversions, bytesNumbersAndFieldsAsTheParsersReadThem) {
 }
 
 TEST(DateTime, binaryFixedColumnAndExportFormsReadWithoutRangeChecks) {
-    datetime t;
+    Timestamp t;
     t.fromString(bytes({0xFF, 0xFF, 0x00, 0x1F, 0x63, 0xFF}));
     EXPECT_EQ(t.toANSI(), "65535-00-31 99:255:00");
     EXPECT_EQ(errorNumberOf([&] { t.fromString(bytes({0xD9, 0x07, 0x03})); }), 5);
@@ -138,13 +138,13 @@ TEST(DateTime, binaryFixedColumnAndExportFormsReadWithoutRangeChecks) {
 }
 
 TEST(ControllerRecord, theSampleDecodesToTheHandWrittenXmlInBothValueBases) {
-    dbRecord r;
+    LogRecord r;
     r.fromString(sampleRecordText(), rtype::kLog);
     EXPECT_EQ(r.toXML(6, 2), fixtureText("record.xml"));
 
     std::string shifted = sampleRecordText();
     shifted.insert(15, 1, '\x77'); // one byte in front of the value block
-    dbRecord s;
+    LogRecord s;
     s.fromString(shifted, rtype::kLog, false, ValueBase::SystemIdentifier);
     EXPECT_EQ(s.toXML(6, 2), fixtureText("record.xml"));
     // The interactive block is one byte short of the shifted last input.
@@ -156,58 +156,58 @@ TEST(ControllerRecord, theSampleDecodesToTheHandWrittenXmlInBothValueBases) {
 
 TEST(ControllerRecord, shortOrOverflowingTextsFailKeepingTheFieldsBeforeTheFault) {
     const std::string text = sampleRecordText();
-    dbRecord r; // 17 characters leave an empty block: the value set refuses its first field
+    LogRecord r; // 17 characters leave an empty block: the value set refuses its first field
     EXPECT_EQ(errorNumberOf([&] { r.fromString(text.substr(0, 17), rtype::kLog); }), 5);
-    ASSERT_NE(r.log(), nullptr);
+    ASSERT_NE(r.values(), nullptr);
     EXPECT_EQ(r.DT(), "2009-03-07 14:05:00");
     // 10 block bytes end after reagentBits.
     EXPECT_EQ(errorNumberOf([&] { r.fromString(text.substr(0, 27), rtype::kLog); }), 5);
-    EXPECT_EQ(r.log()->reagentBits, 129);
-    EXPECT_EQ(r.log()->pH, 0.0f);
+    EXPECT_EQ(r.values()->reagentBits, 129);
+    EXPECT_EQ(r.values()->pH, 0.0f);
     std::string big = text;
     big[8] = '\x80'; // top byte of the record number
-    dbRecord n;
+    LogRecord n;
     EXPECT_EQ(errorNumberOf([&] { n.fromString(big, rtype::kLog); }), 6);
     EXPECT_EQ(n.recordKey, 258);
-    EXPECT_EQ(n.datetime(), nullptr);
+    EXPECT_EQ(n.timestamp(), nullptr);
 }
 
 TEST(RecordTypes, zeroToTwoAreRefusedAfterTheHeaderAndOtherTypesCarryNoValues) {
     const char *names[] = {"Alarm", "Calibration", "Maintenance"};
     for (int type = 0; type < 3; ++type) {
         for (bool stored : {false, true}) {
-            dbRecord r;
+            LogRecord r;
             const auto e = aql::test::errorOf([&] {
                 stored ? r.fromFile(kStoredLine, type) : r.fromString(sampleRecordText(), type);
             });
             ASSERT_TRUE(e) << type;
             EXPECT_EQ(e->number(), 20000);
-            EXPECT_EQ(e->source(), "dbRecord.fromString");
+            EXPECT_EQ(e->source(), "LogRecord.fromString");
             EXPECT_EQ(e->description(), names[type] + std::string(" records not yet implemented"));
             EXPECT_EQ(r.recordNumber, stored ? 99999 : 1234);
             EXPECT_EQ(r.DT(), stored ? "2010-12-31 23:59:00" : "2009-03-07 14:05:00");
-            EXPECT_EQ(r.log(), nullptr);
+            EXPECT_EQ(r.values(), nullptr);
         }
     }
-    dbRecord other;
+    LogRecord other;
     other.fromString(sampleRecordText(), 7);
     EXPECT_EQ(other.DT(), "2009-03-07 14:05:00");
-    EXPECT_EQ(other.log(), nullptr);
+    EXPECT_EQ(other.values(), nullptr);
     EXPECT_EQ(errorNumberOf([&] { other.toCSV(); }), 91);
     EXPECT_EQ(errorNumberOf([&] { other.toXML(6, 2); }), 91);
-    EXPECT_EQ(errorNumberOf([] { dbRecord().DT(); }), 91);
+    EXPECT_EQ(errorNumberOf([] { LogRecord().DT(); }), 91);
 }
 
 TEST(StoredLine, missingFieldsRepeatTheLastAndBadFieldsFailAfterTheEarlierOnes) {
-    dbRecord r;
+    LogRecord r;
     r.fromFile("3,1,2,2009-03-07 14:05,7", rtype::kLog);
-    EXPECT_EQ(r.log()->reagent, 7);
-    EXPECT_EQ(r.log()->flow5, 7);
+    EXPECT_EQ(r.values()->reagent, 7);
+    EXPECT_EQ(r.values()->flow5, 7);
     EXPECT_EQ(r.pH(), "0.07");
     EXPECT_EQ(errorNumberOf([&] { r.fromFile("3,1,2,2009-03-07 14:05,0,1,2,,4", rtype::kLog); }),
               13);
-    EXPECT_EQ(r.log()->tbcValue, 2);
-    EXPECT_EQ(r.log()->reagentSetpoint, 0); // a new value set, filled up to the bad field
+    EXPECT_EQ(r.values()->tbcValue, 2);
+    EXPECT_EQ(r.values()->reagentSetpoint, 0); // a new value set, filled up to the bad field
     EXPECT_EQ(errorNumberOf([&] { r.fromFile("3,99999999999,1", rtype::kLog); }), 6);
     // pH fields take their leading number and fail only beyond single precision.
     const std::string line = "3,1,2,2009-03-07 14:05,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0";
@@ -252,7 +252,7 @@ TEST(Exports, xmlNamesAreEscapedAndIndentationNeverGoesBelowZero) {
     EXPECT_NE(xml.find("<siteName>Bad &amp; &lt;Baths&gt;</siteName>"), std::string::npos);
     EXPECT_NE(xml.find("<pool name=\"Pool &quot;A&quot;\">"), std::string::npos);
 
-    dbRecord r;
+    LogRecord r;
     r.fromString(sampleRecordText(), rtype::kLog);
     EXPECT_NE(r.toXML(6, -2).find("\r\n<value>150</value>"), std::string::npos);
     EXPECT_EQ(errorNumberOf([&] { r.toXML(-1, 2); }), 5);
@@ -264,7 +264,7 @@ TEST(ExportLine, everyExportedLineReadsBackToTheSameText) {
     const std::string distinct = "3,-1,2,2009-03-07 14:05:00,-5,6,7,8,9,9,1.1,1.2,1.3,1.4,1.4,16,"
                                  "17,18,18,20,21,22,23,24,25,26,27,28,29,30";
     EXPECT_EQ(exportRoundTrip(distinct), distinct);
-    dbRecord wide; // extreme header numbers and a timestamp wider than the stored columns
+    LogRecord wide; // extreme header numbers and a timestamp wider than the stored columns
     wide.fromFile("3,-2147483648,2147483647,-999--1--2 -3:-4," +
                       std::string(kStoredLine).substr(28),
                   rtype::kLog);
@@ -295,12 +295,12 @@ TEST(ExportLine, theFirstCopyOfADuplicateWinsAndEveryFieldMustBeValid) {
          {std::string(), good + ",1", good.substr(0, good.rfind(',')), std::string(29, ','),
           "x" + good.substr(1), "3,1,2,07/03/2009 14:05" + good.substr(good.find(":00") + 3),
           good.substr(0, good.size() - 1) + "zero", good.substr(0, 36) + "x" + good.substr(37)}) {
-        dbRecord r;
+        LogRecord r;
         EXPECT_EQ(errorNumberOf([&] { r.fromExportCsv(bad, rtype::kLog); }), 13) << bad;
     }
-    dbRecord r;
+    LogRecord r;
     EXPECT_EQ(errorNumberOf([&] { r.fromExportCsv(good, rtype::kAlarm); }), 20000);
-    EXPECT_EQ(r.log(), nullptr);
+    EXPECT_EQ(r.values(), nullptr);
     EXPECT_EQ(
         errorNumberOf([&] { r.fromExportCsv(good.substr(0, 40) + "1e39" + good.substr(41), 3); }),
         6);
@@ -309,20 +309,20 @@ TEST(ExportLine, theFirstCopyOfADuplicateWinsAndEveryFieldMustBeValid) {
 TEST(ExportFiles, writesReplaceLongerFilesExactlyAndFailuresLeaveTheOldFile) {
     aql::test::TempDir dir;
     const RecordList list = sampleList();
-    writeBytes(dir / "log.csv", std::string(100000, 'x'));
-    writeBytes(dir / "log.xml", std::string(100000, 'x'));
-    writeRecordListCsv(dir / "log.csv", list);
-    writeXmlDocument(dir / "log.xml", kInfo, list);
-    EXPECT_EQ(readBytes(dir / "log.csv"), fixtureText("export.csv"));
-    EXPECT_EQ(readBytes(dir / "log.xml"), xmlDocument(kInfo, list));
+    writeBytes(dir / "LogValues.csv", std::string(100000, 'x'));
+    writeBytes(dir / "LogValues.xml", std::string(100000, 'x'));
+    writeRecordListCsv(dir / "LogValues.csv", list);
+    writeXmlDocument(dir / "LogValues.xml", kInfo, list);
+    EXPECT_EQ(readBytes(dir / "LogValues.csv"), fixtureText("export.csv"));
+    EXPECT_EQ(readBytes(dir / "LogValues.xml"), xmlDocument(kInfo, list));
 
     // A folder where the temporary file beside the target would go fails the write even for a
     // user whom file permissions do not stop.
-    std::filesystem::create_directory(dir / "log.csv.part");
-    std::filesystem::create_directory(dir / "log.xml.part");
-    EXPECT_EQ(errorNumberOf([&] { writeRecordListCsv(dir / "log.csv", RecordList()); }), 75);
-    EXPECT_EQ(errorNumberOf([&] { writeXmlDocument(dir / "log.xml", XmlDocumentInfo(), list); }),
+    std::filesystem::create_directory(dir / "LogValues.csv.part");
+    std::filesystem::create_directory(dir / "LogValues.xml.part");
+    EXPECT_EQ(errorNumberOf([&] { writeRecordListCsv(dir / "LogValues.csv", RecordList()); }), 75);
+    EXPECT_EQ(errorNumberOf([&] { writeXmlDocument(dir / "LogValues.xml", XmlDocumentInfo(), list); }),
               75);
-    EXPECT_EQ(readBytes(dir / "log.csv"), fixtureText("export.csv"));
-    EXPECT_EQ(readBytes(dir / "log.xml"), xmlDocument(kInfo, list));
+    EXPECT_EQ(readBytes(dir / "LogValues.csv"), fixtureText("export.csv"));
+    EXPECT_EQ(readBytes(dir / "LogValues.xml"), xmlDocument(kInfo, list));
 }

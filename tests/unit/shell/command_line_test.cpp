@@ -11,7 +11,7 @@ namespace {
 
 using Words = std::vector<std::string>;
 
-Words wordsOf(const clsCommandLine &cl) {
+Words wordsOf(const CommandLine &cl) {
     Words words;
     for (std::int32_t i = 0; i < cl.argc(); ++i) {
         words.push_back(cl.argv(i));
@@ -20,24 +20,24 @@ Words wordsOf(const clsCommandLine &cl) {
 }
 
 TEST(CommandLine, theTrimmedTextIsSplitAtEverySingleBlankAndOnlyItsWordsCanBeAsked) {
-    EXPECT_EQ(wordsOf(clsCommandLine("AQLRemote", "")), (Words{"AQLRemote"}));
-    EXPECT_EQ(wordsOf(clsCommandLine("AQLRemote", "a  b")), (Words{"AQLRemote", "a", "", "b"}));
-    EXPECT_EQ(wordsOf(clsCommandLine("AQL Remote", "010203")), (Words{"AQL", "Remote", "010203"}));
-    EXPECT_EQ(wordsOf(clsCommandLine("P", " 010203   ")), (Words{"P", "", "010203"}));
-    EXPECT_EQ(wordsOf(clsCommandLine("P", "\"a b\"\tc")), (Words{"P", "\"a", "b\"\tc"}));
-    EXPECT_EQ(wordsOf(clsCommandLine("", "   ")), (Words{""}));
+    EXPECT_EQ(wordsOf(CommandLine("AQLRemote", "")), (Words{"AQLRemote"}));
+    EXPECT_EQ(wordsOf(CommandLine("AQLRemote", "a  b")), (Words{"AQLRemote", "a", "", "b"}));
+    EXPECT_EQ(wordsOf(CommandLine("AQL Remote", "010203")), (Words{"AQL", "Remote", "010203"}));
+    EXPECT_EQ(wordsOf(CommandLine("P", " 010203   ")), (Words{"P", "", "010203"}));
+    EXPECT_EQ(wordsOf(CommandLine("P", "\"a b\"\tc")), (Words{"P", "\"a", "b\"\tc"}));
+    EXPECT_EQ(wordsOf(CommandLine("", "   ")), (Words{""}));
     // From main(): the bare program name, the arguments joined by one blank.
     const char *const args[] = {"C:\\Program Files\\AQL\\AQLRemote.exe", "a", "", "b"};
-    EXPECT_EQ(wordsOf(clsCommandLine::fromMain(4, args)), (Words{"AQLRemote", "a", "", "b"}));
+    EXPECT_EQ(wordsOf(CommandLine::fromMain(4, args)), (Words{"AQLRemote", "a", "", "b"}));
     EXPECT_EQ(executableStem("/opt/a.b/aql.remote.bin"), "aql.remote");
     EXPECT_EQ(executableStem(".profile"), ".profile");
 
-    const clsCommandLine cl("AQLRemote", "");
+    const CommandLine cl("AQLRemote", "");
     for (std::int32_t bad : {1, -1, -2147483647 - 1}) {
         const auto e = test::errorOf([&] { (void)cl.argv(bad); });
         ASSERT_TRUE(e) << bad;
         EXPECT_EQ(e->number(), 20000);
-        EXPECT_EQ(e->source(), "clsCommandLine.argv");
+        EXPECT_EQ(e->source(), "CommandLine.argv");
         EXPECT_EQ(e->description(), "arg index out of bounds");
     }
 }

@@ -23,7 +23,7 @@ class FileReaderTest : public ::testing::Test {
 protected:
     test::TempDir dir;
     test::RecordingMessageBox box;
-    clsLanguage texts{box}; // empty: text n reads "####-n-####"
+    LanguageTexts texts{box}; // empty: text n reads "####-n-####"
     records::RecordList list;
     FileReader reader{list, texts, box};
 
@@ -33,13 +33,13 @@ protected:
         for (const std::string &l : all) {
             text += l + "\r\n";
         }
-        test::writeBytes(dir / "log.csv", text);
-        return (dir / "log.csv").string();
+        test::writeBytes(dir / "LogValues.csv", text);
+        return (dir / "LogValues.csv").string();
     }
     // The records held, in list order, as number:key.
     std::string held() const {
         std::string s;
-        list.forEach([&](const records::dbRecord &r) {
+        list.forEach([&](const records::LogRecord &r) {
             s += std::to_string(r.recordNumber) + ":" + std::to_string(r.recordKey) + " ";
         });
         return s;
@@ -50,8 +50,8 @@ TEST_F(FileReaderTest, storedLines312EndUpOrderedWithTheirOwnValuesEvenUnderTheE
     reader.readFile(test::fixture("shell/stored_3_1_2.csv").string(), ",", true, 20000);
     EXPECT_TRUE(box.shown.empty());
     ASSERT_EQ(held(), "1:1001 2:1002 3:1003 ");
-    EXPECT_EQ(list.item(1).log()->flow2, 7); // value field 57 overrides field 36
-    EXPECT_FLOAT_EQ(list.item(2).log()->pH, 7.28f);
+    EXPECT_EQ(list.item(1).values()->flow2, 7); // value field 57 overrides field 36
+    EXPECT_FLOAT_EQ(list.item(2).values()->pH, 7.28f);
 }
 
 TEST_F(FileReaderTest, theFirstOccurrenceOfANumberWinsWithinAFileAndAcrossReads) {
@@ -124,7 +124,7 @@ TEST_F(FileReaderTest, thirtyFieldLinesUnderTheExportHeaderReadInTheExportLayout
                            "3,1009,9,2009-03-07 14:05:00,21,300,50,120,150,150,7.8,"
                            "6.8,7.2,7.25,7.25,20,10,35,35,40,15,95,96,3,80,650,12,9,96,80"}));
     ASSERT_NE(list.find("K9"), nullptr);
-    EXPECT_EQ(list.find("K9")->log()->reagent, 300);
+    EXPECT_EQ(list.find("K9")->values()->reagent, 300);
 }
 
 TEST_F(FileReaderTest, baseFileImportEmptiesTheListOnlyOnceAFileIsChosen) {

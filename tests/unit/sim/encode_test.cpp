@@ -2,7 +2,7 @@
 
 #include "sim/Controller.h"
 
-#include "records/DbRecord.h"
+#include "records/LogRecord.h"
 
 #include <gtest/gtest.h>
 
@@ -61,11 +61,11 @@ TEST(RecordDecoding, consoleParserReadsBackWhatTheGeneratorIntended) {
         for (const LogRecord &w : c.log()) {
             const auto lines = receiveLines(recordLine(kind, 1, w));
             ASSERT_EQ(lines.at(0).status, aql::link::LineStatus::Ok);
-            aql::records::dbRecord got;
+            aql::records::LogRecord got;
             got.fromString(lines[0].payload.substr(kind == LineKind::Addressed ? 1 : 0),
                            aql::records::rtype::kLog);
-            const aql::records::log *v = got.log();
-            const aql::records::datetime *t = got.datetime();
+            const aql::records::LogValues *v = got.values();
+            const aql::records::Timestamp *t = got.timestamp();
             ASSERT_TRUE(v != nullptr && t != nullptr);
             const auto &in = w.digitalInputs; // 0 or 1 each
             const int inputs =

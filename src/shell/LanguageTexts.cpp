@@ -1,4 +1,4 @@
-#include "shell/Language.h"
+#include "shell/LanguageTexts.h"
 
 #include "shell/LineReader.h"
 
@@ -37,9 +37,9 @@ bool entryNumberFits(std::string_view text) {
 
 } // namespace
 
-clsLanguage::clsLanguage(platform::MessageBox &box) : m_box(box) {}
+LanguageTexts::LanguageTexts(platform::MessageBox &box) : m_box(box) {}
 
-void clsLanguage::ReadLanguage(const std::string &lang) {
+void LanguageTexts::ReadLanguage(const std::string &lang) {
     // Binary mode: line ends are recognised by the reader itself, the same on every platform.
     std::ifstream in(std::filesystem::path(lang), std::ios::binary);
     if (!in.is_open() || !readEntries(in)) {
@@ -47,14 +47,14 @@ void clsLanguage::ReadLanguage(const std::string &lang) {
     }
 }
 
-void clsLanguage::ReadLanguageText(std::string_view bytes, const std::string &lang) {
+void LanguageTexts::ReadLanguageText(std::string_view bytes, const std::string &lang) {
     std::istringstream in(std::string(bytes), std::ios::binary);
     if (!readEntries(in)) {
         reportFailure(lang);
     }
 }
 
-bool clsLanguage::readEntries(std::istream &in) {
+bool LanguageTexts::readEntries(std::istream &in) {
     LineReader lines(in, kMaxLineLength);
     std::string_view line;
     for (;;) {
@@ -87,11 +87,11 @@ bool clsLanguage::readEntries(std::istream &in) {
     }
 }
 
-void clsLanguage::reportFailure(const std::string &lang) {
+void LanguageTexts::reportFailure(const std::string &lang) {
     m_box.show("Text couldn't be read\r\n" + lang, platform::style::kCritical);
 }
 
-std::string clsLanguage::getText(std::int32_t n) const {
+std::string LanguageTexts::getText(std::int32_t n) const {
     if (n >= 1 && static_cast<std::size_t>(n) <= m_entries.size()) {
         return m_entries[static_cast<std::size_t>(n) - 1];
     }

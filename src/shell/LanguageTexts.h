@@ -14,7 +14,7 @@ namespace aql::shell {
 // The numbered table of user-visible texts, read from a language file. Entries are numbered by
 // their position in the file, from 1; the number written in front of each text is checked but not
 // used for the lookup.
-class clsLanguage {
+class LanguageTexts {
 public:
     // Limits that keep a damaged or hostile file from exhausting memory; going past one is a read
     // failure like any other.
@@ -23,7 +23,7 @@ public:
     static constexpr std::size_t kMaxTextBytes = 16u * 1024u * 1024u;
 
     // Read failures are shown through `box`, which must outlive the table.
-    explicit clsLanguage(platform::MessageBox &box);
+    explicit LanguageTexts(platform::MessageBox &box);
 
     // Appends the entries of the language file at path `lang`. Lines before the line "[begin]"
     // are skipped; each later line is number "|" text. Lines may end in CR LF, LF or CR. Any

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "records/Log.h"
+#include "records/LogValues.h"
 
 #include <array>
 #include <cstdint>
@@ -29,7 +29,7 @@ constexpr int kKeys = 6;
 // What the main window shows and the link logic changes: the mirrored panel, the mode buttons,
 // the status labels and the enabled state of the menus. The widgets draw it; the logic never
 // talks to a widget. `changed` is called after every change so a window can repaint.
-struct MainPanel {
+struct PanelView {
     // Shared state of the main window that other parts read and write.
     std::uint8_t controllerAddress = 0;
     bool dataReceived = false;

@@ -1,8 +1,8 @@
-#include "shell/MainWindow.h"
+#include "shell/MainController.h"
 
 #include "core/Error.h"
 #include "shell/FileReader.h"
-#include "shell/Register.h"
+#include "shell/SettingsStore.h"
 
 #include <cctype>
 #include <system_error>
@@ -31,13 +31,13 @@ constexpr char kSeparator = '/';
 
 } // namespace
 
-MainWindow::MainWindow(ShellServices services, std::filesystem::path programFolder,
-                       clsCommandLine commandLine, link::ProgramInfo info)
+MainController::MainController(ShellServices services, std::filesystem::path programFolder,
+                       CommandLine commandLine, link::ProgramInfo info)
     : console(
           services.link, [this](int n) { return getText(n); }, info),
       m_services(services), m_programFolder(std::move(programFolder)),
       m_commandLine(std::move(commandLine)), m_info(std::move(info)),
-      m_language(std::make_unique<clsLanguage>(services.link.messageBox)) {
+      m_language(std::make_unique<LanguageTexts>(services.link.messageBox)) {
     console.setEndpointProvider([this] { return endpoint(); });
     link::ConnectionModes::Hooks modeHooks;
     modeHooks.configEditing = [this](bool editable) {
@@ -48,19 +48,19 @@ MainWindow::MainWindow(ShellServices services, std::filesystem::path programFold
     console.modes.setHooks(std::move(modeHooks));
 }
 
-MainWindow::~MainWindow() = default;
+MainController::~MainController() = default;
 
-std::string MainWindow::getText(int n) const {
+std::string MainController::getText(int n) const {
     return m_language->getText(n);
 }
 
-void MainWindow::notify() const {
+void MainController::notify() const {
     if (changed) {
         changed();
     }
 }
 
-std::optional<StartFailure> MainWindow::start() {
+std::optional<StartFailure> MainController::start() {
     std::string message;
     try {
         programStart();
@@ -76,16 +76,16 @@ std::optional<StartFailure> MainWindow::start() {
     return StartFailure{message};
 }
 
-void MainWindow::programStart() {
-    clsRegister reg(m_services.settings);
+void MainController::programStart() {
+    SettingsStore reg(m_services.settings);
     if (reg.ReadKey(kLanguageSetting).empty()) {
         reg.CreateKey(kLanguageSetting, kEnglishFile);
     }
-    m_language = std::make_unique<clsLanguage>(m_services.link.messageBox);
+    m_language = std::make_unique<LanguageTexts>(m_services.link.messageBox);
     m_language->ReadLanguage((m_programFolder / reg.ReadKey(kLanguageSetting)).u8string());
 }
 
-config::ConfigTargets MainWindow::targets() {
+config::ConfigTargets MainController::targets() {
     config::ConfigTargets t{pools, cmbPools, editList};
     t.configSelector = m_configuration ? m_configuration->selector() : nullptr;
     t.runNewAction = [this] { configuration().optNew_Click(); };
@@ -99,8 +99,8 @@ config::ConfigTargets MainWindow::targets() {
     return t;
 }
 
-void MainWindow::Form_Load() {
-    clsRegister reg(m_services.settings);
+void MainController::Form_Load() {
+    SettingsStore reg(m_services.settings);
 
     // 2: the data folder; any failure is no reason not to start.
     reg.CreateKey(kDataDirSetting, m_programFolder.u8string());
@@ -139,7 +139,7 @@ void MainWindow::Form_Load() {
         m_values.systemId = m_commandLine.argv(1);
         if (!sixDigits(m_values.systemId)) {
             // The codes index the project tables; anything but ppssnn would address nothing.
-            throw AqlError(errc::kApplication, "clsCommandLine",
+            throw AqlError(errc::kApplication, "CommandLine",
                            "The system code \"" + m_values.systemId +
                                "\" on the command line must be six digits: project, system and "
                                "pool, two digits each (for example 010203).");
@@ -193,7 +193,7 @@ void MainWindow::Form_Load() {
     }
 }
 
-void MainWindow::selectFirstPool() {
+void MainController::selectFirstPool() {
     console.panel.cells.fill('\0');
     console.panel.notify();
     m_services.link.pump.processEvents();
@@ -209,14 +209,14 @@ void MainWindow::selectFirstPool() {
                            std::to_string(address) + " of system \"" + m_currentPool->name() +
                            "\" is outside 0-255");
     }
-    console.setCurrentPool(&m_currentPool->dbRecords(), static_cast<std::uint8_t>(address));
+    console.setCurrentPool(&m_currentPool->records(), static_cast<std::uint8_t>(address));
     currentPoolName = m_currentPool->name();
     if (windows.logWindowPool) {
         windows.logWindowPool(m_currentPool);
     }
 }
 
-void MainWindow::cmbPools_Click(int index) {
+void MainController::cmbPools_Click(int index) {
     cmbPoolsIndex = index;
     if (m_values.systemId.empty()) {
         m_values.poolCode = std::to_string(index);
@@ -230,14 +230,14 @@ void MainWindow::cmbPools_Click(int index) {
         m_configuration->clearTextBoxes();
     }
     if (m_currentPool) {
-        m_currentPool->dbRecords().clear();
+        m_currentPool->records().clear();
     }
     console.panel.optOnLineEnabled = true;
     console.panel.notify();
     notify();
 }
 
-std::pair<std::string, std::string> MainWindow::endpoint() const {
+std::pair<std::string, std::string> MainController::endpoint() const {
     try {
         const int p = std::stoi(m_values.projectCode);
         const int s = std::stoi(m_values.systemCode);
@@ -249,7 +249,7 @@ std::pair<std::string, std::string> MainWindow::endpoint() const {
     }
 }
 
-void MainWindow::Filltext() {
+void MainController::Filltext() {
     auto t = [this](int n) { return getText(n); };
     captions.mnuFile = t(1);
     captions.mnuOptions = t(2);
@@ -284,10 +284,10 @@ void MainWindow::Filltext() {
     notify();
 }
 
-void MainWindow::languageSwitch(const std::string &file) {
-    clsRegister reg(m_services.settings);
+void MainController::languageSwitch(const std::string &file) {
+    SettingsStore reg(m_services.settings);
     reg.CreateKey(kLanguageSetting, file);
-    m_language = std::make_unique<clsLanguage>(m_services.link.messageBox);
+    m_language = std::make_unique<LanguageTexts>(m_services.link.messageBox);
     m_language->ReadLanguage((m_programFolder / reg.ReadKey(kLanguageSetting)).u8string());
     if (file == kDutchFile) {
         mnuNEDChecked = true;
@@ -314,23 +314,23 @@ void MainWindow::languageSwitch(const std::string &file) {
     }
 }
 
-void MainWindow::mnuNED_Click() {
+void MainController::mnuNED_Click() {
     languageSwitch(kDutchFile);
 }
-void MainWindow::mnuENG_Click() {
+void MainController::mnuENG_Click() {
     languageSwitch(kEnglishFile);
 }
 
-void MainWindow::mnuBase_Click() {
+void MainController::mnuBase_Click() {
     if (!m_currentPool) {
         return;
     }
-    FileReader reader(m_currentPool->dbRecords(), *m_language, m_services.link.messageBox);
+    FileReader reader(m_currentPool->records(), *m_language, m_services.link.messageBox);
     importBaseFile(reader, m_services.fileDialog, m_programFolder.u8string());
     notify();
 }
 
-void MainWindow::CloseAllWindows() {
+void MainController::CloseAllWindows() {
     if (m_closing) {
         return; // closing a window that is already closing has no further effect
     }
@@ -347,9 +347,9 @@ void MainWindow::CloseAllWindows() {
     }
 }
 
-config::frmConfiguration &MainWindow::configuration() {
+config::ConfigurationController &MainController::configuration() {
     if (!m_configuration) {
-        m_configuration = std::make_unique<config::frmConfiguration>(
+        m_configuration = std::make_unique<config::ConfigurationController>(
             m_values, editList, cmbPools, m_services.link.messageBox,
             [this](int n) { return getText(n); });
         m_configuration->reloadMainWindow = [this] { Form_Load(); };

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "config/ConfigurationWindow.h"
-#include "config/Edit.h"
+#include "config/ConfigurationController.h"
+#include "config/SystemList.h"
 #include "config/Pool.h"
 #include "config/PoolList.h"
 #include "config/SiteConfig.h"
@@ -9,7 +9,7 @@
 #include "platform/FileDialog.h"
 #include "platform/SettingsBackend.h"
 #include "shell/CommandLine.h"
-#include "shell/Language.h"
+#include "shell/LanguageTexts.h"
 
 #include <filesystem>
 #include <functional>
@@ -50,7 +50,7 @@ struct StartFailure {
 // The program's start and the logic of the main window `frmMain`: language, settings, the
 // configuration, the pool being operated, the menus, the language switch and shut-down. The
 // controller side lives in `console`; the widgets draw both and forward events here.
-class MainWindow {
+class MainController {
 public:
     // Hooks into the other windows, set by whoever shows them.
     struct Windows {
@@ -59,13 +59,13 @@ public:
         std::function<void()> logFilltext;
         std::function<void()> tcpFilltext;
         std::function<void()> mainFilltext; // the widget re-reads `captions`
-        std::function<void(config::clsPOol *)> logWindowPool;
+        std::function<void(config::Pool *)> logWindowPool;
         std::function<void()> closeTcp, closeConfig, closeLog, closeAbout, closeMain;
     };
 
-    MainWindow(ShellServices services, std::filesystem::path programFolder,
-               clsCommandLine commandLine, link::ProgramInfo info = {});
-    ~MainWindow();
+    MainController(ShellServices services, std::filesystem::path programFolder,
+               CommandLine commandLine, link::ProgramInfo info = {});
+    ~MainController();
 
     // Program start steps 1-2 and the first load, with the failures that leave the program
     // unable to work (configuration unreadable, no pool, an address beyond one byte) turned into
@@ -85,21 +85,21 @@ public:
     void CloseAllWindows();
 
     // The configuration window, created and loaded on first use.
-    config::frmConfiguration &configuration();
+    config::ConfigurationController &configuration();
     bool configurationLoaded() const { return m_configuration != nullptr; }
 
     std::string getText(int n) const;
     const std::filesystem::path &programFolder() const { return m_programFolder; }
-    config::clsPOol *currentPool() const { return m_currentPool; }
+    config::Pool *currentPool() const { return m_currentPool; }
     config::ConfigValues &values() { return m_values; }
-    const clsCommandLine &commandLine() const { return m_commandLine; }
-    clsLanguage &language() { return *m_language; }
+    const CommandLine &commandLine() const { return m_commandLine; }
+    LanguageTexts &language() { return *m_language; }
     const link::ProgramInfo &info() const { return m_info; }
 
     Windows windows;
     link::Console console;
     config::PoolList pools;
-    config::clsEdit editList;
+    config::SystemList editList;
     std::vector<std::string> cmbPools; // the selection box's entries
     int cmbPoolsIndex = -1;
     bool cmbPoolsVisible = true;
@@ -121,12 +121,12 @@ private:
 
     ShellServices m_services;
     std::filesystem::path m_programFolder;
-    clsCommandLine m_commandLine;
+    CommandLine m_commandLine;
     link::ProgramInfo m_info;
-    std::unique_ptr<clsLanguage> m_language;
+    std::unique_ptr<LanguageTexts> m_language;
     config::ConfigValues m_values;
-    config::clsPOol *m_currentPool = nullptr;
-    std::unique_ptr<config::frmConfiguration> m_configuration;
+    config::Pool *m_currentPool = nullptr;
+    std::unique_ptr<config::ConfigurationController> m_configuration;
     bool m_closing = false;
 };
 

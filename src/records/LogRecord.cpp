@@ -1,4 +1,4 @@
-#include "records/DbRecord.h"
+#include "records/LogRecord.h"
 
 #include "core/Error.h"
 #include "core/Numbers.h"
@@ -25,7 +25,7 @@
 namespace aql::records {
 namespace {
 
-constexpr const char *kParseSource = "dbRecord.fromString";
+constexpr const char *kParseSource = "LogRecord.fromString";
 
 void appendInt(std::string &out, std::int32_t value) {
     char buf[12];
@@ -39,18 +39,18 @@ std::string decimal(std::int32_t value) {
     return out;
 }
 
-const log &valuesOf(const dbRecord &r) {
-    if (r.log() == nullptr) {
-        throw standardError(errc::kObjectNotSet, "dbRecord");
+const LogValues &valuesOf(const LogRecord &r) {
+    if (r.values() == nullptr) {
+        throw standardError(errc::kObjectNotSet, "LogRecord");
     }
-    return *r.log();
+    return *r.values();
 }
 
-const datetime &momentOf(const dbRecord &r) {
-    if (r.datetime() == nullptr) {
-        throw standardError(errc::kObjectNotSet, "dbRecord");
+const Timestamp &momentOf(const LogRecord &r) {
+    if (r.timestamp() == nullptr) {
+        throw standardError(errc::kObjectNotSet, "LogRecord");
     }
-    return *r.datetime();
+    return *r.timestamp();
 }
 
 // Types 0-2 exist in the controller's log but have no decoder yet; their header is kept so the
@@ -80,7 +80,7 @@ std::string_view trimBlanks(std::string_view s) {
 float phFromUnits(std::string_view text) {
     const double v = leadingNumber(text);
     if (!(std::fabs(v) <= static_cast<double>(std::numeric_limits<float>::max()))) {
-        throw standardError(errc::kOverflow, "dbRecord.fromExportCsv");
+        throw standardError(errc::kOverflow, "LogRecord.fromExportCsv");
     }
     return static_cast<float>(v);
 }
@@ -89,14 +89,14 @@ constexpr std::size_t kExportColumns = 30;
 
 } // namespace
 
-void dbRecord::fromString(std::string_view s, std::int32_t recordtype, bool Tijdelijk,
+void LogRecord::fromString(std::string_view s, std::int32_t recordtype, bool Tijdelijk,
                           ValueBase base) {
     (void)Tijdelijk;
     recordType = recordtype;
     recordKey = longFromChars(mid(s, 2, 4));
     recordNumber = longFromChars(mid(s, 6, 4));
-    m_datetime.emplace();
-    m_datetime->fromString(mid(s, 10, 6));
+    m_timestamp.emplace();
+    m_timestamp->fromString(mid(s, 10, 6));
 
     const std::string_view tail = mid(s, 16);
     if (tail.size() < 2) {
@@ -106,39 +106,39 @@ void dbRecord::fromString(std::string_view s, std::int32_t recordtype, bool Tijd
 
     refuseUnimplemented(recordtype);
     if (recordtype == rtype::kLog) {
-        m_log.emplace();
-        m_log->fromStringV2AQL1(block, base);
+        m_values.emplace();
+        m_values->fromStringV2AQL1(block, base);
     }
 }
 
-void dbRecord::fromFile(std::string_view s, std::int32_t recordtype) {
+void LogRecord::fromFile(std::string_view s, std::int32_t recordtype) {
     recordType = recordtype;
     FieldSplitter fields(s);
     fields.next(); // the type written in the line; the caller's type decides
     recordKey = fieldToInt32(fields.next());
     recordNumber = fieldToInt32(fields.next());
-    m_datetime.emplace();
-    m_datetime->fromFile(fields.next());
+    m_timestamp.emplace();
+    m_timestamp->fromFile(fields.next());
     systemTemperature = fieldToInt32(fields.next());
 
     refuseUnimplemented(recordtype);
     if (recordtype == rtype::kLog) {
-        m_log.emplace();
-        m_log->fromFile(fields.rest());
+        m_values.emplace();
+        m_values->fromFile(fields.rest());
     }
 }
 
 // Column order of the export (toCSV), pH in pH units. Reagent, pH and flow stand there twice: the
 // first copy wins, and the second only has to be a valid number as well, so a damaged line is
 // refused rather than half believed.
-void dbRecord::fromExportCsv(std::string_view s, std::int32_t recordtype) {
+void LogRecord::fromExportCsv(std::string_view s, std::int32_t recordtype) {
     std::array<std::string_view, kExportColumns> col;
     std::size_t n = 0;
     std::size_t start = 0;
     for (;;) {
         const auto comma = s.find(',', start);
         if (n == kExportColumns) {
-            throw standardError(errc::kTypeMismatch, "dbRecord.fromExportCsv");
+            throw standardError(errc::kTypeMismatch, "LogRecord.fromExportCsv");
         }
         col[n++] =
             trimBlanks(s.substr(start, comma == std::string_view::npos ? s.npos : comma - start));
@@ -148,7 +148,7 @@ void dbRecord::fromExportCsv(std::string_view s, std::int32_t recordtype) {
         start = comma + 1;
     }
     if (n != kExportColumns) {
-        throw standardError(errc::kTypeMismatch, "dbRecord.fromExportCsv");
+        throw standardError(errc::kTypeMismatch, "LogRecord.fromExportCsv");
     }
 
     auto integer = [&col](std::size_t column) { return fieldToInt32(col[column - 1]); };
@@ -158,16 +158,16 @@ void dbRecord::fromExportCsv(std::string_view s, std::int32_t recordtype) {
     recordType = recordtype;
     recordKey = integer(2);
     recordNumber = integer(3);
-    m_datetime.emplace();
-    m_datetime->fromANSI(col[3]);
+    m_timestamp.emplace();
+    m_timestamp->fromANSI(col[3]);
     systemTemperature = integer(5);
 
     refuseUnimplemented(recordtype);
     if (recordtype != rtype::kLog) {
         return;
     }
-    m_log.emplace();
-    records::log &v = *m_log;
+    m_values.emplace();
+    records::LogValues &v = *m_values;
     v.reagentHighalarm = integer(6);
     v.reagentLowAlarm = integer(7);
     v.reagentSetpoint = integer(8);
@@ -195,25 +195,25 @@ void dbRecord::fromExportCsv(std::string_view s, std::int32_t recordtype) {
     v.GBC = integer(30);
 }
 
-std::string dbRecord::key() const {
+std::string LogRecord::key() const {
     return "K" + decimal(recordNumber);
 }
 
-std::string dbRecord::csvHeaders() const {
+std::string LogRecord::csvHeaders() const {
     valuesOf(*this);
     return exportCsvHeader();
 }
 
-std::string dbRecord::toCSV() const {
+std::string LogRecord::toCSV() const {
     std::string out;
     out.reserve(200);
     appendCSV(out);
     return out;
 }
 
-void dbRecord::appendCSV(std::string &out) const {
-    const records::datetime &moment = momentOf(*this);
-    const records::log &values = valuesOf(*this);
+void LogRecord::appendCSV(std::string &out) const {
+    const records::Timestamp &moment = momentOf(*this);
+    const records::LogValues &values = valuesOf(*this);
     appendInt(out, recordType);
     out += ',';
     appendInt(out, recordKey);
@@ -227,25 +227,25 @@ void dbRecord::appendCSV(std::string &out) const {
     values.appendCSV(out);
 }
 
-std::string dbRecord::toXML(std::int32_t indentation, std::int32_t increment) const {
+std::string LogRecord::toXML(std::int32_t indentation, std::int32_t increment) const {
     std::string out;
     out.reserve(3500);
     appendXML(out, indentation, increment);
     return out;
 }
 
-void dbRecord::appendXML(std::string &out, std::int32_t indentation, std::int32_t increment) const {
-    const records::datetime &moment = momentOf(*this);
-    const records::log &values = valuesOf(*this);
+void LogRecord::appendXML(std::string &out, std::int32_t indentation, std::int32_t increment) const {
+    const records::Timestamp &moment = momentOf(*this);
+    const records::LogValues &values = valuesOf(*this);
     // The value tree goes three levels below the record's fields; all four levels are checked
     // before anything is written.
     const std::int64_t inner = std::int64_t{indentation} + increment;
     const std::int64_t deepest = inner + 2 * std::int64_t{increment};
     if (indentation < 0 || inner < 0 || deepest < 0) {
-        throw standardError(errc::kInvalidArgument, "dbRecord.toXML");
+        throw standardError(errc::kInvalidArgument, "LogRecord.toXML");
     }
     if (inner > std::numeric_limits<std::int32_t>::max()) {
-        throw standardError(errc::kOverflow, "dbRecord.toXML");
+        throw standardError(errc::kOverflow, "LogRecord.toXML");
     }
     const auto outerBlanks = static_cast<std::size_t>(indentation);
     const auto fieldBlanks = static_cast<std::size_t>(inner);
@@ -279,73 +279,73 @@ void dbRecord::appendXML(std::string &out, std::int32_t indentation, std::int32_
     out += "</dbRecord>";
 }
 
-std::string dbRecord::reagentHighalarm() const {
+std::string LogRecord::reagentHighalarm() const {
     return decimal(valuesOf(*this).reagentHighalarm);
 }
-std::string dbRecord::reagentLowAlarm() const {
+std::string LogRecord::reagentLowAlarm() const {
     return decimal(valuesOf(*this).reagentLowAlarm);
 }
-std::string dbRecord::reagentSetpoint() const {
+std::string LogRecord::reagentSetpoint() const {
     return decimal(valuesOf(*this).reagentSetpoint);
 }
-std::string dbRecord::reagent() const {
+std::string LogRecord::reagent() const {
     return decimal(valuesOf(*this).reagent);
 }
-std::string dbRecord::pHHighAlarm() const {
+std::string LogRecord::pHHighAlarm() const {
     return singleToText(valuesOf(*this).pHHighAlarm);
 }
-std::string dbRecord::pHLowAlarm() const {
+std::string LogRecord::pHLowAlarm() const {
     return singleToText(valuesOf(*this).pHLowAlarm);
 }
-std::string dbRecord::pHSetpoint() const {
+std::string LogRecord::pHSetpoint() const {
     return singleToText(valuesOf(*this).pHSetpoint);
 }
-std::string dbRecord::pH() const {
+std::string LogRecord::pH() const {
     return singleToText(valuesOf(*this).pH);
 }
-std::string dbRecord::flowLowAlarm() const {
+std::string LogRecord::flowLowAlarm() const {
     return decimal(valuesOf(*this).flowLowAlarm);
 }
-std::string dbRecord::flowStopAlarm() const {
+std::string LogRecord::flowStopAlarm() const {
     return decimal(valuesOf(*this).flowStopAlarm);
 }
-std::string dbRecord::flow() const {
+std::string LogRecord::flow() const {
     return decimal(valuesOf(*this).flow);
 }
-std::string dbRecord::reagentPump() const {
+std::string LogRecord::reagentPump() const {
     return decimal(valuesOf(*this).reagentPump);
 }
-std::string dbRecord::acidPump() const {
+std::string LogRecord::acidPump() const {
     return decimal(valuesOf(*this).acidPump);
 }
-std::string dbRecord::clValue() const {
+std::string LogRecord::clValue() const {
     return decimal(valuesOf(*this).clValue);
 }
-std::string dbRecord::cl2Value() const {
+std::string LogRecord::cl2Value() const {
     return decimal(valuesOf(*this).cl2Value);
 }
-std::string dbRecord::nulValue() const {
+std::string LogRecord::nulValue() const {
     return decimal(valuesOf(*this).nulValue);
 }
-std::string dbRecord::emptyValue() const {
+std::string LogRecord::emptyValue() const {
     return decimal(valuesOf(*this).emptyValue);
 }
-std::string dbRecord::redox() const {
+std::string LogRecord::redox() const {
     return decimal(valuesOf(*this).redox);
 }
-std::string dbRecord::vlokPump() const {
+std::string LogRecord::vlokPump() const {
     return decimal(valuesOf(*this).vlokPump);
 }
-std::string dbRecord::bicarbPump() const {
+std::string LogRecord::bicarbPump() const {
     return decimal(valuesOf(*this).bicarbPump);
 }
-std::string dbRecord::TBC() const {
+std::string LogRecord::TBC() const {
     return decimal(valuesOf(*this).TBC);
 }
-std::string dbRecord::GBC() const {
+std::string LogRecord::GBC() const {
     return decimal(valuesOf(*this).GBC);
 }
-std::string dbRecord::DT() const {
+std::string LogRecord::DT() const {
     return momentOf(*this).toANSI();
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "config/Edit.h"
+#include "config/SystemList.h"
 #include "config/SiteConfig.h"
 #include "core/Error.h"
 #include "platform/MessageBox.h"
@@ -39,12 +39,12 @@ struct PushButton {
 // The configuration window's logic: edits the site's list of systems (editList), writes the site
 // file after every change and has the main window reload it, so the main window always shows what
 // the file holds. The widget forwards events here and draws the public state.
-class frmConfiguration {
+class ConfigurationController {
 public:
     static constexpr int kMaxSystems = 100;
     static constexpr int kButtonRed = 140, kButtonGreen = 198, kButtonBlue = 62;
 
-    frmConfiguration(ConfigValues &values, clsEdit &editList,
+    ConfigurationController(ConfigValues &values, SystemList &editList,
                      std::vector<std::string> &mainSelector, platform::MessageBox &box,
                      Texts texts);
 
@@ -95,7 +95,7 @@ public:
 
 private:
     struct Snapshot {
-        clsEdit editList;
+        SystemList editList;
         ComboBox combo;
         TextBox name, ip, port;
         PushButton del, save;
@@ -115,7 +115,7 @@ private:
     void refillSelectors();
 
     ConfigValues &m_values;
-    clsEdit &m_editList;
+    SystemList &m_editList;
     std::vector<std::string> &m_mainSelector;
     platform::MessageBox &m_box;
     Texts m_texts;

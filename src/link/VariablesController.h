@@ -1,7 +1,7 @@
 #pragma once
 
-#include "link/Comms.h"
-#include "link/MainPanel.h"
+#include "link/CommandSender.h"
+#include "link/PanelView.h"
 #include "platform/MessageBox.h"
 #include "platform/Timer.h"
 
@@ -14,10 +14,10 @@
 
 namespace aql::link {
 
-// The logic of the variables window `frmVARIABLES`: reads the controller's variable blocks, shows
+// The logic of the variables window `VariablesController`: reads the controller's variable blocks, shows
 // blocks 1-8 on eight tabs of 25, and writes one variable at a time, repeating the write until
 // the controller reports the new value back.
-class frmVARIABLES {
+class VariablesController {
 public:
     static constexpr int kBlocks = 9;  // 0-8
     static constexpr int kValues = 27; // 0-26; 0 is never written
@@ -28,7 +28,7 @@ public:
     static constexpr int kChangeFlagBlock = 2;
     static constexpr int kChangeFlagVar = 12;
 
-    frmVARIABLES(clsComms &comms, platform::TimerFactory &timers, platform::MessageBox &box,
+    VariablesController(CommandSender &comms, platform::TimerFactory &timers, platform::MessageBox &box,
                  TextSource texts);
 
     void Form_Load();
@@ -78,7 +78,7 @@ private:
         }
     }
 
-    clsComms &m_comms;
+    CommandSender &m_comms;
     platform::MessageBox &m_box;
     TextSource m_texts;
     std::unique_ptr<platform::Timer> m_tmrFillDatabase;

@@ -1,4 +1,4 @@
-#include "shell/Language.h"
+#include "shell/LanguageTexts.h"
 #include "support/LinkFakes.h"
 #include "support/TempDir.h"
 
@@ -14,7 +14,7 @@ using namespace std::string_literals;
 // A table read from bytes; failed() when exactly the read-failure message was shown, once.
 struct Table {
     test::RecordingMessageBox box;
-    clsLanguage language{box};
+    LanguageTexts language{box};
 
     explicit Table(const std::string &bytes) { language.ReadLanguageText(bytes, "C:\\E.lng"); }
     bool failed() const {
@@ -25,7 +25,7 @@ struct Table {
 
 TEST(Language, entriesAreNumberedByLineAndOnlyTheFirstBarSeparates) {
     test::RecordingMessageBox box;
-    clsLanguage language(box);
+    LanguageTexts language(box);
     language.ReadLanguage(test::fixture("shell/numbered_1_2_4.lng").string()); // CR LF throughout
     EXPECT_TRUE(box.shown.empty());
     ASSERT_EQ(language.count(), 5u);

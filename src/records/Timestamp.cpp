@@ -1,4 +1,4 @@
-#include "records/DateTime.h"
+#include "records/Timestamp.h"
 
 #include "core/Error.h"
 #include "core/Numbers.h"
@@ -24,21 +24,21 @@ std::int32_t ansiNumber(std::string_view s, std::size_t &pos) {
         ++pos;
     }
     if (pos == digits) {
-        throw standardError(errc::kTypeMismatch, "datetime.fromANSI");
+        throw standardError(errc::kTypeMismatch, "Timestamp.fromANSI");
     }
     return fieldToInt32(s.substr(start, pos - start));
 }
 
 void expect(std::string_view s, std::size_t &pos, char separator) {
     if (pos >= s.size() || s[pos] != separator) {
-        throw standardError(errc::kTypeMismatch, "datetime.fromANSI");
+        throw standardError(errc::kTypeMismatch, "Timestamp.fromANSI");
     }
     ++pos;
 }
 
 } // namespace
 
-void datetime::fromString(std::string_view s) {
+void Timestamp::fromString(std::string_view s) {
     year = wordFromChars(mid(s, 1, 2));
     month = byteFromChar(mid(s, 3, 1));
     day = byteFromChar(mid(s, 4, 1));
@@ -47,7 +47,7 @@ void datetime::fromString(std::string_view s) {
     second = 0;
 }
 
-void datetime::fromFile(std::string_view s) {
+void Timestamp::fromFile(std::string_view s) {
     // The separators are never looked at; a column cut short by the end of the text reads as
     // empty and fails the conversion.
     year = fieldToInt32(mid(s, 1, 4));
@@ -58,7 +58,7 @@ void datetime::fromFile(std::string_view s) {
     second = 0;
 }
 
-void datetime::fromANSI(std::string_view s) {
+void Timestamp::fromANSI(std::string_view s) {
     static constexpr std::array<char, 4> kSeparators{'-', '-', ' ', ':'};
     std::array<std::int32_t, 5> values{};
     std::size_t pos = 0;
@@ -71,7 +71,7 @@ void datetime::fromANSI(std::string_view s) {
         expect(s, pos, ':');
         ansiNumber(s, pos); // the controller keeps no seconds; the value is only checked
         if (pos != s.size()) {
-            throw standardError(errc::kTypeMismatch, "datetime.fromANSI");
+            throw standardError(errc::kTypeMismatch, "Timestamp.fromANSI");
         }
     }
     year = values[0];
@@ -82,7 +82,7 @@ void datetime::fromANSI(std::string_view s) {
     second = 0;
 }
 
-std::string datetime::toANSI() const {
+std::string Timestamp::toANSI() const {
     std::string out;
     out.reserve(19);
     out += padded(year, 4);

@@ -8,7 +8,7 @@ namespace aql::records {
 
 // The moment a controller wrote one log record. Nothing checks the ranges: the values are kept and
 // written out as they come.
-class datetime {
+class Timestamp {
 public:
     std::int32_t year = 0;
     std::int32_t month = 0;

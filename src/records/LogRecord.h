@@ -1,7 +1,7 @@
 #pragma once
 
-#include "records/DateTime.h"
-#include "records/Log.h"
+#include "records/Timestamp.h"
+#include "records/LogValues.h"
 
 #include <cstdint>
 #include <optional>
@@ -19,7 +19,7 @@ constexpr std::int32_t kLog = 3;
 } // namespace rtype
 
 // One log record: header, owned value set and owned timestamp.
-class dbRecord {
+class LogRecord {
 public:
     std::int32_t recordKey = 0;
     std::int32_t recordNumber = 0;
@@ -28,7 +28,7 @@ public:
 
     // A controller record text (the body of a log record packet: type byte, key, number,
     // timestamp, value block, two unread bytes). Types 0-2 raise AqlError 20000 from
-    // "dbRecord.fromString" after the header and timestamp are set; `Tijdelijk` has no effect.
+    // "LogRecord.fromString" after the header and timestamp are set; `Tijdelijk` has no effect.
     void fromString(std::string_view s, std::int32_t recordtype, bool Tijdelijk = false,
                     ValueBase base = ValueBase::Interactive);
 
@@ -44,8 +44,8 @@ public:
     std::string key() const;
 
     // The owned value set and timestamp; null until a parse operation creates them.
-    const records::log *log() const { return m_log ? &*m_log : nullptr; }
-    const records::datetime *datetime() const { return m_datetime ? &*m_datetime : nullptr; }
+    const records::LogValues *values() const { return m_values ? &*m_values : nullptr; }
+    const records::Timestamp *timestamp() const { return m_timestamp ? &*m_timestamp : nullptr; }
 
     // Exports. A record without a value set or timestamp raises AqlError 91.
     std::string csvHeaders() const;
@@ -85,8 +85,8 @@ public:
 
 private:
     // Held inline: one allocation per record keeps a 100,000-record log compact and fast to fill.
-    std::optional<records::log> m_log;
-    std::optional<records::datetime> m_datetime;
+    std::optional<records::LogValues> m_values;
+    std::optional<records::Timestamp> m_timestamp;
 };
 
 } // namespace aql::records

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/MainPanel.h"
+#include "link/PanelView.h"
 #include "link/TcpLink.h"
 
 #include <cstdint>
@@ -15,9 +15,9 @@ constexpr std::int32_t kCreated = 3;
 
 // The one command sender: frames go out only while connected and Online; otherwise a command is
 // dropped without a message (nothing is queued).
-class clsComms {
+class CommandSender {
 public:
-    clsComms(TcpLink &link, const MainPanel &panel);
+    CommandSender(TcpLink &link, const PanelView &panel);
 
     std::int32_t operatingMode() const { return m_operatingMode; }
     void setOperatingMode(std::int32_t value) { m_operatingMode = value; }
@@ -36,7 +36,7 @@ private:
     void sendFrame(const Bytes &frame);
 
     TcpLink &m_link;
-    const MainPanel &m_panel;
+    const PanelView &m_panel;
     std::int32_t m_operatingMode = mode::kCreated;
     std::uint64_t m_framesSent = 0;
 };

@@ -13,7 +13,7 @@ enum class ValueBase : std::int16_t { Interactive = -1, SystemIdentifier = 0 };
 
 // The values of one controller log record. Integer fields hold the controller's raw numbers; the
 // four pH fields are in pH units. Every field is 0 until a parser sets it.
-class log {
+class LogValues {
 public:
     std::int32_t reagent = 0;
     std::int32_t reagentSetpoint = 0;

@@ -1,4 +1,4 @@
-#include "config/ConfigurationWindow.h"
+#include "config/ConfigurationController.h"
 
 #include "config/PoolList.h"
 
@@ -29,7 +29,7 @@ void ComboBox::removeItem(const std::string &item) {
     }
 }
 
-frmConfiguration::frmConfiguration(ConfigValues &values, clsEdit &editList,
+ConfigurationController::ConfigurationController(ConfigValues &values, SystemList &editList,
                                    std::vector<std::string> &mainSelector,
                                    platform::MessageBox &box, Texts texts)
     : m_values(values), m_editList(editList), m_mainSelector(mainSelector), m_box(box),
@@ -39,7 +39,7 @@ frmConfiguration::frmConfiguration(ConfigValues &values, clsEdit &editList,
     optSave.enabled = false;
 }
 
-void frmConfiguration::Form_Load(bool online) {
+void ConfigurationController::Form_Load(bool online) {
     Filltext();
     cmbPools.clear();
     for (std::int32_t i = 1; i <= m_editList.count(); ++i) {
@@ -50,7 +50,7 @@ void frmConfiguration::Form_Load(bool online) {
     setEditingAllowed(!online);
 }
 
-void frmConfiguration::Filltext() {
+void ConfigurationController::Filltext() {
     caption = m_texts(4);
     lblSelectSystem = m_texts(15);
     lblName = m_texts(20);
@@ -64,7 +64,7 @@ void frmConfiguration::Filltext() {
     optSave.toolTip = m_texts(120);
 }
 
-void frmConfiguration::setEditingAllowed(bool allowed) {
+void ConfigurationController::setEditingAllowed(bool allowed) {
     txtName.enabled = allowed;
     txtIP.enabled = allowed;
     txtPort.enabled = allowed;
@@ -75,7 +75,7 @@ void frmConfiguration::setEditingAllowed(bool allowed) {
     optSave.enabled = selected;
 }
 
-void frmConfiguration::cmbPools_Click() {
+void ConfigurationController::cmbPools_Click() {
     setTextBoxesLocked(false);
     optDel.enabled = !cmbPools.text.empty();
     optSave.enabled = !cmbPools.text.empty();
@@ -86,7 +86,7 @@ void frmConfiguration::cmbPools_Click() {
     showEntry(position);
 }
 
-void frmConfiguration::selectEntry(int listIndex) {
+void ConfigurationController::selectEntry(int listIndex) {
     if (listIndex < 0 || listIndex >= static_cast<int>(cmbPools.items.size())) {
         return;
     }
@@ -95,18 +95,18 @@ void frmConfiguration::selectEntry(int listIndex) {
     cmbPools_Click();
 }
 
-void frmConfiguration::clearTextBoxes() {
+void ConfigurationController::clearTextBoxes() {
     txtIP.text.clear();
     txtPort.text.clear();
     txtName.text.clear();
     txtName_Change();
 }
 
-void frmConfiguration::txtName_Change() {
+void ConfigurationController::txtName_Change() {
     optSave.enabled = !txtName.text.empty();
 }
 
-bool frmConfiguration::txtPort_KeyPress(int keyAscii) {
+bool ConfigurationController::txtPort_KeyPress(int keyAscii) {
     constexpr int kBackspace = 8;
     if ((keyAscii >= '0' && keyAscii <= '9') || keyAscii == kBackspace) {
         return true;
@@ -117,7 +117,7 @@ bool frmConfiguration::txtPort_KeyPress(int keyAscii) {
     return false;
 }
 
-void frmConfiguration::optNew_Click() {
+void ConfigurationController::optNew_Click() {
     optFake = false;
     runAction(49, [this] {
         optNew.enabled = false;
@@ -150,7 +150,7 @@ void frmConfiguration::optNew_Click() {
     optNew.enabled = true;
 }
 
-void frmConfiguration::optDel_Click() {
+void ConfigurationController::optDel_Click() {
     optFake = false;
     runAction(47, [this] {
         if (cmbPools.text.empty()) {
@@ -175,7 +175,7 @@ void frmConfiguration::optDel_Click() {
     optFake = true;
 }
 
-void frmConfiguration::optSave_Click() {
+void ConfigurationController::optSave_Click() {
     optFake = false;
     runAction(51, [this] {
         if (txtName.text.empty()) {
@@ -195,7 +195,7 @@ void frmConfiguration::optSave_Click() {
     optFake = true;
 }
 
-void frmConfiguration::replaceSelected() {
+void ConfigurationController::replaceSelected() {
     if (cmbPools.text.empty()) {
         return;
     }
@@ -224,7 +224,7 @@ void frmConfiguration::replaceSelected() {
     clearTextBoxes();
 }
 
-bool frmConfiguration::nameInUse(const std::string &name) const {
+bool ConfigurationController::nameInUse(const std::string &name) const {
     // The same folding as the pool list's keys: a name this window accepts is always one the main
     // window's list accepts too, so a written file always loads again.
     const std::string key = poolKey(name);
@@ -236,11 +236,11 @@ bool frmConfiguration::nameInUse(const std::string &name) const {
     return false;
 }
 
-frmConfiguration::Snapshot frmConfiguration::snapshot() const {
+ConfigurationController::Snapshot ConfigurationController::snapshot() const {
     return Snapshot{m_editList, cmbPools, txtName, txtIP, txtPort, optDel, optSave, m_mainSelector};
 }
 
-void frmConfiguration::restore(const Snapshot &before) {
+void ConfigurationController::restore(const Snapshot &before) {
     m_editList = before.editList;
     cmbPools = before.combo;
     txtName = before.name;
@@ -251,7 +251,7 @@ void frmConfiguration::restore(const Snapshot &before) {
     m_mainSelector = before.mainSelector;
 }
 
-void frmConfiguration::runAction(int errorText, const std::function<void()> &body) {
+void ConfigurationController::runAction(int errorText, const std::function<void()> &body) {
     try {
         body();
     } catch (const AqlError &e) {
@@ -260,12 +260,12 @@ void frmConfiguration::runAction(int errorText, const std::function<void()> &bod
         }
     } catch (const std::exception &e) {
         if (reportError) {
-            reportError(errorText, AqlError(errc::kApplication, "frmConfiguration", e.what()));
+            reportError(errorText, AqlError(errc::kApplication, "ConfigurationController", e.what()));
         }
     }
 }
 
-void frmConfiguration::writeFile(const Snapshot &before) {
+void ConfigurationController::writeFile(const Snapshot &before) {
     // The file is replaced whole or not at all; when it stays as it was, the window and the main
     // window's selector go back to showing what it holds, and the operator's typing is kept.
     try {
@@ -276,25 +276,25 @@ void frmConfiguration::writeFile(const Snapshot &before) {
     }
 }
 
-void frmConfiguration::reload() {
+void ConfigurationController::reload() {
     if (reloadMainWindow) {
         reloadMainWindow();
     }
 }
 
-void frmConfiguration::pump() {
+void ConfigurationController::pump() {
     if (processEvents) {
         processEvents();
     }
 }
 
-void frmConfiguration::setTextBoxesLocked(bool locked) {
+void ConfigurationController::setTextBoxesLocked(bool locked) {
     txtName.locked = locked;
     txtIP.locked = locked;
     txtPort.locked = locked;
 }
 
-void frmConfiguration::showEntry(std::int32_t position) {
+void ConfigurationController::showEntry(std::int32_t position) {
     if (position < 1 || position > m_editList.count()) {
         clearTextBoxes();
         return;
@@ -305,7 +305,7 @@ void frmConfiguration::showEntry(std::int32_t position) {
     txtName_Change();
 }
 
-std::int32_t frmConfiguration::findExact(const std::string &name) const {
+std::int32_t ConfigurationController::findExact(const std::string &name) const {
     for (std::int32_t i = 1; i <= m_editList.count(); ++i) {
         if (m_editList.name(i) == name) {
             return i;
@@ -314,7 +314,7 @@ std::int32_t frmConfiguration::findExact(const std::string &name) const {
     return 0;
 }
 
-void frmConfiguration::refillSelectors() {
+void ConfigurationController::refillSelectors() {
     cmbPools.clear();
     m_mainSelector.clear();
     for (std::int32_t i = 1; i <= m_editList.count(); ++i) {

@@ -9,9 +9,9 @@ namespace aql::shell {
 // Reads and writes the program's per-user settings, each a text addressed by its full path
 // ("HKCU\Software\Remote\Language"). Keeps no state of its own: instances over the same backend
 // are interchangeable.
-class clsRegister {
+class SettingsStore {
 public:
-    explicit clsRegister(platform::SettingsBackend &backend);
+    explicit SettingsStore(platform::SettingsBackend &backend);
 
     // Stores `Value` under `Folder`. A failure has no effect and is not reported.
     void CreateKey(const std::string &Folder, const std::string &Value);

@@ -1,4 +1,4 @@
-#include "config/Edit.h"
+#include "config/SystemList.h"
 
 #include "core/Error.h"
 
@@ -7,7 +7,7 @@
 
 namespace aql::config {
 
-void clsEdit::save(std::string Value, std::string ipaddress, std::string port) {
+void SystemList::save(std::string Value, std::string ipaddress, std::string port) {
     // Reserve first so that a failed allocation cannot leave the three lists at unequal length.
     m_names.reserve(m_names.size() + 1);
     m_ipaddresses.reserve(m_ipaddresses.size() + 1);
@@ -17,30 +17,30 @@ void clsEdit::save(std::string Value, std::string ipaddress, std::string port) {
     m_ports.push_back(std::move(port));
 }
 
-std::size_t clsEdit::index(std::int32_t position, const char *operation) const {
+std::size_t SystemList::index(std::int32_t position, const char *operation) const {
     if (position < 1 || static_cast<std::size_t>(position) > m_names.size()) {
-        throw standardError(errc::kSubscriptOutOfRange, std::string("clsEdit.") + operation);
+        throw standardError(errc::kSubscriptOutOfRange, std::string("SystemList.") + operation);
     }
     return static_cast<std::size_t>(position) - 1;
 }
 
-const std::string &clsEdit::name(std::int32_t position) const {
+const std::string &SystemList::name(std::int32_t position) const {
     return m_names[index(position, "name")];
 }
 
-const std::string &clsEdit::ipaddress(std::int32_t position) const {
+const std::string &SystemList::ipaddress(std::int32_t position) const {
     return m_ipaddresses[index(position, "ipaddress")];
 }
 
-const std::string &clsEdit::port(std::int32_t position) const {
+const std::string &SystemList::port(std::int32_t position) const {
     return m_ports[index(position, "port")];
 }
 
-std::int32_t clsEdit::count() const {
+std::int32_t SystemList::count() const {
     return static_cast<std::int32_t>(m_names.size());
 }
 
-void clsEdit::remove(std::int32_t position) {
+void SystemList::remove(std::int32_t position) {
     const auto at = static_cast<std::ptrdiff_t>(index(position, "delete"));
     m_names.erase(m_names.begin() + at);
     m_ipaddresses.erase(m_ipaddresses.begin() + at);

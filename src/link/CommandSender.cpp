@@ -1,10 +1,10 @@
-#include "link/Comms.h"
+#include "link/CommandSender.h"
 
 namespace aql::link {
 
-clsComms::clsComms(TcpLink &link, const MainPanel &panel) : m_link(link), m_panel(panel) {}
+CommandSender::CommandSender(TcpLink &link, const PanelView &panel) : m_link(link), m_panel(panel) {}
 
-void clsComms::sendFrame(const Bytes &frame) {
+void CommandSender::sendFrame(const Bytes &frame) {
     if (!m_link.connected()) {
         return;
     }
@@ -15,26 +15,26 @@ void clsComms::sendFrame(const Bytes &frame) {
     m_link.Sending(frame);
 }
 
-void clsComms::sendNextPacket() {
+void CommandSender::sendNextPacket() {
     sendFrame(sendNextPacketFrame(m_panel.controllerAddress));
 }
 
-void clsComms::getLog() {
+void CommandSender::getLog() {
     sendFrame(getLogFrame(m_panel.controllerAddress));
 }
 
-void clsComms::sendKey(std::uint8_t b) {
+void CommandSender::sendKey(std::uint8_t b) {
     sendFrame(keyFrame(m_panel.controllerAddress, b));
 }
 
-void clsComms::sendSETVAR(std::int16_t block, std::int16_t varNr, std::int16_t value) {
+void CommandSender::sendSETVAR(std::int16_t block, std::int16_t varNr, std::int16_t value) {
     // The frame is built (and its ranges judged) before the state is looked at, so a bad block or
     // variable is reported to the caller whether or not a controller is connected.
     Bytes frame = setVarFrame(m_panel.controllerAddress, block, varNr, value);
     sendFrame(frame);
 }
 
-void clsComms::sendASKBLOCK(std::int16_t block) {
+void CommandSender::sendASKBLOCK(std::int16_t block) {
     Bytes frame = askBlockFrame(m_panel.controllerAddress, block);
     sendFrame(frame);
 }

@@ -9,7 +9,7 @@ namespace aql::config {
 // The flat list of configured systems that the configuration window edits and the site file is
 // written from: names, IP addresses and ports, kept at equal length. Positions count from 1; a
 // position outside 1..count() is AqlError 9 (subscript out of range).
-class clsEdit {
+class SystemList {
 public:
     // Appends one system at the end.
     void save(std::string Value, std::string ipaddress, std::string port);

@@ -1,4 +1,4 @@
-#include "link/VariablesWindow.h"
+#include "link/VariablesController.h"
 
 #include "core/Error.h"
 #include "core/Numbers.h"
@@ -12,18 +12,18 @@ const char *const kBadVariableValueFallback =
     "Enter a whole number from -32768 to 32767. Nothing has been written.";
 } // namespace
 
-frmVARIABLES::frmVARIABLES(clsComms &comms, platform::TimerFactory &timers,
+VariablesController::VariablesController(CommandSender &comms, platform::TimerFactory &timers,
                            platform::MessageBox &box, TextSource texts)
     : m_comms(comms), m_box(box), m_texts(std::move(texts)),
       m_tmrFillDatabase(timers.createTimer(kIdleInterval)) {
     m_tmrFillDatabase->setOnTick([this] { tmrFillDatabase_Timer(); });
 }
 
-std::int32_t frmVARIABLES::convertRaw(std::int32_t raw) {
+std::int32_t VariablesController::convertRaw(std::int32_t raw) {
     return raw > 33000 ? raw - 65536 : raw;
 }
 
-void frmVARIABLES::Form_Load() {
+void VariablesController::Form_Load() {
     writeIdle = true;
     m_comms.sendASKBLOCK(0);
     grid[0][0] = "AQL-170 Variables";
@@ -36,9 +36,9 @@ void frmVARIABLES::Form_Load() {
     notify();
 }
 
-void frmVARIABLES::AskBlockOKnow(std::int16_t Index, std::string_view vars) {
+void VariablesController::AskBlockOKnow(std::int16_t Index, std::string_view vars) {
     if (Index < 0 || Index >= kBlocks) {
-        throw standardError(errc::kSubscriptOutOfRange, "frmVARIABLES.AskBlockOKnow");
+        throw standardError(errc::kSubscriptOutOfRange, "VariablesController.AskBlockOKnow");
     }
     auto &block = values[static_cast<std::size_t>(Index)];
     for (std::size_t i = 1; i <= 26; ++i) {
@@ -80,7 +80,7 @@ void frmVARIABLES::AskBlockOKnow(std::int16_t Index, std::string_view vars) {
     notify();
 }
 
-void frmVARIABLES::tmrFillDatabase_Timer() {
+void VariablesController::tmrFillDatabase_Timer() {
     for (int b = 1; b <= 8; ++b) {
         for (int v = 1; v <= 25; ++v) {
             const auto k = static_cast<std::size_t>((b - 1) * 25 + (v - 1));
@@ -95,7 +95,7 @@ void frmVARIABLES::tmrFillDatabase_Timer() {
     notify();
 }
 
-void frmVARIABLES::txtVAR_Click(int index) {
+void VariablesController::txtVAR_Click(int index) {
     if (index < 0 || index >= kCellsShown) {
         return;
     }
@@ -115,7 +115,7 @@ void frmVARIABLES::txtVAR_Click(int index) {
     notify();
 }
 
-void frmVARIABLES::txtChange_KeyPress(int keyAscii) {
+void VariablesController::txtChange_KeyPress(int keyAscii) {
     if (keyAscii == 27) {
         fraSetValueVisible = false;
         notify();
@@ -156,12 +156,12 @@ void frmVARIABLES::txtChange_KeyPress(int keyAscii) {
     notify();
 }
 
-void frmVARIABLES::cmdOK_Click() {
+void VariablesController::cmdOK_Click() {
     fraBussyVisible = false;
     notify();
 }
 
-void frmVARIABLES::msfDataBase_Click(int row) {
+void VariablesController::msfDataBase_Click(int row) {
     if (row < 0 || row >= kGridRows) {
         return;
     }

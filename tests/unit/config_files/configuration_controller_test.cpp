@@ -1,4 +1,4 @@
-#include "config/ConfigurationWindow.h"
+#include "config/ConfigurationController.h"
 #include "support/LinkFakes.h"
 #include "support/TempDir.h"
 #include "unit/config_files/SiteFixture.h"
@@ -33,7 +33,7 @@ struct Console {
     TempDir dir;
     Site site;
     RecordingMessageBox box;
-    frmConfiguration window{site.values, site.editList, site.mainSelector, box, numberedText};
+    ConfigurationController window{site.values, site.editList, site.mainSelector, box, numberedText};
     int loads = 0, pumps = 0, beeps = 0;
     std::vector<std::pair<int, int>> reported; // text, error number
 
@@ -178,7 +178,7 @@ TEST(ConfigurationWindowEditing, portTakesDigitsAndBackspaceOnlyAndBeepsAtTheRes
 
 TEST(ConfigurationWindowEditing, nothingCanBeEditedWhileOnline) {
     Console c(threeSystems());
-    frmConfiguration &w = c.window;
+    ConfigurationController &w = c.window;
     w.selectEntry(2);
     w.setEditingAllowed(false); // the Online choice, with a system selected
     for (bool enabled : {w.txtName.enabled, w.txtIP.enabled, w.txtPort.enabled, w.cmbPools.enabled,

@@ -1,4 +1,4 @@
-#include "records/Log.h"
+#include "records/LogValues.h"
 
 #include "core/Error.h"
 #include "core/Numbers.h"
@@ -47,7 +47,7 @@ void appendInt(std::string &out, std::int32_t value) {
 float phFromHundredths(std::string_view text) {
     const double v = leadingNumber(text) / 100.0;
     if (!(std::fabs(v) <= static_cast<double>(std::numeric_limits<float>::max()))) {
-        throw standardError(errc::kOverflow, "log.fromFile");
+        throw standardError(errc::kOverflow, "LogValues.fromFile");
     }
     return static_cast<float>(v);
 }
@@ -67,7 +67,7 @@ public:
             const std::int64_t blanks =
                 std::int64_t{indentation} + std::int64_t{level} * std::int64_t{increment};
             if (blanks < 0) {
-                throw standardError(errc::kInvalidArgument, "log.toXML");
+                throw standardError(errc::kInvalidArgument, "LogValues.toXML");
             }
             m_lineStart[level] = "\r\n" + std::string(static_cast<std::size_t>(blanks), ' ');
         }
@@ -141,7 +141,7 @@ private:
 
 } // namespace
 
-void log::fromStringV2AQL1(std::string_view block, ValueBase base) {
+void LogValues::fromStringV2AQL1(std::string_view block, ValueBase base) {
     const std::int64_t offset = static_cast<std::int64_t>(base);
     auto at = [&](int k, std::size_t width) {
         const std::int64_t position = offset + k;
@@ -192,7 +192,7 @@ void log::fromStringV2AQL1(std::string_view block, ValueBase base) {
     Miscellaneous = byte(49);
 }
 
-void log::fromFile(std::string_view fields) {
+void LogValues::fromFile(std::string_view fields) {
     FieldSplitter f(fields);
     auto integer = [&f] { return fieldToInt32(f.next()); };
     auto ph = [&f] { return phFromHundredths(f.next()); };
@@ -271,7 +271,7 @@ void log::fromFile(std::string_view fields) {
     flow5 = integer();
 }
 
-std::string log::csvHeaders() const {
+std::string LogValues::csvHeaders() const {
     return "\"Reagent High Alarm\",\"Reagent Low Alarm\",\"Reagent Setpoint\",\"Reagent Value\","
            "\"Reagent Value\",\"pH High Alarm\",\"pH Low Alarm\",\"pH Setpoint\",\"pH Value\","
            "\"pH Value\",\"Flow Low Alarm\",\"Flow Stop Alarm\",\"Flow (m3/h)\",\"Flow (m3/h)\","
@@ -280,14 +280,14 @@ std::string log::csvHeaders() const {
            "\"GBC (%)\"";
 }
 
-std::string log::toCSV() const {
+std::string LogValues::toCSV() const {
     std::string out;
     out.reserve(160);
     appendCSV(out);
     return out;
 }
 
-void log::appendCSV(std::string &out) const {
+void LogValues::appendCSV(std::string &out) const {
     auto integer = [&out](std::int32_t v) {
         appendInt(out, v);
         out += ',';
@@ -326,13 +326,13 @@ void log::appendCSV(std::string &out) const {
     appendInt(out, GBC);
 }
 
-std::string log::toXML(std::int32_t indentation, std::int32_t increment) const {
+std::string LogValues::toXML(std::int32_t indentation, std::int32_t increment) const {
     std::string out;
     appendXML(out, indentation, increment);
     return out;
 }
 
-void log::appendXML(std::string &out, std::int32_t indentation, std::int32_t increment) const {
+void LogValues::appendXML(std::string &out, std::int32_t indentation, std::int32_t increment) const {
     XmlLines x(out, indentation, increment);
 
     x.open(0, "logData");

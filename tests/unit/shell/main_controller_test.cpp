@@ -1,4 +1,4 @@
-#include "shell/MainWindow.h"
+#include "shell/MainController.h"
 
 #include "core/Error.h"
 #include "support/LinkFakes.h"
@@ -56,17 +56,17 @@ struct ShellRig {
     FixedClock clock;
     MemorySettings settings;
     NoFileDialog dialog;
-    std::unique_ptr<shell::MainWindow> main;
+    std::unique_ptr<shell::MainController> main;
 
     ShellRig() {
         writeBytes(dir / "English.lng", languageFile("E"));
         writeBytes(dir / "Nederlands.lng", languageFile("N"));
         writeBytes(dir / "config.xml", kSite);
     }
-    shell::MainWindow &open(const std::string &arguments = "") {
-        main = std::make_unique<shell::MainWindow>(
+    shell::MainController &open(const std::string &arguments = "") {
+        main = std::make_unique<shell::MainController>(
             shell::ShellServices{{socket, timers, pump, box, beep, clock}, settings, dialog},
-            dir.path(), shell::clsCommandLine("AQLRemote", arguments));
+            dir.path(), shell::CommandLine("AQLRemote", arguments));
         return *main;
     }
     std::string setting(const char *path) {
@@ -205,13 +205,13 @@ TEST(Selection, anotherEntryChangesThePoolCodeAndEmptiesTheRecordsButKeepsTheFir
     ShellRig rig;
     auto &w = rig.open();
     ASSERT_FALSE(w.start());
-    records::dbRecord r;
+    records::LogRecord r;
     r.recordNumber = 5;
-    w.currentPool()->dbRecords().insert(r);
+    w.currentPool()->records().insert(r);
     w.cmbPools_Click(1);
     EXPECT_EQ(w.values().poolCode, "1");
     EXPECT_EQ(w.currentPool()->name(), "Main pool");
-    EXPECT_EQ(w.currentPool()->dbRecords().count(), 0u);
+    EXPECT_EQ(w.currentPool()->records().count(), 0u);
     // The connection follows the selection box, the frame address the current pool.
     w.console.modes.selectOnLine();
     EXPECT_EQ(rig.socket.remoteHost, "127.0.0.2");
