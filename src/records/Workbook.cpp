@@ -156,7 +156,8 @@ private:
 // The workbook library writes only to a named file and keeps its own scratch files while it
 // assembles one. Both go into a folder that this call creates under a random name: creating a
 // folder fails if the name exists, so nobody can plant a file or a link where the workbook goes,
-// and only the owner may enter it. It is removed with everything in it on every way out.
+// and only the owner may enter it (on Windows the user's own temporary folder sees to that). It is
+// removed with everything in it on every way out.
 class ScratchFolder {
 public:
     explicit ScratchFolder(const std::filesystem::path &requested) {
@@ -252,8 +253,9 @@ public:
         // hundreds of megabytes. It requires writing row after row, which the table does.
         options.constant_memory = LXW_TRUE;
         options.tmpdir = m_scratch.data();
-        // The largest sheet (kWorkbookMaxRecords rows of 30 numbers) stays far below the 4 GB
-        // where the zip container would need its 64-bit extensions.
+        // The largest sheet (kWorkbookMaxRecords rows of 30 cells, about 1.3 GB of XML at the
+        // widest values) stays below the 4 GB where the zip container would need its 64-bit
+        // extensions, which some readers do not know.
         options.use_zip64 = LXW_FALSE;
         m_book = workbook_new_opt(file.u8string().c_str(), &options);
         if (m_book == nullptr) {
@@ -344,6 +346,9 @@ public:
         }
     }
 
+    // The values are the record's own CSV line read back, so the sheet holds what the CSV export
+    // holds, column for column, and a pH the decimals the CSV prints (6.8), not the binary
+    // single-precision value (6.80000019...).
     void writeRecord(lxw_row_t row, const LogRecord &record) {
         if (record.values() == nullptr || record.timestamp() == nullptr) {
             writeHeaderOnly(row, record);
@@ -407,7 +412,7 @@ private:
     }
 
     void writeText(lxw_row_t row, lxw_col_t col, std::string_view text) {
-        // The CSV's texts are digits, signs, separators and letters of "nan" or "inf": ASCII.
+        // The CSV's texts are ASCII: digits, signs and separators, or a pH such as "nan".
         const std::string copy(text);
         check(worksheet_write_string(m_sheet, row, col, copy.c_str(), nullptr), "writing a value");
         noteWidth(col, text.size());
