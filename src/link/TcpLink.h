@@ -104,14 +104,14 @@ public:
     void countConnectTick();
     void countAnswerWait();
 
-    // Socket events.
-    void dataArrival(std::size_t bytesWaiting) override;
-    void socketError(int number, const std::string &description) override;
-
     // The message a socket error number shows (without the box).
     std::string socketErrorText(int number, const std::string &description) const;
 
 private:
+    // Socket events.
+    void dataArrival(std::size_t bytesWaiting) override;
+    void socketError(int number, const std::string &description) override;
+
     void connectAndWait();
     void closeSocket();
     void setConnectingUi(bool enable);

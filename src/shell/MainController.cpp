@@ -47,12 +47,16 @@ MainController::MainController(ShellServices services, std::filesystem::path pro
             m_configuration->setEditingAllowed(editable);
         }
     };
+    modeHooks.openLogWindow = [this] { m_windows.openLogWindow(); };
+    modeHooks.saveRealtimeCsv = [this] { m_windows.saveRealtimeCsv(); };
     m_console.setModeHooks(std::move(modeHooks));
 }
 
 MainController::~MainController() = default;
 
 void MainController::setWindows(Windows windows) {
+    link::keepCallable(windows.openLogWindow);
+    link::keepCallable(windows.saveRealtimeCsv);
     link::keepCallable(windows.retranslateAbout);
     link::keepCallable(windows.retranslateConfiguration);
     link::keepCallable(windows.retranslateLog);

@@ -45,6 +45,9 @@ struct MainCaptions {
     std::string offline, offlineTip, online, onlineTip;
     std::string getLog, getLogTip, save, saveTip;
     std::string modePanel; // the frame around the mode panel: no caption
+    // Entries whose captions are the same in every language.
+    std::string overviewEntry = "Overview";
+    std::string variablesEntry = "Variables";
 };
 
 // How start-up ended when it could not bring the program up.
@@ -72,6 +75,8 @@ public:
 
     // What the other windows do when the main window asks; each hook left empty does nothing.
     struct Windows {
+        std::function<void()> openLogWindow;   // Save: the log window on the current pool
+        std::function<void()> saveRealtimeCsv; // the log window's real-time export
         std::function<void()> retranslateAbout;
         std::function<void()> retranslateConfiguration;
         std::function<void()> retranslateLog;
@@ -93,7 +98,7 @@ public:
     [[nodiscard]] Subscription subscribe(std::function<void()> observer) {
         return m_notifier.subscribe(std::move(observer));
     }
-    // Replaces every window hook.
+    // Replaces every window hook (the configuration window's lock while Online stays wired).
     void setWindows(Windows windows);
 
     // The language, then the main window's load, with the failures that leave the program unable

@@ -299,9 +299,36 @@ TEST(ConfigurationWindow, editingIsLockedWhileOnline) {
     auto &w = rig.open();
     ASSERT_FALSE(w.start());
     auto &c = w.configuration();
+    w.setWindows({}); // the log window's hooks arrive later and must not undo the lock
     w.console().chooseOnline();
     EXPECT_FALSE(c.optNew.enabled);
     EXPECT_FALSE(c.txtName.enabled);
     w.console().chooseOffline();
     EXPECT_TRUE(c.optNew.enabled);
+}
+
+TEST(LogWindow, saveOpensItAndRealtimeOnSavesOnEveryCountWhileRecordsAreHeld) {
+    ShellRig rig;
+    auto &w = rig.open();
+    ASSERT_FALSE(w.start());
+    int opened = 0;
+    int saved = 0;
+    shell::MainController::Windows windows;
+    windows.openLogWindow = [&] { ++opened; };
+    windows.saveRealtimeCsv = [&] { ++saved; };
+    w.setWindows(windows);
+    w.console().saveLog();
+    EXPECT_EQ(opened, 1);
+
+    w.console().chooseRealtime(true);
+    rig.timers.advance(100);
+    EXPECT_EQ(saved, 0); // nothing held yet
+    records::LogRecord r;
+    r.recordNumber = 5;
+    w.currentPool()->records().insert(r);
+    rig.timers.advance(200);
+    EXPECT_EQ(saved, 2);
+    w.console().chooseRealtime(false);
+    rig.timers.advance(100);
+    EXPECT_EQ(saved, 2);
 }
