@@ -50,14 +50,6 @@ struct LinkRig {
     }
 };
 
-inline std::string unaddressedLine(std::string body);
-inline std::string displayBody(std::uint8_t flags, std::uint8_t cursor, const std::string &text);
-
-inline void LinkRig::controllerShows(std::uint8_t flags, std::uint8_t cursor,
-                                     const std::string &text) {
-    socket.deliver(unaddressedLine(displayBody(flags, cursor, text)) + "\r");
-}
-
 // Test-side encoding of the controller's lines: low nibble first, as "0".."?" characters, the
 // checksum appended as the payload's last byte.
 inline std::string nibbles(const std::string &payload) {
@@ -117,6 +109,11 @@ inline std::string recordBody(std::int32_t key, std::int32_t number) {
     block[10] = byteAt(0xD5);
     block[11] = byteAt(0x02);
     return b + block + std::string(2, '\0');
+}
+
+inline void LinkRig::controllerShows(std::uint8_t flags, std::uint8_t cursor,
+                                     const std::string &text) {
+    socket.deliver(unaddressedLine(displayBody(flags, cursor, text)) + "\r");
 }
 
 } // namespace aql::test
