@@ -1,7 +1,8 @@
 // The link's log download: how fast record packets go from received text into the record list,
 // and what 100,000 held records cost in memory.
 //
-// BM_IngestRecordLines: the link logic alone, fed 4 KiB reads of pre-built record lines.
+// BM_IngestRecordLines: the link logic alone, fed 4 KiB reads of pre-built record lines through a
+// socket stand-in.
 // BM_DownloadFromSimulator: the whole path over loopback TCP from the simulator process pushing
 // its log at full speed (aqlsim --log-rate), through the Qt socket into the record list.
 
@@ -85,7 +86,7 @@ void BM_IngestRecordLines(benchmark::State &state) {
         before = residentKiB();
         state.ResumeTiming();
         for (std::size_t pos = 0; pos < stream.size(); pos += 4096) {
-            console.online.collectReceivedText(std::string_view(stream).substr(pos, 4096));
+            socket.deliver(stream.substr(pos, 4096));
         }
         state.PauseTiming();
         after = residentKiB();
@@ -127,12 +128,12 @@ void BM_DownloadFromSimulator(benchmark::State &state) {
         console.setCurrentPool(records.get(), 1);
         console.setEndpoint("127.0.0.1", port.toStdString());
         const long before = residentKiB();
-        console.modes.selectOnLine();
+        console.chooseOnline();
         QElapsedTimer t;
         t.start();
-        console.modes.optGetLog_Click();
+        console.requestLog();
         while (records->count() < static_cast<std::size_t>(n) && t.elapsed() < 60000 &&
-               console.panel.optOnLineSelected) {
+               console.view().onlineSelected) {
             QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents,
                                             50);
         }
@@ -141,7 +142,7 @@ void BM_DownloadFromSimulator(benchmark::State &state) {
         if (records->count() != static_cast<std::size_t>(n)) {
             state.SkipWithError("the download did not complete");
         }
-        console.modes.selectOffLine();
+        console.chooseOffline();
         sim.terminate();
         sim.waitForFinished(5000);
     }

@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const std::string_view bytes(reinterpret_cast<const char *>(data), data ? size : 0);
     CountingBox box;
     LanguageTexts table(box);
-    table.ReadLanguageText(bytes, "fuzz.lng");
+    table.readText(bytes, "fuzz.lng");
     if (box.shown > 1 || table.count() > LanguageTexts::kMaxEntries) {
         std::abort();
     }

@@ -31,7 +31,7 @@ const aql::shell::LanguageTexts &texts() {
         for (int i = 1; i <= 103; ++i) {
             file += std::to_string(i) + "|text " + std::to_string(i) + "\r\n";
         }
-        t.ReadLanguageText(file, "fuzz.lng");
+        t.readText(file, "fuzz.lng");
         return t;
     }();
     return table;

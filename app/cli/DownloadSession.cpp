@@ -23,19 +23,19 @@ const char *DownloadSession::describe(Outcome outcome) {
 }
 
 std::uint64_t DownloadSession::recordPacketsSeen() const {
-    const auto &c = m_console.online.counters();
+    const auto &c = m_console.receiveCounters();
     return c.recordsInserted + c.recordsAlreadyHeld;
 }
 
 void DownloadSession::start() {
     m_console.setEndpoint(m_settings.host, m_settings.port);
     m_console.setCurrentPool(&m_records, m_settings.address);
-    m_console.modes.selectOnLine();
-    if (!m_console.panel.optOnLineSelected || !m_console.tcp.connected()) {
+    m_console.chooseOnline();
+    if (!m_console.view().onlineSelected || !m_console.connected()) {
         finish(Outcome::ConnectFailed);
         return;
     }
-    m_console.modes.optGetLog_Click();
+    m_console.requestLog();
     m_watch->setEnabled(true);
 }
 
@@ -44,7 +44,7 @@ void DownloadSession::watch() {
         return;
     }
     m_elapsedMs += kWatchMs;
-    if (!m_console.panel.optOnLineSelected) {
+    if (!m_console.view().onlineSelected) {
         finish(Outcome::LinkLost);
         return;
     }
@@ -76,7 +76,7 @@ void DownloadSession::watch() {
 void DownloadSession::finish(Outcome outcome) {
     m_outcome = outcome;
     m_watch->setEnabled(false);
-    m_console.modes.selectOffLine();
+    m_console.chooseOffline();
     if (finished) {
         finished(outcome);
     }

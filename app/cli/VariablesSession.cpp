@@ -35,24 +35,25 @@ bool VariablesSession::allRead() const {
 void VariablesSession::start() {
     m_console.setEndpoint(m_settings.host, m_settings.port);
     m_console.setCurrentPool(nullptr, m_settings.address);
-    m_console.blockReceived = [this](std::int16_t block) {
+    m_console.setBlockObserver([this](std::int16_t block) {
         if (block >= 0 && block <= 8) {
             m_read[static_cast<std::size_t>(block)] = true;
         }
-    };
-    m_console.modes.selectOnLine();
-    if (!m_console.panel.optOnLineSelected || !m_console.tcp.connected()) {
+    });
+    m_console.chooseOnline();
+    if (!m_console.view().onlineSelected || !m_console.connected()) {
         finish(Outcome::ConnectFailed);
         return;
     }
-    link::VariablesController &w = m_console.variables();
+    link::VariablesController &variables = m_console.variables();
     if (m_settings.write) {
-        const VariableWrite &wr = *m_settings.write;
-        w.selectedTab = wr.block - 1;
-        w.txtVAR_Click((wr.block - 1) * 25 + (wr.var - 1));
-        w.txtChange = wr.value;
-        w.txtChange_KeyPress(13);
-        if (w.writeIdle) {
+        const VariableWrite &write = *m_settings.write;
+        const int tab = write.block - 1;
+        variables.selectTab(tab);
+        variables.selectCell(tab * link::VariablesController::kCellsPerTab + (write.var - 1));
+        variables.setEditText(write.value);
+        variables.confirmEdit();
+        if (!variables.writePending()) {
             finish(Outcome::Refused); // the window said why
             return;
         }
@@ -66,13 +67,13 @@ void VariablesSession::tick() {
         return;
     }
     m_elapsedMs += kTickMs;
-    if (!m_console.panel.optOnLineSelected) {
+    if (!m_console.view().onlineSelected) {
         finish(Outcome::LinkLost);
         return;
     }
-    link::VariablesController &w = m_console.variables();
+    link::VariablesController &variables = m_console.variables();
     if (m_writeStarted) {
-        if (w.writeIdle) {
+        if (!variables.writePending()) {
             finish(Outcome::Done);
             return;
         }
@@ -84,7 +85,7 @@ void VariablesSession::tick() {
         for (int b = 0; b <= 8; ++b) {
             if ((!m_settings.block || *m_settings.block == b) &&
                 !m_read[static_cast<std::size_t>(b)]) {
-                m_console.comms.sendASKBLOCK(static_cast<std::int16_t>(b));
+                variables.requestBlock(static_cast<std::int16_t>(b));
                 break;
             }
         }
@@ -96,16 +97,14 @@ void VariablesSession::tick() {
 
 std::string VariablesSession::report() const {
     std::string out;
-    const link::VariablesController *w =
-        m_console.variablesLoaded() ? &const_cast<link::Console &>(m_console).variables() : nullptr;
+    const link::VariablesController *variables = m_console.loadedVariables();
     for (int b = 0; b <= 8; ++b) {
         if (!m_read[static_cast<std::size_t>(b)] || (m_settings.block && *m_settings.block != b)) {
             continue;
         }
         out += "block " + std::to_string(b) + ":";
         for (int v = 1; v <= 26; ++v) {
-            out += " " + std::to_string(
-                             w->values[static_cast<std::size_t>(b)][static_cast<std::size_t>(v)]);
+            out += " " + std::to_string(variables->value(b, v));
         }
         out += "\n";
     }
@@ -115,7 +114,7 @@ std::string VariablesSession::report() const {
 void VariablesSession::finish(Outcome outcome) {
     m_outcome = outcome;
     m_timer->setEnabled(false);
-    m_console.modes.selectOffLine();
+    m_console.chooseOffline();
     if (finished) {
         finished(outcome);
     }

@@ -260,7 +260,7 @@ int main(int argc, char **argv) {
     shell::LanguageTexts language(languageBox);
     const auto lng = programFolder() / "English.lng";
     if (std::filesystem::exists(lng)) {
-        language.ReadLanguage(lng.u8string());
+        language.readFile(lng.u8string());
     }
     link::TextSource texts = [&language](int n) { return language.getText(n); };
 

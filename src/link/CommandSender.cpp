@@ -2,7 +2,8 @@
 
 namespace aql::link {
 
-CommandSender::CommandSender(TcpLink &link, const PanelView &panel) : m_link(link), m_panel(panel) {}
+CommandSender::CommandSender(TcpLink &link, const LinkState &state)
+    : m_link(link), m_state(state) {}
 
 void CommandSender::sendFrame(const Bytes &frame) {
     if (!m_link.connected()) {
@@ -12,30 +13,30 @@ void CommandSender::sendFrame(const Bytes &frame) {
         return;
     }
     ++m_framesSent;
-    m_link.Sending(frame);
+    m_link.send(frame);
 }
 
-void CommandSender::sendNextPacket() {
-    sendFrame(sendNextPacketFrame(m_panel.controllerAddress));
+void CommandSender::sendPoll() {
+    sendFrame(sendNextPacketFrame(m_state.controllerAddress));
 }
 
-void CommandSender::getLog() {
-    sendFrame(getLogFrame(m_panel.controllerAddress));
+void CommandSender::sendGetLog() {
+    sendFrame(getLogFrame(m_state.controllerAddress));
 }
 
-void CommandSender::sendKey(std::uint8_t b) {
-    sendFrame(keyFrame(m_panel.controllerAddress, b));
+void CommandSender::sendKey(std::uint8_t keyCode) {
+    sendFrame(keyFrame(m_state.controllerAddress, keyCode));
 }
 
-void CommandSender::sendSETVAR(std::int16_t block, std::int16_t varNr, std::int16_t value) {
+void CommandSender::sendSetVariable(std::int16_t block, std::int16_t variable, std::int16_t value) {
     // The frame is built (and its ranges judged) before the state is looked at, so a bad block or
     // variable is reported to the caller whether or not a controller is connected.
-    Bytes frame = setVarFrame(m_panel.controllerAddress, block, varNr, value);
+    Bytes frame = setVarFrame(m_state.controllerAddress, block, variable, value);
     sendFrame(frame);
 }
 
-void CommandSender::sendASKBLOCK(std::int16_t block) {
-    Bytes frame = askBlockFrame(m_panel.controllerAddress, block);
+void CommandSender::sendAskBlock(std::int16_t block) {
+    Bytes frame = askBlockFrame(m_state.controllerAddress, block);
     sendFrame(frame);
 }
 

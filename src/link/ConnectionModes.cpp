@@ -1,157 +1,164 @@
 #include "link/ConnectionModes.h"
 
+#include "core/TextId.h"
+#include "link/Hooks.h"
 #include "records/RecordList.h"
 
 namespace aql::link {
 
 namespace ss = platform::sockstate;
 
-ConnectionModes::ConnectionModes(PanelView &panel, TcpLink &link, CommandSender &comms,
-                                 RemotePanel &remote, platform::TimerFactory &timers,
-                                 platform::EventPump &pump, TextSource texts)
-    : m_panel(panel), m_link(link), m_comms(comms), m_remote(remote), m_pump(pump),
-      m_texts(std::move(texts)), m_tmrSendNextPacket(timers.createTimer(120)),
-      m_tmrComms(timers.createTimer(100)), m_tmrCommsAlarm(timers.createTimer(1000)),
-      m_tmrKnipknap(timers.createTimer(1)) {
-    m_tmrSendNextPacket->setOnTick([this] { tmrSendNextPacket_Timer(); });
-    m_tmrComms->setOnTick([this] { tmrComms_Timer(); });
-    m_tmrCommsAlarm->setOnTick([this] { tmrCommsAlarm_Timer(); });
-    m_tmrKnipknap->setOnTick([this] { tmrKnipknap_Timer(); });
+ConnectionModes::ConnectionModes(PanelModel &panel, LinkState &state, TcpLink &link,
+                                 CommandSender &sender, RemotePanel &remote,
+                                 platform::TimerFactory &timers, platform::EventPump &pump,
+                                 TextSource texts)
+    : m_panel(panel), m_state(state), m_link(link), m_sender(sender), m_remote(remote),
+      m_pump(pump), m_texts(std::move(texts)), m_pollTimer(timers.createTimer(kPollMs)),
+      m_recordCountTimer(timers.createTimer(kRecordCountMs)),
+      m_replyWatchTimer(timers.createTimer(kReplyWatchMs)),
+      m_slideTimer(timers.createTimer(kSlideMs)) {
+    setHooks({});
+    m_pollTimer->setOnTick([this] { sendPoll(); });
+    m_recordCountTimer->setOnTick([this] { refreshRecordCount(); });
+    m_replyWatchTimer->setOnTick([this] { expireReply(); });
+    m_slideTimer->setOnTick([this] { slidePanelStep(); });
 }
 
-void ConnectionModes::selectOnLine() {
-    if (!m_panel.optOnLineSelected) {
-        m_panel.optOnLineSelected = true;
-        m_panel.notify();
-        optOnLine_Click();
+void ConnectionModes::setHooks(Hooks hooks) {
+    keepCallable(hooks.allowConfigurationEditing);
+    keepCallable(hooks.openLogWindow);
+    keepCallable(hooks.saveRealtimeCsv);
+    m_hooks = std::move(hooks);
+}
+
+void ConnectionModes::chooseOnline() {
+    if (!m_panel.view().onlineSelected) {
+        m_panel.edit().onlineSelected = true;
+        m_panel.changed();
+        enterOnline();
     }
 }
 
-void ConnectionModes::selectOffLine() {
-    if (m_panel.optOnLineSelected) {
-        m_panel.optOnLineSelected = false;
-        m_panel.notify();
-        optOffLine_Click();
+void ConnectionModes::chooseOffline() {
+    if (m_panel.view().onlineSelected) {
+        m_panel.edit().onlineSelected = false;
+        m_panel.changed();
+        enterOffline();
     }
 }
 
-void ConnectionModes::optOnLine_Click() {
-    if (m_hooks.configEditing) {
-        m_hooks.configEditing(false);
-    }
-    m_panel.cmbPoolsEnabled = false;
-    m_panel.fraCommsVisible = false;
-    m_panel.notify();
+void ConnectionModes::resetToOffline() {
+    m_panel.edit().onlineSelected = false;
+    enterOffline();
+}
+
+void ConnectionModes::enterOnline() {
+    m_hooks.allowConfigurationEditing(false);
+    m_panel.edit().poolSelectionEnabled = false;
+    m_panel.edit().keypadCovered = false;
+    m_panel.changed();
     if (!m_link.connected()) {
-        m_link.Connect();
+        m_link.connect();
     }
-    // A failed connect has already selected Offline from inside Connect; going on would leave
+    // A failed connect has already selected Offline from inside connect(); going on would leave
     // the mode Online and the poll timer running with nothing connected.
-    if (!m_panel.optOnLineSelected) {
+    if (!m_panel.view().onlineSelected) {
         return;
     }
-    m_comms.setOperatingMode(mode::kOnline);
+    m_sender.setOperatingMode(mode::kOnline);
     if (m_link.connected()) {
-        m_tmrCommsAlarm->setEnabled(true);
+        m_replyWatchTimer->setEnabled(true);
     }
-    m_panel.optGetLogEnabled = true;
-    m_panel.notify();
-    m_tmrSendNextPacket->setEnabled(true);
+    m_panel.edit().getLogEnabled = true;
+    m_panel.changed();
+    m_pollTimer->setEnabled(true);
 }
 
-void ConnectionModes::optOffLine_Click() {
-    if (m_hooks.configEditing) {
-        m_hooks.configEditing(true);
-    }
-    m_panel.cmbPoolsEnabled = true;
-    m_panel.fraCommsVisible = true;
-    m_panel.notify();
+void ConnectionModes::enterOffline() {
+    m_hooks.allowConfigurationEditing(true);
+    m_panel.edit().poolSelectionEnabled = true;
+    m_panel.edit().keypadCovered = true;
+    m_panel.changed();
     const int s = m_link.state();
     if (s == ss::kConnecting || s == ss::kConnected) {
-        m_link.CloseCon();
+        m_link.closeConnection();
     }
-    m_comms.setOperatingMode(mode::kOffline);
-    m_tmrCommsAlarm->setEnabled(false);
-    m_panel.optProcessLogEnabled = false;
-    m_panel.optGetLogEnabled = false;
-    m_panel.notify();
-    m_tmrSendNextPacket->setEnabled(false);
+    m_sender.setOperatingMode(mode::kOffline);
+    m_replyWatchTimer->setEnabled(false);
+    m_panel.edit().saveEnabled = false;
+    m_panel.edit().getLogEnabled = false;
+    m_panel.changed();
+    m_pollTimer->setEnabled(false);
     m_remote.clearDisplay();
 }
 
-void ConnectionModes::optGetLog_Click() {
-    m_comms.getLog();
+void ConnectionModes::requestLog() {
+    m_sender.sendGetLog();
 }
 
-void ConnectionModes::optProcessLog_Click() {
-    m_panel.optProcessLogPressed = false;
-    m_panel.notify();
-    if (m_hooks.openLogWindow) {
-        m_hooks.openLogWindow();
-    }
+void ConnectionModes::saveLog() {
+    m_panel.edit().savePressed = false;
+    m_panel.changed();
+    m_hooks.openLogWindow();
 }
 
-void ConnectionModes::chkShift_Click() {
-    m_panel.shiftFlag = !m_panel.shiftFlag;
-    m_panel.chkShiftCaption = m_panel.shiftFlag ? "p" : "q";
-    m_panel.notify();
+void ConnectionModes::toggleShift() {
+    PanelView &panel = m_panel.edit();
+    panel.shifted = !panel.shifted;
+    panel.shiftGlyph = panel.shifted ? "p" : "q";
+    m_panel.changed();
     // The slide timer only needs to run while the panel is on its way.
-    m_tmrKnipknap->setEnabled(true);
+    m_slideTimer->setEnabled(true);
 }
 
-void ConnectionModes::tmrKnipknap_Timer() {
-    if (m_panel.shiftFlag && m_panel.panelTop != 2100) {
-        m_panel.panelTop += 200;
-    } else if (!m_panel.shiftFlag && m_panel.panelTop != 100) {
-        m_panel.panelTop -= 200;
+void ConnectionModes::slidePanelStep() {
+    PanelView &panel = m_panel.edit();
+    if (panel.shifted && panel.panelTop != kPanelTopLowered) {
+        panel.panelTop += kSlideStep;
+    } else if (!panel.shifted && panel.panelTop != kPanelTopRaised) {
+        panel.panelTop -= kSlideStep;
     } else {
-        m_tmrKnipknap->setEnabled(false);
+        m_slideTimer->setEnabled(false);
         return;
     }
-    m_panel.notify();
+    m_panel.changed();
 }
 
-void ConnectionModes::tmrSendNextPacket_Timer() {
-    m_comms.sendNextPacket();
+void ConnectionModes::sendPoll() {
+    m_sender.sendPoll();
 }
 
-void ConnectionModes::tmrComms_Timer() {
-    m_tmrComms->setEnabled(false);
-    const std::size_t n = m_panel.currentPool ? m_panel.currentPool->count() : 0;
+void ConnectionModes::refreshRecordCount() {
+    m_recordCountTimer->setEnabled(false);
+    const std::size_t n = m_state.currentRecords ? m_state.currentRecords->count() : 0;
+    PanelView &panel = m_panel.edit();
     if (n > 0) {
-        if (m_panel.optOnLineSelected) {
-            m_panel.optProcessLogEnabled = true;
-            m_panel.mnuBaseEnabled = false;
-        } else {
-            m_panel.optProcessLogEnabled = false;
-            m_panel.mnuBaseEnabled = true;
-        }
-        m_panel.optProcessLogTooltip = std::to_string(n) + " " + m_texts(62);
-        m_panel.lblLogCount = std::to_string(n);
-        m_panel.notify();
-        if (m_panel.mnuONChecked && m_hooks.saveRealtimeCsv) {
+        panel.saveEnabled = panel.onlineSelected;
+        panel.baseFileEnabled = !panel.onlineSelected;
+        panel.saveTooltip = std::to_string(n) + " " + m_texts(TextId::RecordsHeld);
+        panel.recordCount = std::to_string(n);
+        m_panel.changed();
+        if (m_panel.view().realtimeOn) {
             m_hooks.saveRealtimeCsv();
         }
     } else {
-        m_panel.mnuBaseEnabled = true;
-        m_panel.optProcessLogPressed = false;
-        m_panel.lblLogCount = "0";
-        m_panel.notify();
+        panel.baseFileEnabled = true;
+        panel.savePressed = false;
+        panel.recordCount = "0";
+        m_panel.changed();
     }
-    m_tmrComms->setEnabled(true);
+    m_recordCountTimer->setEnabled(true);
     m_pump.processEvents();
 }
 
-void ConnectionModes::tmrCommsAlarm_Timer() {
-    if (m_panel.dataReceived) {
-        m_panel.dataReceived = false;
-    }
+void ConnectionModes::expireReply() {
+    m_state.replyReceived = false;
 }
 
-void ConnectionModes::restartCommsAlarm() {
-    m_tmrCommsAlarm->setEnabled(false);
+void ConnectionModes::restartReplyWatch() {
+    m_replyWatchTimer->setEnabled(false);
     m_pump.processEvents();
-    m_tmrCommsAlarm->setEnabled(true);
+    m_replyWatchTimer->setEnabled(true);
     m_pump.processEvents();
 }
 

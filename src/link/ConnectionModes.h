@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/CommandSender.h"
+#include "link/LinkState.h"
 #include "link/PanelView.h"
 #include "link/RemotePanel.h"
 #include "link/TcpLink.h"
@@ -12,57 +13,68 @@
 
 namespace aql::link {
 
-// The main window's mode panel (Online, Offline, Get Log, Save, the sliding panel) and the
-// communication timers that follow it.
+// The mode panel (Online, Offline, Get Log, Save, the sliding panel) and the communication timers
+// that follow the mode: polling, the record count and the reply watch.
 class ConnectionModes {
 public:
+    static constexpr int kPollMs = 120;
+    static constexpr int kRecordCountMs = 100;
+    static constexpr int kReplyWatchMs = 1000;
+    static constexpr int kSlideMs = 1;
+    static constexpr int kSlideStep = 200;
+
     struct Hooks {
-        // The configuration window's editing controls follow the mode (false while Online).
-        std::function<void(bool editable)> configEditing;
+        // The configuration window's editing follows the mode (false while Online).
+        std::function<void(bool editable)> allowConfigurationEditing;
         std::function<void()> openLogWindow;   // Save: the log window on the current pool
-        std::function<void()> saveRealtimeCsv; // the log window's saveCSV
+        std::function<void()> saveRealtimeCsv; // the log window's real-time export
     };
 
-    ConnectionModes(PanelView &panel, TcpLink &link, CommandSender &comms, RemotePanel &remote,
-                    platform::TimerFactory &timers, platform::EventPump &pump, TextSource texts);
+    ConnectionModes(PanelModel &panel, LinkState &state, TcpLink &link, CommandSender &sender,
+                    RemotePanel &remote, platform::TimerFactory &timers, platform::EventPump &pump,
+                    TextSource texts);
 
-    void setHooks(Hooks hooks) { m_hooks = std::move(hooks); }
+    // Replaces every hook; one left empty does nothing.
+    void setHooks(Hooks hooks);
 
-    // Selecting an option button runs its Click only when the selection changes.
-    void selectOnLine();
-    void selectOffLine();
+    // Selecting a mode runs it only when the selection changes.
+    void chooseOnline();
+    void chooseOffline();
+    // Offline whatever is selected now (the main window's load).
+    void resetToOffline();
+    void requestLog();
+    void saveLog();
+    void toggleShift();
+    // A valid addressed reply restarts the reply watch.
+    void restartReplyWatch();
 
-    void optOnLine_Click();
-    void optOffLine_Click();
-    void optGetLog_Click();
-    void optProcessLog_Click();
-    void chkShift_Click();
+    // The clock.
+    void sendPoll();
+    void startRecordCount() { m_recordCountTimer->setEnabled(true); }
+    void refreshRecordCount();
+    void expireReply();
+    void slidePanelStep();
 
-    void tmrSendNextPacket_Timer();
-    void tmrComms_Timer();
-    void tmrCommsAlarm_Timer();
-    void tmrKnipknap_Timer();
-
-    // Restarts the reply watchdog on every valid addressed reply.
-    void restartCommsAlarm();
-
-    platform::Timer &tmrSendNextPacket() { return *m_tmrSendNextPacket; }
-    platform::Timer &tmrComms() { return *m_tmrComms; }
-    platform::Timer &tmrCommsAlarm() { return *m_tmrCommsAlarm; }
-    platform::Timer &tmrKnipknap() { return *m_tmrKnipknap; }
+    bool polling() const { return m_pollTimer->enabled(); }
+    bool countingRecords() const { return m_recordCountTimer->enabled(); }
+    bool watchingReplies() const { return m_replyWatchTimer->enabled(); }
 
 private:
-    PanelView &m_panel;
+    void enterOnline();
+    void enterOffline();
+
+    PanelModel &m_panel;
+    LinkState &m_state;
     TcpLink &m_link;
-    CommandSender &m_comms;
+    CommandSender &m_sender;
     RemotePanel &m_remote;
     platform::EventPump &m_pump;
     TextSource m_texts;
     Hooks m_hooks;
-    std::unique_ptr<platform::Timer> m_tmrSendNextPacket;
-    std::unique_ptr<platform::Timer> m_tmrComms;
-    std::unique_ptr<platform::Timer> m_tmrCommsAlarm;
-    std::unique_ptr<platform::Timer> m_tmrKnipknap;
+    std::unique_ptr<platform::Timer> m_pollTimer;
+    std::unique_ptr<platform::Timer> m_recordCountTimer;
+    std::unique_ptr<platform::Timer> m_replyWatchTimer;
+    std::unique_ptr<platform::Timer> m_slideTimer;
 };
 
 } // namespace aql::link

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "core/Observers.h"
 #include "link/CommandSender.h"
 #include "link/ConnectionModes.h"
 #include "link/ErrorReporter.h"
+#include "link/LinkState.h"
 #include "link/PanelView.h"
 #include "link/ReceiveDispatcher.h"
 #include "link/RemotePanel.h"
@@ -17,7 +19,9 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 
 namespace aql::link {
 
@@ -37,43 +41,91 @@ struct ProgramInfo {
     int revision = 41;
 };
 
-// The controller side of the main window, wired together: connection, command sender, receive
-// dispatcher, mirrored panel, mode panel and (once opened) the variables window. The windows and
-// the command-line tool both drive this one object.
+// The controller side of the main window, wired together: the connection, the command sender,
+// the receive dispatcher, the mirrored panel, the mode panel and (once opened) the variables
+// window. The main window draws view() and calls the actions; the command-line tool drives the
+// same object.
 class Console {
 public:
+    using Endpoint = std::pair<std::string, std::string>; // host and port as configured
+
     Console(PlatformServices services, TextSource texts, ProgramInfo info = {});
     ~Console();
+    Console(const Console &) = delete;
+    Console &operator=(const Console &) = delete;
+
+    const PanelView &view() const { return m_panel.view(); }
+    [[nodiscard]] Subscription subscribe(std::function<void()> observer) {
+        return m_panel.subscribe(std::move(observer));
+    }
+
+    // What the operator does on the panel.
+    void chooseOnline() { m_modes.chooseOnline(); }
+    void chooseOffline() { m_modes.chooseOffline(); }
+    void requestLog() { m_modes.requestLog(); }
+    void saveLog() { m_modes.saveLog(); }
+    void toggleShift() { m_modes.toggleShift(); }
+    void pressKey(int index) { m_keypad.pressKey(index); }
+    void keyDown(int keyCode) { m_keypad.keyDown(keyCode); }
+    void chooseRealtime(bool on) { m_keypad.chooseRealtime(on); }
+
+    // What the main window's load does.
+    // A fresh start of the link: mode "created", no pool; the connection itself stays.
+    void restart();
+    // Offline with an empty display; the record count and the cursor start running.
+    void startOffline();
+    void blankDisplay();
+    // A pool was chosen: Online may be chosen again.
+    void allowOnline();
 
     // The pool being operated: its records receive the log, its address goes into every frame.
     void setCurrentPool(records::RecordList *records, std::uint8_t address);
     // The endpoint of the pool chosen in the selection box.
     void setEndpoint(std::string host, std::string port);
     // Or asked for at every connect, so it follows the selection box.
-    void setEndpointProvider(std::function<std::pair<std::string, std::string>()> provider);
+    void setEndpointProvider(std::function<Endpoint()> provider);
+    // Replaces every hook of the mode panel; one left empty does nothing.
+    void setModeHooks(ConnectionModes::Hooks hooks) { m_modes.setHooks(std::move(hooks)); }
+
+    // Shows `text` titled with the program's name and the error's number (0 without one).
+    void reportError(const std::string &text, const std::optional<AqlError> &error = std::nullopt);
+
+    // The connection and its service window.
+    TcpLink &connection() { return m_tcp; }
+    const TcpLink &connection() const { return m_tcp; }
+    bool connected() const { return m_tcp.connected(); }
 
     // The variables window, created and loaded on first use.
     VariablesController &variables();
     bool variablesLoaded() const { return m_variables != nullptr; }
+    const VariablesController *loadedVariables() const { return m_variables.get(); }
     void unloadVariables();
+    // Told after the variables window has stored a block.
+    void setBlockObserver(std::function<void(std::int16_t block)> observer);
 
-    // Called after a variable block has been stored by the variables window.
-    std::function<void(std::int16_t block)> blockReceived;
-
-    PanelView panel;
-    ErrorReporter error;
-    TcpLink tcp;
-    CommandSender comms;
-    ReceiveDispatcher online;
-    RemotePanel remote;
-    ConnectionModes modes;
+    std::uint8_t controllerAddress() const { return m_state.controllerAddress; }
+    bool replyReceived() const { return m_state.replyReceived; }
+    std::int32_t operatingMode() const { return m_sender.operatingMode(); }
+    const ReceiveDispatcher::Counters &receiveCounters() const { return m_dispatcher.counters(); }
+    const ReceiveDispatcher &dispatcher() const { return m_dispatcher; }
+    const ConnectionModes &modes() const { return m_modes; }
+    const RemotePanel &keypad() const { return m_keypad; }
+    const ErrorReporter &errors() const { return m_errors; }
 
 private:
     PlatformServices m_services;
     TextSource m_texts;
-    std::string m_host;
-    std::string m_port;
-    std::function<std::pair<std::string, std::string>()> m_endpointProvider;
+    PanelModel m_panel;
+    LinkState m_state;
+    ErrorReporter m_errors;
+    TcpLink m_tcp;
+    CommandSender m_sender;
+    ReceiveDispatcher m_dispatcher;
+    RemotePanel m_keypad;
+    ConnectionModes m_modes;
+    Endpoint m_endpoint;
+    std::function<Endpoint()> m_endpointProvider;
+    std::function<void(std::int16_t)> m_blockObserver;
     std::unique_ptr<VariablesController> m_variables;
 };
 

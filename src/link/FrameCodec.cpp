@@ -58,19 +58,19 @@ std::uint8_t blockByte(std::int16_t block, const char *source) {
 }
 } // namespace
 
-Bytes setVarFrame(std::uint8_t address, std::int16_t block, std::int16_t varNr,
+Bytes setVarFrame(std::uint8_t address, std::int16_t block, std::int16_t variable,
                   std::int16_t value) {
-    std::uint8_t b2 = blockByte(block, "sendSETVAR");
-    if (varNr < 0 || varNr > 255) {
-        throw standardError(errc::kInvalidArgument, "sendSETVAR");
+    std::uint8_t b2 = blockByte(block, "CommandSender.sendSetVariable");
+    if (variable < 0 || variable > 255) {
+        throw standardError(errc::kInvalidArgument, "CommandSender.sendSetVariable");
     }
     auto bits = static_cast<std::uint16_t>(value); // two's complement, high byte first
-    return commandFrame(address, cmd::kSetVar, b2, static_cast<std::uint8_t>(varNr),
+    return commandFrame(address, cmd::kSetVar, b2, static_cast<std::uint8_t>(variable),
                         static_cast<std::uint8_t>(bits >> 8), static_cast<std::uint8_t>(bits));
 }
 
 Bytes askBlockFrame(std::uint8_t address, std::int16_t block) {
-    return commandFrame(address, cmd::kAskBlock, blockByte(block, "sendASKBLOCK"));
+    return commandFrame(address, cmd::kAskBlock, blockByte(block, "CommandSender.sendAskBlock"));
 }
 
 char nibblePairToByte(std::string_view pair) {

@@ -32,13 +32,14 @@ std::uint8_t frameChecksum(std::uint8_t first, std::uint8_t second);
 Bytes commandFrame(std::uint8_t address, std::uint8_t b1, std::uint8_t b2 = 0, std::uint8_t b3 = 0,
                    std::uint8_t b4 = 0, std::uint8_t b5 = 0);
 
-// The frames of the sending operations. Block and VarNr arrive as the 16-bit numbers the callers
-// hold: a block outside 0-255 is an overflow (AqlError 6), a VarNr outside 0-255 an invalid
-// argument (AqlError 5); in both cases no frame is built.
+// The frames of the sending operations. Block and variable arrive as the 16-bit numbers the
+// callers hold: a block outside 0-255 is an overflow (AqlError 6), a variable outside 0-255 an
+// invalid argument (AqlError 5); in both cases no frame is built.
 Bytes getLogFrame(std::uint8_t address);
 Bytes sendNextPacketFrame(std::uint8_t address);
 Bytes keyFrame(std::uint8_t address, std::uint8_t keyCode);
-Bytes setVarFrame(std::uint8_t address, std::int16_t block, std::int16_t varNr, std::int16_t value);
+Bytes setVarFrame(std::uint8_t address, std::int16_t block, std::int16_t variable,
+                  std::int16_t value);
 Bytes askBlockFrame(std::uint8_t address, std::int16_t block);
 
 // One byte from two nibble characters: low nibble from the first, high nibble from the second;

@@ -1,15 +1,11 @@
 #pragma once
 
-#include "records/LogValues.h"
+#include "core/Observers.h"
 
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
-
-namespace aql::records {
-class RecordList;
-}
 
 namespace aql::link {
 
@@ -23,60 +19,64 @@ constexpr std::uint32_t kBacklightOn = 0x80FFFF;  // RGB(128, 255, 255)
 constexpr std::uint32_t kBacklightOff = 0xD5FFFF; // RGB(213, 255, 255)
 } // namespace colour
 
-constexpr int kCells = 80;
-constexpr int kKeys = 6;
+constexpr int kCells = 80; // 4 rows of 20, cell = row * 20 + column
+constexpr int kKeys = 6;   // up, right, down, left, accept, cancel
 
-// What the main window shows and the link logic changes: the mirrored panel, the mode buttons,
-// the status labels and the enabled state of the menus. The widgets draw it; the logic never
-// talks to a widget. `changed` is called after every change so a window can repaint.
+// Panel positions in twips.
+constexpr int kPanelTopRaised = 100;
+constexpr int kPanelTopLowered = 2100;
+
+// What the main window shows of the controller and the link: the mirrored front panel, the mode
+// panel with its buttons and notices, and the enabled and checked states of the menus.
 struct PanelView {
-    // Shared state of the main window that other parts read and write.
-    std::uint8_t controllerAddress = 0;
-    bool dataReceived = false;
-    std::uint16_t cursorPosition = 0;
-    records::RecordList *currentPool = nullptr; // the records of the pool being operated
-    records::ValueBase valueBase = records::ValueBase::Interactive;
-
-    // Display.
+    // The mirrored display and lamps.
     std::array<char, kCells> cells{};       // '\0' = empty cell
-    std::array<bool, kCells> cellPainted{}; // cursor block drawn
-    std::uint32_t shpLCD = colour::kBacklightOff;
-    std::uint32_t shpRun = colour::kBlack;
-    std::uint32_t shpAlarm = colour::kBlack;
-    std::uint32_t shpManual = colour::kBlack;
-    std::array<bool, kKeys> keyPressedVisible{};
+    std::array<bool, kCells> cursorDrawn{}; // the cursor block is painted in this cell
+    std::uint32_t backlightColour = colour::kBacklightOff;
+    std::uint32_t runLampColour = colour::kBlack;
+    std::uint32_t alarmLampColour = colour::kBlack;
+    std::uint32_t manualLampColour = colour::kBlack;
+    std::array<bool, kKeys> keyFlashing{}; // a key's pressed picture is shown
 
-    // Mode panel.
-    bool optOnLineSelected = false; // false = Offline selected
-    bool optOnLineEnabled = true;
-    bool optGetLogEnabled = false;
-    bool optProcessLogEnabled = false;
-    bool optProcessLogPressed = false;
-    std::string optProcessLogTooltip;
-    std::string lblLogCount = "0";
-    std::string lblProces;
-    bool lblProcesVisible = false;
-    bool lblConnectingVisible = false;
-    bool fraCommsVisible = true; // keypad covered
-    bool cmbPoolsEnabled = true;
-    bool shiftFlag = false;
-    std::string chkShiftCaption = "q";
-    int panelTop = 100;
+    // The mode panel.
+    bool onlineSelected = false; // false: Offline is selected
+    bool onlineEnabled = true;
+    bool getLogEnabled = false;
+    bool saveEnabled = false;
+    bool savePressed = false;
+    std::string saveTooltip; // empty: the language's own tooltip
+    std::string recordCount = "0";
+    bool connectingNoticeVisible = false;
+    std::string connectingDots;
+    bool connectingDotsVisible = false;
+    bool keypadCovered = true; // the keypad cannot be clicked while Offline
+    bool poolSelectionEnabled = true;
+    bool shifted = false;         // the panel is on its way down or down
+    std::string shiftGlyph = "q"; // "q" or "p": an arrow glyph of the symbol font
+    int panelTop = kPanelTopRaised;
 
     // Menus.
-    bool mnuFileEnabled = true;
-    bool mnuOptionsEnabled = true;
-    bool mnuHelpEnabled = true;
-    bool mnuBaseEnabled = true;
-    bool mnuONChecked = false;
-    bool mnuOFFChecked = true;
+    bool fileMenuEnabled = true;
+    bool optionsMenuEnabled = true;
+    bool helpMenuEnabled = true;
+    bool baseFileEnabled = true;
+    bool realtimeOn = false; // checks Realtime ON, else Realtime OFF
+};
 
-    std::function<void()> changed;
-    void notify() const {
-        if (changed) {
-            changed();
-        }
+// The panel as the link's parts change it: they write through edit() and then call changed();
+// everyone else reads view() and subscribes.
+class PanelModel {
+public:
+    const PanelView &view() const { return m_view; }
+    PanelView &edit() { return m_view; }
+    void changed() const { m_notifier.notify(); }
+    [[nodiscard]] Subscription subscribe(std::function<void()> observer) {
+        return m_notifier.subscribe(std::move(observer));
     }
+
+private:
+    PanelView m_view;
+    ChangeNotifier m_notifier;
 };
 
 // Language texts by number.

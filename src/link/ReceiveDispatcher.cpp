@@ -1,23 +1,52 @@
 #include "link/ReceiveDispatcher.h"
 
 #include "core/Error.h"
+#include "core/TextId.h"
+#include "link/Hooks.h"
 #include "records/RecordList.h"
 
 namespace aql::link {
 
-ReceiveDispatcher::ReceiveDispatcher(PanelView &panel, platform::EventPump &pump, TextSource texts)
-    : m_panel(panel), m_pump(pump), m_texts(std::move(texts)) {}
+namespace {
+
+// Packet types, the first byte of a packet's body.
+constexpr std::uint8_t kDisplayPacket = 1;
+constexpr std::uint8_t kSparePacket = 2;
+constexpr std::uint8_t kLogPacket = 3;
+constexpr std::uint8_t kOldLogPacket = 4;
+constexpr std::uint8_t kVariableBlockPacket = 5;
+
+// Display flags.
+constexpr std::uint8_t kRunFlag = 0x01;
+constexpr std::uint8_t kAlarmFlag = 0x02;
+constexpr std::uint8_t kManualFlag = 0x04;
+constexpr std::uint8_t kBacklightFlag = 0x08;
+constexpr std::uint8_t kBeepFlag = 0x10;
+
+std::uint8_t byteOf(std::string_view bytes, std::size_t at) {
+    return static_cast<std::uint8_t>(at < bytes.size() ? bytes[at] : 0);
+}
+
+} // namespace
+
+ReceiveDispatcher::ReceiveDispatcher(PanelModel &panel, LinkState &state, platform::EventPump &pump,
+                                     TextSource texts)
+    : m_panel(panel), m_state(state), m_pump(pump), m_texts(std::move(texts)) {
+    setHooks({});
+}
+
+void ReceiveDispatcher::setHooks(Hooks hooks) {
+    keepCallable(hooks.closeConnection);
+    keepCallable(hooks.showError);
+    keepCallable(hooks.addressedReplyArrived);
+    keepCallable(hooks.blockReceived);
+    keepCallable(hooks.beep);
+    m_hooks = std::move(hooks);
+}
 
 void ReceiveDispatcher::collectReceivedText(std::string_view text) {
     if (m_handling) {
-        // A message box or a display update runs the event loop in the middle of a line, and
-        // the socket may deliver more text there. Handling it now would re-enter the line
-        // handling on a half-handled buffer; it waits until the current line is done.
-        const std::size_t room =
-            m_deferred.size() < kMaxDeferred ? kMaxDeferred - m_deferred.size() : 0;
-        const std::size_t take = text.size() < room ? text.size() : room;
-        m_deferred.append(text.data(), take);
-        m_counters.deferredDropped += text.size() - take;
+        deferWhileHandling(text);
         return;
     }
     m_handling = true;
@@ -34,7 +63,7 @@ void ReceiveDispatcher::collectReceivedText(std::string_view text) {
             continue;
         }
         try {
-            processLine(line);
+            handleLine(line);
         } catch (const std::exception &) {
             // The line is dropped; the following characters are collected as usual.
             ++m_counters.lineErrors;
@@ -48,118 +77,115 @@ void ReceiveDispatcher::collectReceivedText(std::string_view text) {
     m_handling = false;
 }
 
-void ReceiveDispatcher::processLine(std::string_view line) {
+void ReceiveDispatcher::deferWhileHandling(std::string_view text) {
+    // A message box or a display update runs the event loop in the middle of a line, and the
+    // socket may deliver more text there. Handling it now would re-enter the line handling on a
+    // half-handled buffer; it waits until the current line is done.
+    const std::size_t room =
+        m_deferred.size() < kMaxDeferred ? kMaxDeferred - m_deferred.size() : 0;
+    const std::size_t take = text.size() < room ? text.size() : room;
+    m_deferred.append(text.data(), take);
+    m_counters.deferredDropped += text.size() - take;
+}
+
+void ReceiveDispatcher::handleLine(std::string_view line) {
     ++m_counters.linesHandled;
     CheckedLine checked = checkLine(line, m_payload);
     if (checked.status == LineStatus::Ignored) {
         ++m_counters.linesIgnored;
         return;
     }
-    if (checked.kind == kUnaddressedLine) {
-        if (checked.status == LineStatus::Ok) {
-            m_panel.dataReceived = true;
-            processUnaddressedPacket(checked.payload);
-        } else {
-            ++m_counters.checksumErrors;
-            if (m_hooks.closeCon) {
-                m_hooks.closeCon();
-            }
-            if (m_hooks.errorBox) {
-                m_hooks.errorBox(m_texts(95));
-            }
-        }
+    const bool addressed = checked.kind != kUnaddressedLine;
+    if (checked.status != LineStatus::Ok) {
+        rejectCorruptLine(addressed ? TextId::AddressedReplyChecksumError
+                                    : TextId::ReplyChecksumError);
         return;
     }
-    if (checked.status == LineStatus::Ok) {
-        if (m_hooks.restartCommsAlarm) {
-            m_hooks.restartCommsAlarm();
-        }
-        m_panel.dataReceived = true;
-        processAddressedPacket(checked.payload);
+    if (addressed) {
+        m_hooks.addressedReplyArrived();
+        m_state.replyReceived = true;
+        handleAddressedPacket(checked.payload);
     } else {
-        ++m_counters.checksumErrors;
-        if (m_hooks.closeCon) {
-            m_hooks.closeCon();
-        }
-        if (m_hooks.errorBox) {
-            m_hooks.errorBox(m_texts(96));
-        }
+        m_state.replyReceived = true;
+        handleUnaddressedPacket(checked.payload);
     }
 }
 
-void ReceiveDispatcher::processUnaddressedPacket(std::string_view payload) {
+void ReceiveDispatcher::rejectCorruptLine(int text) {
+    // A corrupt reply means the stream can no longer be trusted: the link is closed before the
+    // operator is told.
+    ++m_counters.checksumErrors;
+    m_hooks.closeConnection();
+    m_hooks.showError(m_texts(text));
+}
+
+void ReceiveDispatcher::handleUnaddressedPacket(std::string_view payload) {
     const auto type = static_cast<std::uint8_t>(payload[0]);
     switch (type) {
-    case 1: updateDisplay(payload, true); break;
-    case 2: break;
-    case 3:
-    case 4: processRTLogPacket(payload); break;
-    default:
-        if (m_hooks.errorBox) {
-            m_hooks.errorBox(m_texts(97) + " " + std::to_string(type));
-        }
+    case kDisplayPacket: showDisplay(payload, true); break;
+    case kSparePacket: break;
+    case kLogPacket:
+    case kOldLogPacket: storeLogRecord(payload); break;
+    default: m_hooks.showError(m_texts(TextId::UnknownPacket) + " " + std::to_string(type));
     }
 }
 
-void ReceiveDispatcher::processAddressedPacket(std::string_view payload) {
-    if (static_cast<std::uint8_t>(payload[0]) != m_panel.controllerAddress) {
+void ReceiveDispatcher::handleAddressedPacket(std::string_view payload) {
+    if (static_cast<std::uint8_t>(payload[0]) != m_state.controllerAddress) {
         ++m_counters.otherAddress;
         return;
     }
     std::string_view body = payload.substr(1);
     const auto type = static_cast<std::uint8_t>(body[0]);
     switch (type) {
-    case 1: updateDisplay(body, false); break;
-    case 2: break;
-    case 3:
-    case 4: processRTLogPacket(body); break;
-    case 5:
-        if (m_hooks.askBlockOKnow) {
-            // Body byte 2 is the block, characters 4 to 55 its 26 values.
-            m_hooks.askBlockOKnow(static_cast<std::int16_t>(static_cast<std::uint8_t>(body[1])),
-                                  body.substr(3, 52));
-        }
+    case kDisplayPacket: showDisplay(body, false); break;
+    case kSparePacket: break;
+    case kLogPacket:
+    case kOldLogPacket: storeLogRecord(body); break;
+    case kVariableBlockPacket:
+        // Body byte 2 is the block, characters 4 to 55 its 26 values.
+        m_hooks.blockReceived(static_cast<std::int16_t>(static_cast<std::uint8_t>(body[1])),
+                              body.substr(3, 52));
         break;
     default:
-        if (m_hooks.errorBox) {
-            m_hooks.errorBox(m_texts(94) + " " + std::to_string(type));
-        }
+        m_hooks.showError(m_texts(TextId::UnknownAddressedPacket) + " " + std::to_string(type));
     }
 }
 
-void ReceiveDispatcher::updateDisplay(std::string_view body, bool beepAllowed) {
-    const auto flags = static_cast<std::uint8_t>(body.size() > 1 ? body[1] : 0);
-    m_panel.cursorPosition = static_cast<std::uint8_t>(body.size() > 2 ? body[2] : 0);
-    m_panel.shpRun = (flags & 0x01) ? colour::kRunLamp : colour::kBlack;
-    m_panel.shpAlarm = (flags & 0x02) ? colour::kAlarmLamp : colour::kBlack;
-    m_panel.shpManual = (flags & 0x04) ? colour::kManualLamp : colour::kBlack;
-    m_panel.shpLCD = (flags & 0x08) ? colour::kBacklightOn : colour::kBacklightOff;
-    if ((flags & 0x10) && beepAllowed && m_hooks.beep) {
+void ReceiveDispatcher::showDisplay(std::string_view body, bool beepAllowed) {
+    const std::uint8_t flags = byteOf(body, 1);
+    m_state.cursorPosition = byteOf(body, 2);
+    PanelView &panel = m_panel.edit();
+    panel.runLampColour = (flags & kRunFlag) ? colour::kRunLamp : colour::kBlack;
+    panel.alarmLampColour = (flags & kAlarmFlag) ? colour::kAlarmLamp : colour::kBlack;
+    panel.manualLampColour = (flags & kManualFlag) ? colour::kManualLamp : colour::kBlack;
+    panel.backlightColour = (flags & kBacklightFlag) ? colour::kBacklightOn : colour::kBacklightOff;
+    if ((flags & kBeepFlag) && beepAllowed) {
         m_hooks.beep();
     }
     for (int i = 0; i < kCells; ++i) {
         const std::size_t at = 3 + static_cast<std::size_t>(i);
-        m_panel.cells[static_cast<std::size_t>(i)] = at < body.size() ? body[at] : '\0';
+        panel.cells[static_cast<std::size_t>(i)] = at < body.size() ? body[at] : '\0';
     }
-    m_panel.notify();
+    m_panel.changed();
     m_pump.processEvents();
 }
 
-void ReceiveDispatcher::processRTLogPacket(std::string_view body) {
+void ReceiveDispatcher::storeLogRecord(std::string_view body) {
     try {
         m_lastRecord = records::LogRecord();
-        m_lastRecord.fromString(body, records::rtype::kLog, false, m_panel.valueBase);
-        if (m_panel.currentPool == nullptr) {
+        m_lastRecord.fromString(body, records::rtype::kLog, false, m_state.valueBase);
+        if (m_state.currentRecords == nullptr) {
             return;
         }
-        if (m_panel.currentPool->insert(m_lastRecord) ==
+        if (m_state.currentRecords->insert(m_lastRecord) ==
             records::RecordList::InsertResult::Inserted) {
             ++m_counters.recordsInserted;
         } else {
             ++m_counters.recordsAlreadyHeld;
         }
     } catch (const AqlError &e) {
-        throw e.withSource("processRTLogPacket");
+        throw e.withSource("ReceiveDispatcher.storeLogRecord");
     }
 }
 

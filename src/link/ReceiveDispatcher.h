@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/LineFramer.h"
+#include "link/LinkState.h"
 #include "link/PanelView.h"
 #include "platform/EventPump.h"
 #include "records/LogRecord.h"
@@ -12,16 +13,17 @@
 
 namespace aql::link {
 
-// The module `online`: cuts the received text into lines, checks each line and routes its packet
-// to the display, the variables window or the current pool's record list.
+// Cuts the received text into lines, checks each line and routes its packet to the display, the
+// variables window or the current pool's record list.
 class ReceiveDispatcher {
 public:
+    // Each hook left empty does nothing.
     struct Hooks {
-        std::function<void()> closeCon;
-        std::function<void(const std::string &)> errorBox; // ErrorReporter.show without an error
-        std::function<void()> restartCommsAlarm;
-        // Loads the variables window if needed and hands it the block.
-        std::function<void(std::int16_t block, std::string_view values)> askBlockOKnow;
+        std::function<void()> closeConnection;
+        std::function<void(const std::string &)> showError;
+        std::function<void()> addressedReplyArrived; // restarts the reply watch
+        // A variable block: the block number and its 26 values as 52 bytes.
+        std::function<void(std::int16_t block, std::string_view values)> blockReceived;
         std::function<void()> beep;
     };
 
@@ -40,23 +42,29 @@ public:
     // answers to the polls that go on meanwhile. Beyond it the newest text is dropped and counted.
     static constexpr std::size_t kMaxDeferred = 4 * 1024 * 1024;
 
-    ReceiveDispatcher(PanelView &panel, platform::EventPump &pump, TextSource texts);
+    ReceiveDispatcher(PanelModel &panel, LinkState &state, platform::EventPump &pump,
+                      TextSource texts);
 
-    void setHooks(Hooks hooks) { m_hooks = std::move(hooks); }
+    void setHooks(Hooks hooks);
 
+    // Text as the socket delivered it: any part of a line, or several lines.
     void collectReceivedText(std::string_view text);
-    void processLine(std::string_view line);
-    void processUnaddressedPacket(std::string_view payload);
-    void processAddressedPacket(std::string_view payload);
-    void updateDisplay(std::string_view body, bool beepAllowed);
-    void processRTLogPacket(std::string_view body);
 
     const records::LogRecord &lastRecord() const { return m_lastRecord; }
     const Counters &counters() const { return m_counters; }
     const LineFramer &framer() const { return m_framer; }
 
 private:
-    PanelView &m_panel;
+    void deferWhileHandling(std::string_view text);
+    void handleLine(std::string_view line);
+    void rejectCorruptLine(int text);
+    void handleUnaddressedPacket(std::string_view payload);
+    void handleAddressedPacket(std::string_view payload);
+    void showDisplay(std::string_view body, bool beepAllowed);
+    void storeLogRecord(std::string_view body);
+
+    PanelModel &m_panel;
+    LinkState &m_state;
     platform::EventPump &m_pump;
     TextSource m_texts;
     Hooks m_hooks;

@@ -47,72 +47,73 @@ int keypadIndexForKeyCode(int keyCode) {
     }
 }
 
-RemotePanel::RemotePanel(PanelView &panel, CommandSender &comms, platform::EventPump &pump,
-                         platform::TimerFactory &timers)
-    : m_panel(panel), m_comms(comms), m_pump(pump), m_tmrCursor(timers.createTimer(500)) {
-    m_tmrCursor->setOnTick([this] { tmrCursor_Timer(); });
+namespace {
+std::size_t cellOfCursor(std::uint16_t position) {
+    return static_cast<std::size_t>(cellForDisplayAddress(position & 0x7F));
+}
+} // namespace
+
+RemotePanel::RemotePanel(PanelModel &panel, const LinkState &state, CommandSender &sender,
+                         platform::EventPump &pump, platform::TimerFactory &timers)
+    : m_panel(panel), m_state(state), m_sender(sender), m_pump(pump),
+      m_cursorTimer(timers.createTimer(kBlinkMs)) {
+    m_cursorTimer->setOnTick([this] { blinkCursor(); });
 }
 
-void RemotePanel::lblKeyboard_Click(int index) {
+void RemotePanel::pressKey(int index) {
     const bool shown = index >= 0 && index < kKeys;
     if (shown) {
-        m_panel.keyPressedVisible[static_cast<std::size_t>(index)] = true;
-        m_panel.notify();
+        m_panel.edit().keyFlashing[static_cast<std::size_t>(index)] = true;
+        m_panel.changed();
     }
     m_pump.processEvents();
-    m_pump.sleep(50);
+    m_pump.sleep(kFlashMs);
     m_pump.processEvents();
     if (shown) {
-        m_panel.keyPressedVisible[static_cast<std::size_t>(index)] = false;
-        m_panel.notify();
+        m_panel.edit().keyFlashing[static_cast<std::size_t>(index)] = false;
+        m_panel.changed();
     }
-    m_comms.sendKey(keyCodeForIndex(index));
+    m_sender.sendKey(keyCodeForIndex(index));
 }
 
-void RemotePanel::Form_KeyDown(int keyCode) {
+void RemotePanel::keyDown(int keyCode) {
     const int index = keypadIndexForKeyCode(keyCode);
     if (index >= 0) {
-        lblKeyboard_Click(index);
+        pressKey(index);
     }
 }
 
-void RemotePanel::tmrCursor_Timer() {
-    if (m_drawnCursor != m_panel.cursorPosition) {
-        m_panel.cellPainted[static_cast<std::size_t>(cellForDisplayAddress(m_drawnCursor & 0x7F))] =
-            false;
+void RemotePanel::blinkCursor() {
+    PanelView &panel = m_panel.edit();
+    const std::uint16_t position = m_state.cursorPosition;
+    if (m_drawnCursor != position) {
+        panel.cursorDrawn[cellOfCursor(m_drawnCursor)] = false;
     }
-    m_drawnCursor = m_panel.cursorPosition;
-    const auto cell =
-        static_cast<std::size_t>(cellForDisplayAddress(m_panel.cursorPosition & 0x7F));
-    if (m_panel.cursorPosition < 128) {
-        m_panel.cellPainted[cell] = false;
+    m_drawnCursor = position;
+    const std::size_t cell = cellOfCursor(position);
+    if (position < 128) {
+        panel.cursorDrawn[cell] = false;
     } else {
-        m_panel.cellPainted[cell] = !m_panel.cellPainted[cell];
+        panel.cursorDrawn[cell] = !panel.cursorDrawn[cell];
     }
-    m_panel.notify();
+    m_panel.changed();
     m_pump.processEvents();
 }
 
 void RemotePanel::clearDisplay() {
-    m_panel.cells.fill('\0');
-    m_panel.cellPainted.fill(false);
-    m_panel.shpLCD = colour::kBacklightOff;
-    m_panel.shpRun = colour::kBlack;
-    m_panel.shpAlarm = colour::kBlack;
-    m_panel.shpManual = colour::kBlack;
-    m_panel.notify();
+    PanelView &panel = m_panel.edit();
+    panel.cells.fill('\0');
+    panel.cursorDrawn.fill(false);
+    panel.backlightColour = colour::kBacklightOff;
+    panel.runLampColour = colour::kBlack;
+    panel.alarmLampColour = colour::kBlack;
+    panel.manualLampColour = colour::kBlack;
+    m_panel.changed();
 }
 
-void RemotePanel::mnuON_Click() {
-    m_panel.mnuOFFChecked = false;
-    m_panel.mnuONChecked = true;
-    m_panel.notify();
-}
-
-void RemotePanel::mnuOFF_Click() {
-    m_panel.mnuONChecked = false;
-    m_panel.mnuOFFChecked = true;
-    m_panel.notify();
+void RemotePanel::chooseRealtime(bool on) {
+    m_panel.edit().realtimeOn = on;
+    m_panel.changed();
 }
 
 } // namespace aql::link

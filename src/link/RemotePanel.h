@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/CommandSender.h"
+#include "link/LinkState.h"
 #include "link/PanelView.h"
 #include "platform/EventPump.h"
 #include "platform/Timer.h"
@@ -21,30 +22,35 @@ std::uint8_t keyCodeForIndex(int index);
 // Keypad index of a computer key code, or -1 for a key that maps to none.
 int keypadIndexForKeyCode(int keyCode);
 
-// The mirrored front panel of the main window: keypad, cursor and the real-time switch.
+// The mirrored front panel: the keypad, the blinking cursor, blanking the display, and the
+// real-time recording switch that sits with it.
 class RemotePanel {
 public:
-    RemotePanel(PanelView &panel, CommandSender &comms, platform::EventPump &pump,
-                platform::TimerFactory &timers);
+    static constexpr int kFlashMs = 50;
+    static constexpr int kBlinkMs = 500;
+
+    RemotePanel(PanelModel &panel, const LinkState &state, CommandSender &sender,
+                platform::EventPump &pump, platform::TimerFactory &timers);
 
     // Flashes the key for 50 ms, then sends it (if Online and connected).
-    void lblKeyboard_Click(int index);
+    void pressKey(int index);
     // A key pressed in the main window; every key is consumed, mapped or not.
-    void Form_KeyDown(int keyCode);
-    void tmrCursor_Timer();
+    void keyDown(int keyCode);
     void clearDisplay();
-    void mnuON_Click();
-    void mnuOFF_Click();
+    void chooseRealtime(bool on);
 
-    std::uint16_t drawnCursor() const { return m_drawnCursor; }
-    platform::Timer &tmrCursor() { return *m_tmrCursor; }
+    // The clock.
+    void startCursorBlink() { m_cursorTimer->setEnabled(true); }
+    bool cursorBlinking() const { return m_cursorTimer->enabled(); }
+    void blinkCursor();
 
 private:
-    PanelView &m_panel;
-    CommandSender &m_comms;
+    PanelModel &m_panel;
+    const LinkState &m_state;
+    CommandSender &m_sender;
     platform::EventPump &m_pump;
-    std::unique_ptr<platform::Timer> m_tmrCursor;
-    std::uint16_t m_drawnCursor = 0;
+    std::unique_ptr<platform::Timer> m_cursorTimer;
+    std::uint16_t m_drawnCursor = 0; // the cursor position last drawn
 };
 
 } // namespace aql::link

@@ -2,6 +2,8 @@
 
 #include "core/Error.h"
 #include "core/Numbers.h"
+#include "core/TextId.h"
+#include "link/Hooks.h"
 
 #include <tuple>
 
@@ -9,14 +11,22 @@ namespace aql::link {
 
 namespace ss = platform::sockstate;
 
+namespace {
+constexpr int kConnectTickMs = 1;
+constexpr int kAnswerTickMs = 10;
+constexpr int kTicksPerDot = 20;
+constexpr std::size_t kDotsBeforeRestart = 21;
+} // namespace
+
 TcpLink::TcpLink(platform::Socket &socket, platform::TimerFactory &timers,
                  platform::EventPump &pump, platform::MessageBox &box, const platform::Clock &clock,
-                 PanelView &panel, TextSource texts)
+                 PanelModel &panel, TextSource texts)
     : m_socket(socket), m_pump(pump), m_box(box), m_clock(clock), m_panel(panel),
-      m_texts(std::move(texts)), m_tmrStateConnect(timers.createTimer(1)),
-      m_tmrRespons(timers.createTimer(10)) {
-    m_tmrStateConnect->setOnTick([this] { tmrStateConnect_Timer(); });
-    m_tmrRespons->setOnTick([this] { tmrRespons_Timer(); });
+      m_texts(std::move(texts)), m_connectTimer(timers.createTimer(kConnectTickMs)),
+      m_answerTimer(timers.createTimer(kAnswerTickMs)) {
+    setHooks({});
+    m_connectTimer->setOnTick([this] { countConnectTick(); });
+    m_answerTimer->setOnTick([this] { countAnswerWait(); });
     m_socket.setListener(this);
 }
 
@@ -24,18 +34,20 @@ TcpLink::~TcpLink() {
     m_socket.setListener(nullptr);
 }
 
-void TcpLink::notifyWindow() {
-    if (windowChanged) {
-        windowChanged();
+void TcpLink::setHooks(Hooks hooks) {
+    keepCallable(hooks.chooseOffline);
+    keepCallable(hooks.chooseOnline);
+    keepCallable(hooks.received);
+    if (!hooks.endpoint) {
+        hooks.endpoint = [] { return std::pair<std::string, std::string>(); };
     }
+    m_hooks = std::move(hooks);
 }
 
-void TcpLink::Connect() {
+void TcpLink::connect() {
     std::string host;
     std::string portText;
-    if (m_hooks.endpoint) {
-        std::tie(host, portText) = m_hooks.endpoint();
-    }
+    std::tie(host, portText) = m_hooks.endpoint();
     m_socket.setRemoteHost(host);
     std::int32_t port = -1;
     try {
@@ -46,23 +58,23 @@ void TcpLink::Connect() {
         port = -1;
     }
     m_socket.setRemotePort(port);
-    logLine(m_texts(77) + " " + host + ": " + portText);
+    logLine(m_texts(TextId::LogConnectingTo) + " " + host + ": " + portText);
     connectAndWait();
     if (connected()) {
-        logLine(m_texts(78));
+        logLine(m_texts(TextId::LogConnected));
     }
-    txtIP = host;
-    txtPort = portText;
-    notifyWindow();
+    m_view.host = host;
+    m_view.port = portText;
+    changed();
 }
 
 void TcpLink::connectAndWait() {
-    m_panel.lblProces.clear();
-    connectTicks = 0;
-    logLine(m_texts(82));
+    m_panel.edit().connectingDots.clear();
+    m_connectTicks = 0;
+    logLine(m_texts(TextId::LogWaitingForConnection));
     setConnectingUi(false);
-    m_tmrStateConnect->setEnabled(true);
-    Connecting();
+    m_connectTimer->setEnabled(true);
+    m_socket.connect();
     while (state() == ss::kConnecting) {
         m_pump.waitForEvents();
     }
@@ -71,31 +83,25 @@ void TcpLink::connectAndWait() {
         // arrive now, so a failed connect is known before the Online choice goes on.
         m_pump.processEvents();
     }
-    m_tmrStateConnect->setEnabled(false);
+    m_connectTimer->setEnabled(false);
     setConnectingUi(true);
 }
 
-void TcpLink::Connecting() {
-    m_socket.connect();
+void TcpLink::closeConnection() {
+    m_connectTimer->setEnabled(false);
+    m_panel.edit().connectingNoticeVisible = false;
+    m_panel.edit().connectingDots.clear();
+    m_panel.changed();
+    logLine(m_texts(TextId::LogClosing));
+    closeSocket();
+    logLine(m_texts(TextId::LogClosed));
+    m_panel.edit().backlightColour = colour::kBacklightOff;
+    m_panel.changed();
+    m_hooks.chooseOffline();
+    m_answerTimer->setEnabled(false);
 }
 
-void TcpLink::CloseCon() {
-    m_tmrStateConnect->setEnabled(false);
-    m_panel.lblConnectingVisible = false;
-    m_panel.lblProces.clear();
-    m_panel.notify();
-    logLine(m_texts(79));
-    Closing();
-    logLine(m_texts(80));
-    m_panel.shpLCD = colour::kBacklightOff;
-    m_panel.notify();
-    if (m_hooks.selectOffLine) {
-        m_hooks.selectOffLine();
-    }
-    m_tmrRespons->setEnabled(false);
-}
-
-void TcpLink::Closing() {
+void TcpLink::closeSocket() {
     m_socket.close();
     m_socket.setLocalPort(0);
     while (state() == ss::kClosing) {
@@ -103,105 +109,109 @@ void TcpLink::Closing() {
     }
 }
 
-void TcpLink::Sending(const Bytes &frame) {
+void TcpLink::send(const Bytes &frame) {
     if (connected()) {
-        Text1 = frame;
+        m_view.lastSent = frame;
         m_socket.send(frame);
         logLine(frame);
     }
     // Accumulated over every send since the last arrival: a silent controller is noticed even
     // while polls keep going out.
-    m_tmrRespons->setEnabled(true);
+    m_answerTimer->setEnabled(true);
 }
 
-void TcpLink::tmrStateConnect_Timer() {
-    ++connectTicks;
-    if (connectTicks % 20 == 0) {
-        m_panel.lblProces += ".";
-        if (m_panel.lblProces.size() >= 21) {
-            m_panel.lblProces.clear();
+void TcpLink::countConnectTick() {
+    ++m_connectTicks;
+    if (m_connectTicks % kTicksPerDot == 0) {
+        std::string &dots = m_panel.edit().connectingDots;
+        dots += ".";
+        if (dots.size() >= kDotsBeforeRestart) {
+            dots.clear();
         }
-        m_panel.notify();
+        m_panel.changed();
     }
-    Text8 = std::to_string(connectTicks);
-    notifyWindow();
+    m_view.connectTicks = std::to_string(m_connectTicks);
+    changed();
 }
 
-void TcpLink::tmrRespons_Timer() {
-    responseElapsed += 10;
+void TcpLink::countAnswerWait() {
+    m_answerWaitMs += kAnswerTickMs;
     // The time-out box holds digits as typed; anything else counts as 0, so a broken setting
     // closes at the first tick rather than never.
-    double limit = leadingNumber(Text7);
+    double limit = leadingNumber(m_view.answerTimeout);
     if (!(limit < 2147483647.0)) {
         limit = 2147483647.0;
     }
-    if (responseElapsed > limit) {
-        CloseCon();
+    if (m_answerWaitMs > limit) {
+        closeConnection();
         showSocketError(0, "");
-        m_tmrRespons->setEnabled(false);
-        responseElapsed = 0;
+        m_answerTimer->setEnabled(false);
+        m_answerWaitMs = 0;
     }
 }
 
 void TcpLink::dataArrival(std::size_t) {
-    m_tmrRespons->setEnabled(false);
+    m_answerTimer->setEnabled(false);
     try {
         std::string text = m_socket.readAll();
-        responseElapsed = 0;
-        Text2 = text;
-        notifyWindow();
-        if (m_hooks.received) {
-            m_hooks.received(text);
-        }
+        m_answerWaitMs = 0;
+        m_view.lastReceived = text;
+        changed();
+        m_hooks.received(text);
     } catch (const std::exception &) {
         // Errors of single lines are handled by the dispatcher; anything else ends the event.
     }
 }
 
 void TcpLink::socketError(int number, const std::string &description) {
-    CloseCon();
+    closeConnection();
     showSocketError(number, description);
 }
 
 void TcpLink::setConnectingUi(bool enable) {
-    m_panel.optOnLineEnabled = enable;
-    m_panel.mnuFileEnabled = enable;
-    m_panel.mnuOptionsEnabled = enable;
-    m_panel.mnuHelpEnabled = enable;
-    m_panel.lblConnectingVisible = !enable;
-    m_panel.lblProcesVisible = !enable;
+    PanelView &panel = m_panel.edit();
+    panel.onlineEnabled = enable;
+    panel.fileMenuEnabled = enable;
+    panel.optionsMenuEnabled = enable;
+    panel.helpMenuEnabled = enable;
+    panel.connectingNoticeVisible = !enable;
+    panel.connectingDotsVisible = !enable;
     if (connected()) {
-        m_panel.optGetLogEnabled = true;
+        panel.getLogEnabled = true;
     } else {
-        m_panel.optGetLogEnabled = false;
-        m_panel.optProcessLogEnabled = false;
+        panel.getLogEnabled = false;
+        panel.saveEnabled = false;
     }
-    m_panel.notify();
+    m_panel.changed();
 }
 
 void TcpLink::logLine(const std::string &text) {
-    while (List1.size() >= kLogLines) {
-        List1.pop_front();
+    while (m_view.eventLog.size() >= kLogLines) {
+        m_view.eventLog.pop_front();
     }
-    List1.push_back(text);
-    notifyWindow();
+    m_view.eventLog.push_back(text);
+    changed();
 }
 
 std::string TcpLink::socketErrorText(int number, const std::string &description) const {
     const std::string crlf = "\r\n";
     switch (number) {
     case 0:
-        return m_texts(196) + crlf + crlf + m_texts(197) + crlf + m_texts(198) + crlf +
-               m_texts(199) + crlf + m_texts(200) + crlf + m_texts(201);
+        return m_texts(TextId::NoAnswerHeading) + crlf + crlf + m_texts(TextId::NoAnswerAdvice1) +
+               crlf + m_texts(TextId::NoAnswerAdvice2) + crlf + m_texts(TextId::NoAnswerAdvice3) +
+               crlf + m_texts(TextId::NoAnswerAdvice4) + crlf + m_texts(TextId::NoAnswerAdvice5);
     case platform::sockerr::kAddressNotAvailable:
     case platform::sockerr::kTimedOut:
     case platform::sockerr::kHostNotFound:
-        return m_texts(84) + crlf + crlf + m_texts(85) + crlf + m_texts(86) + crlf + m_texts(87) +
-               crlf + m_texts(88);
-    case platform::sockerr::kConnectionAborted: return m_texts(121);
+        return m_texts(TextId::NotReachableHeading) + crlf + crlf +
+               m_texts(TextId::NotReachableAdvice1) + crlf + m_texts(TextId::NotReachableAdvice2) +
+               crlf + m_texts(TextId::NotReachableAdvice3) + crlf +
+               m_texts(TextId::NotReachableAdvice4);
+    case platform::sockerr::kConnectionAborted: return m_texts(TextId::ConnectionAborted);
     case platform::sockerr::kConnectionRefused:
-        return m_texts(89) + crlf + crlf + m_texts(194) + crlf + m_texts(195);
-    case platform::sockerr::kHostUnreachable: return m_texts(122);
+        return m_texts(TextId::RefusedHeading) + crlf + crlf + m_texts(TextId::RefusedAdvice1) +
+               crlf + m_texts(TextId::RefusedAdvice2);
+    case platform::sockerr::kHostUnreachable: return m_texts(TextId::HostUnreachable);
     default: return description;
     }
 }
@@ -210,49 +220,83 @@ void TcpLink::showSocketError(int number, const std::string &description) {
     const std::string text = socketErrorText(number, description);
     if (number == platform::sockerr::kAddressNotAvailable ||
         number == platform::sockerr::kTimedOut || number == platform::sockerr::kHostNotFound) {
-        m_panel.lblProces.clear();
-        m_panel.notify();
+        m_panel.edit().connectingDots.clear();
+        m_panel.changed();
     }
     platform::LocalTime t = m_clock.now();
     const std::string now =
         padded(t.hour, 2) + ":" + padded(t.minute, 2) + ":" + padded(t.second, 2);
-    logLine(now + " " + m_texts(92) + " " + std::to_string(number));
-    m_box.show(m_texts(92) + " " + std::to_string(number) + "   " + text,
-               platform::style::kCritical);
+    const std::string heading = m_texts(TextId::CommunicationError) + " " + std::to_string(number);
+    logLine(now + " " + heading);
+    m_box.show(heading + "   " + text, platform::style::kCritical);
 }
 
-void TcpLink::cmdPassword_Click() {
-    if (txtPassword == kServicePassword) {
-        txtPassword.clear();
-        fraPasswordVisible = false;
-        passwordFocused = false;
+void TcpLink::show() {
+    m_view.visible = true;
+    changed();
+}
+
+void TcpLink::hide() {
+    m_view.passwordPanelVisible = true;
+    m_view.visible = false;
+    changed();
+}
+
+void TcpLink::setPassword(std::string text) {
+    m_view.password = std::move(text);
+    changed();
+}
+
+void TcpLink::confirmPassword() {
+    const bool right = m_view.password == kServicePassword;
+    m_view.password.clear();
+    if (right) {
+        m_view.passwordPanelVisible = false;
+        m_view.passwordFocused = false;
     } else {
-        txtPassword.clear();
-        passwordFocused = true;
+        m_view.passwordFocused = true;
     }
-    notifyWindow();
+    changed();
 }
 
-void TcpLink::cmdCancel_Click() {
-    txtPassword.clear();
-    visible = false;
-    notifyWindow();
+void TcpLink::cancelPassword() {
+    m_view.password.clear();
+    m_view.visible = false;
+    changed();
 }
 
-void TcpLink::cmdhide_Click() {
-    fraPasswordVisible = true;
-    visible = false;
-    notifyWindow();
+void TcpLink::goOnline() {
+    m_hooks.chooseOnline();
 }
 
-void TcpLink::cmdConnect_Click() {
-    if (m_hooks.selectOnLine) {
-        m_hooks.selectOnLine();
-    }
+void TcpLink::setAttempts(std::string text) {
+    m_view.attempts = std::move(text);
+    changed();
 }
 
-void TcpLink::cmdClose_Click() {
-    CloseCon();
+void TcpLink::setAnswerTimeout(std::string text) {
+    m_view.answerTimeout = std::move(text);
+    changed();
+}
+
+void TcpLink::retranslate() {
+    Captions &c = m_view.captions;
+    c.title = m_texts(TextId::ConnectionTitle);
+    c.passwordLabel = m_texts(TextId::PasswordLabel);
+    c.ok = m_texts(TextId::Ok);
+    c.cancel = m_texts(TextId::Cancel);
+    c.connect = m_texts(TextId::Connect);
+    c.hide = m_texts(TextId::Hide);
+    c.close = m_texts(TextId::CloseConnection);
+    c.sentLabel = m_texts(TextId::SentLabel);
+    c.receivedLabel = m_texts(TextId::ReceivedLabel);
+    c.attemptsBefore = m_texts(TextId::TimeoutAfter);
+    c.attemptsAfter = m_texts(TextId::Attempts);
+    c.timeoutBefore = m_texts(TextId::TimeoutAfter);
+    c.timeoutAfter = m_texts(TextId::MsNoReaction);
+    c.ticksBefore = m_texts(TextId::ConnectIn);
+    c.ticksAfter = m_texts(TextId::Milliseconds);
+    changed();
 }
 
 } // namespace aql::link

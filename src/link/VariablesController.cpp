@@ -2,175 +2,195 @@
 
 #include "core/Error.h"
 #include "core/Numbers.h"
+#include "core/TextId.h"
 #include "records/Conversions.h"
 
 namespace aql::link {
 
 namespace {
-constexpr int kTextBadVariableValue = 203;
-const char *const kBadVariableValueFallback =
+const char *const kNotAWholeNumberFallback =
     "Enter a whole number from -32768 to 32767. Nothing has been written.";
 } // namespace
 
-VariablesController::VariablesController(CommandSender &comms, platform::TimerFactory &timers,
-                           platform::MessageBox &box, TextSource texts)
-    : m_comms(comms), m_box(box), m_texts(std::move(texts)),
-      m_tmrFillDatabase(timers.createTimer(kIdleInterval)) {
-    m_tmrFillDatabase->setOnTick([this] { tmrFillDatabase_Timer(); });
+VariablesController::VariablesController(CommandSender &sender, platform::TimerFactory &timers,
+                                         platform::MessageBox &box, TextSource texts)
+    : m_sender(sender), m_box(box), m_texts(std::move(texts)),
+      m_pollTimer(timers.createTimer(kIdleInterval)) {
+    m_pollTimer->setOnTick([this] { pollNextBlock(); });
+    for (int tab = 0; tab < kTabs; ++tab) {
+        m_view.tabCaptions[static_cast<std::size_t>(tab)] = "Blok " + std::to_string(tab + 1);
+    }
 }
 
 std::int32_t VariablesController::convertRaw(std::int32_t raw) {
     return raw > 33000 ? raw - 65536 : raw;
 }
 
-void VariablesController::Form_Load() {
-    writeIdle = true;
-    m_comms.sendASKBLOCK(0);
-    grid[0][0] = "AQL-170 Variables";
+void VariablesController::load() {
+    m_writePending = false;
+    m_sender.sendAskBlock(0);
+    m_view.grid[0][0] = "AQL-170 Variables";
     for (int row = 1; row < kGridRows; ++row) {
-        grid[static_cast<std::size_t>(row)][0] = std::to_string(row - 1);
+        m_view.grid[static_cast<std::size_t>(row)][0] = std::to_string(row - 1);
     }
-    askBlock = 2;
-    cycling = true;
-    m_tmrFillDatabase->setEnabled(true);
-    notify();
+    m_askBlock = 2;
+    m_cycling = true;
+    m_pollTimer->setEnabled(true);
+    changed();
 }
 
-void VariablesController::AskBlockOKnow(std::int16_t Index, std::string_view vars) {
-    if (Index < 0 || Index >= kBlocks) {
-        throw standardError(errc::kSubscriptOutOfRange, "VariablesController.AskBlockOKnow");
+void VariablesController::handleBlockReceived(std::int16_t block, std::string_view values) {
+    if (block < 0 || block >= kBlocks) {
+        throw standardError(errc::kSubscriptOutOfRange, "VariablesController.handleBlockReceived");
     }
-    auto &block = values[static_cast<std::size_t>(Index)];
+    auto &stored = m_values[static_cast<std::size_t>(block)];
     for (std::size_t i = 1; i <= 26; ++i) {
-        block[i] = convertRaw(records::wordFromChars(vars.substr(2 * i - 2, 2)));
+        stored[i] = convertRaw(records::wordFromChars(values.substr(2 * i - 2, 2)));
     }
 
-    if (values[kChangeFlagBlock][kChangeFlagVar] == 1) {
-        // The flag lives in block 2: clearing it must write block 2, whichever block the next
-        // tick happens to ask for.
-        writeBlock = kChangeFlagBlock;
-        writeVar = kChangeFlagVar;
-        writeValue = 0;
-        cycling = true;
-        writeIdle = false;
-        m_tmrFillDatabase->setInterval(kWriteInterval);
+    if (value(kChangeFlagBlock, kChangeFlagVariable) == 1) {
+        // The controller says its variables changed: clear the flag and read every block again.
+        // The flag lives in block 2, so the write goes there whichever block is asked next.
+        startWrite({kChangeFlagBlock, kChangeFlagVariable, 0});
+        m_cycling = true;
     }
 
-    if (!writeIdle) {
+    if (m_writePending) {
         // Compared as the 16-bit pattern that went out: the display threshold shows a written
         // -32768 .. -32536 as a positive number, and comparing the shown value would repeat
         // such a write for ever.
-        const auto held = static_cast<std::uint16_t>(
-            values[static_cast<std::size_t>(writeBlock)][static_cast<std::size_t>(writeVar)]);
-        if (held != static_cast<std::uint16_t>(writeValue)) {
-            m_comms.sendSETVAR(writeBlock, writeVar, static_cast<std::int16_t>(writeValue));
-            askBlock = writeBlock;
+        const auto held = static_cast<std::uint16_t>(value(m_write.block, m_write.variable));
+        if (held != static_cast<std::uint16_t>(m_write.value)) {
+            m_sender.sendSetVariable(m_write.block, m_write.variable,
+                                     static_cast<std::int16_t>(m_write.value));
+            m_askBlock = m_write.block;
         } else {
-            writeIdle = true;
-            m_tmrFillDatabase->setInterval(kIdleInterval);
+            confirmWrite();
         }
-    } else if (cycling) {
-        askBlock = static_cast<std::int16_t>(Index + 1 == 9 ? 1 : Index + 1);
-        if (askBlock == 2) {
-            cycling = false;
+    } else if (m_cycling) {
+        m_askBlock = static_cast<std::int16_t>(block + 1 == kBlocks ? 1 : block + 1);
+        if (m_askBlock == kChangeFlagBlock) {
+            m_cycling = false;
         }
     } else {
-        askBlock = 2;
+        m_askBlock = kChangeFlagBlock;
     }
-    notify();
+    changed();
 }
 
-void VariablesController::tmrFillDatabase_Timer() {
-    for (int b = 1; b <= 8; ++b) {
-        for (int v = 1; v <= 25; ++v) {
-            const auto k = static_cast<std::size_t>((b - 1) * 25 + (v - 1));
-            lblNRvar[k] = std::to_string(v);
-            txtVAR[k] =
-                std::to_string(values[static_cast<std::size_t>(b)][static_cast<std::size_t>(v)]);
+void VariablesController::startWrite(const Write &write) {
+    m_write = write;
+    m_writePending = true;
+    m_pollTimer->setInterval(kWriteInterval);
+}
+
+void VariablesController::confirmWrite() {
+    m_writePending = false;
+    m_pollTimer->setInterval(kIdleInterval);
+}
+
+void VariablesController::pollNextBlock() {
+    for (int b = 1; b <= kTabs; ++b) {
+        for (int v = 1; v <= kCellsPerTab; ++v) {
+            const auto cell = static_cast<std::size_t>((b - 1) * kCellsPerTab + (v - 1));
+            m_view.cellLabels[cell] = std::to_string(v);
+            m_view.cellValues[cell] = std::to_string(value(b, v));
         }
     }
-    m_comms.sendASKBLOCK(askBlock);
-    Label4 = std::to_string(askBlock);
-    Option1 = !Option1;
-    notify();
+    m_sender.sendAskBlock(m_askBlock);
+    m_view.askedBlockText = std::to_string(m_askBlock);
+    m_view.pollHeartbeat = !m_view.pollHeartbeat;
+    changed();
 }
 
-void VariablesController::txtVAR_Click(int index) {
-    if (index < 0 || index >= kCellsShown) {
+void VariablesController::requestBlock(std::int16_t block) {
+    m_sender.sendAskBlock(block);
+}
+
+void VariablesController::selectTab(int tab) {
+    if (tab < 0 || tab >= kTabs) {
         return;
     }
-    if (!writeIdle) {
-        fraBussyVisible = true;
-        focus = "cmdOK";
-        notify();
+    m_view.selectedTab = tab;
+    changed();
+}
+
+void VariablesController::selectCell(int cell) {
+    if (cell < 0 || cell >= kCellsShown) {
         return;
     }
-    writeBlock = static_cast<std::int16_t>(selectedTab + 1);
-    writeVar = static_cast<std::int16_t>(index + 1 - 25 * selectedTab);
-    lblSetVarNr = "Var. nr.: " + std::to_string(writeVar);
-    lblSetVarActueel = "Var. Actueel: " + txtVAR[static_cast<std::size_t>(index)];
+    if (m_writePending) {
+        m_view.busyNoticeVisible = true;
+        m_view.focus = Focus::BusyOk;
+        changed();
+        return;
+    }
+    m_write.block = static_cast<std::int16_t>(m_view.selectedTab + 1);
+    m_write.variable = static_cast<std::int16_t>(cell + 1 - kCellsPerTab * m_view.selectedTab);
+    m_view.editVariableText = "Var. nr.: " + std::to_string(m_write.variable);
+    m_view.editCurrentText = "Var. Actueel: " + m_view.cellValues[static_cast<std::size_t>(cell)];
     m_panelFromGrid = false;
-    fraSetValueVisible = true;
-    focus = "txtChange";
-    notify();
+    m_view.editPanelVisible = true;
+    m_view.focus = Focus::EditBox;
+    changed();
 }
 
-void VariablesController::txtChange_KeyPress(int keyAscii) {
-    if (keyAscii == 27) {
-        fraSetValueVisible = false;
-        notify();
+void VariablesController::selectGridRow(int row) {
+    if (row < 0 || row >= kGridRows) {
         return;
     }
-    if (keyAscii != 13) {
-        return;
-    }
+    m_view.editVariableText = "Var. nr.: " + std::to_string(row - 1);
+    m_view.editCurrentText = "Var. Actueel: " + m_view.grid[static_cast<std::size_t>(row)][1];
+    m_panelFromGrid = true;
+    m_view.editPanelVisible = true;
+    m_view.focus = Focus::EditBox;
+    changed();
+}
+
+void VariablesController::setEditText(std::string text) {
+    m_view.editText = std::move(text);
+    changed();
+}
+
+void VariablesController::cancelEdit() {
+    m_view.editPanelVisible = false;
+    changed();
+}
+
+void VariablesController::confirmEdit() {
     if (m_panelFromGrid) {
         // A grid row names no block: writing would hit whichever variable a tab chose last.
-        fraSetValueVisible = false;
-        txtChange.clear();
-        notify();
+        m_view.editPanelVisible = false;
+        m_view.editText.clear();
+        changed();
         return;
     }
-    std::int16_t value = 0;
+    std::int16_t typed = 0;
     try {
-        value = textToInt16(txtChange);
-        if (static_cast<double>(value) != leadingNumber(txtChange)) {
+        typed = textToInt16(m_view.editText);
+        if (static_cast<double>(typed) != leadingNumber(m_view.editText)) {
             throw standardError(errc::kTypeMismatch); // a fraction: not a whole number
         }
     } catch (const AqlError &) {
         // A typo must never reach the controller as 0 or as a rounded value.
-        std::string text = m_texts(kTextBadVariableValue);
+        std::string text = m_texts(TextId::NotAWholeNumber);
         if (text.rfind("####-", 0) == 0) {
-            text = kBadVariableValueFallback;
+            text = kNotAWholeNumberFallback;
         }
         m_box.show(text, platform::style::kCritical);
-        focus = "txtChange";
-        notify();
+        m_view.focus = Focus::EditBox;
+        changed();
         return;
     }
-    fraSetValueVisible = false;
-    writeValue = value;
-    txtChange.clear();
-    m_tmrFillDatabase->setInterval(kWriteInterval);
-    writeIdle = false;
-    notify();
+    m_view.editPanelVisible = false;
+    m_view.editText.clear();
+    startWrite({m_write.block, m_write.variable, typed});
+    changed();
 }
 
-void VariablesController::cmdOK_Click() {
-    fraBussyVisible = false;
-    notify();
-}
-
-void VariablesController::msfDataBase_Click(int row) {
-    if (row < 0 || row >= kGridRows) {
-        return;
-    }
-    lblSetVarNr = "Var. nr.: " + std::to_string(row - 1);
-    lblSetVarActueel = "Var. Actueel: " + grid[static_cast<std::size_t>(row)][1];
-    m_panelFromGrid = true;
-    fraSetValueVisible = true;
-    focus = "txtChange";
-    notify();
+void VariablesController::dismissBusyNotice() {
+    m_view.busyNoticeVisible = false;
+    changed();
 }
 
 } // namespace aql::link

@@ -1,6 +1,7 @@
 #include "shell/FileReader.h"
 
 #include "core/Error.h"
+#include "core/TextId.h"
 #include "records/Exports.h"
 #include "shell/LineReader.h"
 
@@ -12,9 +13,6 @@
 namespace aql::shell {
 namespace {
 
-constexpr std::int32_t kTextRecordHeaderMissing = 101;
-constexpr std::int32_t kTextFileEmpty = 102;
-constexpr std::int32_t kTextReadFailed = 103;
 constexpr std::size_t kExportColumns = 30;
 } // namespace
 
@@ -27,19 +25,19 @@ FileReader::FileReader(records::RecordList &target, const LanguageTexts &texts,
                        platform::MessageBox &box)
     : m_target(target), m_texts(texts), m_box(box) {}
 
-void FileReader::readFile(const std::string &FileName, const std::string & /*Delimiter*/,
-                          bool /*FirstRowNames*/, std::int32_t /*StopRow*/) {
-    if (FileName.empty()) {
+void FileReader::readFile(const std::string &fileName, const std::string & /*delimiter*/,
+                          bool /*firstRowNames*/, std::int32_t /*stopRow*/) {
+    if (fileName.empty()) {
         return;
     }
-    const std::filesystem::path path(FileName);
+    const std::filesystem::path path(fileName);
     std::ifstream in(path, std::ios::binary);
     std::error_code ec;
     if (!in.is_open() || std::filesystem::is_directory(path, ec)) {
         const int number =
             std::filesystem::exists(path, ec) ? errc::kPathFileAccess : errc::kFileNotFound;
         throw standardError(number, "ReadFile")
-            .withSource("ReadFile", m_texts.getText(kTextReadFailed));
+            .withSource("ReadFile", m_texts.getText(TextId::StoredLogUnreadable));
     }
     readStream(in);
 }
@@ -48,14 +46,14 @@ void FileReader::readStream(std::istream &in) {
     try {
         readLines(in);
     } catch (const AqlError &e) {
-        throw e.withSource("ReadFile", m_texts.getText(kTextReadFailed));
+        throw e.withSource("ReadFile", m_texts.getText(TextId::StoredLogUnreadable));
     }
 }
 
 void FileReader::readLines(std::istream &in) {
     LineReader lines(in, kMaxLineLength);
     if (lines.atEnd()) {
-        m_box.show(m_texts.getText(kTextFileEmpty), platform::style::kCritical);
+        m_box.show(m_texts.getText(TextId::StoredLogEmpty), platform::style::kCritical);
         return;
     }
     std::string_view line;
@@ -63,7 +61,7 @@ void FileReader::readLines(std::istream &in) {
         throw standardError(errc::kInvalidArgument, "FileReader.readFile");
     }
     if (!isRecordHeader(line)) {
-        m_box.show(m_texts.getText(kTextRecordHeaderMissing), platform::style::kCritical);
+        m_box.show(m_texts.getText(TextId::NotAStoredLog), platform::style::kCritical);
         return;
     }
     // Our own export puts the columns in another order than the stored layout and writes pH in
@@ -93,7 +91,7 @@ void FileReader::insertLine(std::string_view line, bool exportLayout) {
         // A key already present is the normal case when a file is read twice: skipped silently.
         (void)m_target.insert(record);
     } catch (const AqlError &e) {
-        throw e.withSource("processRTLogPacket", "Unable to add database record to collection");
+        throw e.withSource("FileReader.insertLine", "Unable to add database record to collection");
     }
 }
 

@@ -24,22 +24,23 @@ public:
     // `texts` gives the messages' wording, `box` shows them; all three must outlive the reader.
     FileReader(records::RecordList &target, const LanguageTexts &texts, platform::MessageBox &box);
 
-    // Reads `FileName` into the target list by its insertion rule; a record whose key is present
+    // Reads `fileName` into the target list by its insertion rule; a record whose key is present
     // already is skipped. The separator is always the comma, the first line always the header and
-    // every line is read: Delimiter, FirstRowNames and StopRow are accepted for the callers' sake
-    // only. An empty FileName does nothing. An empty file shows text 102, a first line without
-    // "Record" in its first 10 characters shows text 101 (critical style); the list keeps what it
-    // held. Any error while reading (file not found, a line no parser can read) ends the reading,
-    // keeps the records inserted so far and is raised as AqlError with the same number, source
-    // "ReadFile" and text 103 as its description.
+    // every line is read: `delimiter`, `firstRowNames` and `stopRow` are accepted for the callers'
+    // sake only. An empty file name does nothing. An empty file shows the text "stored log empty",
+    // a first line without "Record" in its first 10 characters the text "not a stored log"
+    // (critical style); the list keeps what it held. Any error while reading (file not found, a
+    // line no parser can read) ends the reading, keeps the records inserted so far and is raised
+    // as AqlError with the same number, source "ReadFile" and the text "stored log unreadable" as
+    // its description.
     //
     // Under the export's own header line, a line of exactly 30 fields is read in the export's
     // column layout (pH in pH units); every other line is a stored record line.
     //
     // Lines: as the export writes them (CR LF), or ended by LF or CR alone; the last line needs no
     // line end. An empty line is a line that no parser can read.
-    void readFile(const std::string &FileName, const std::string &Delimiter = ",",
-                  bool FirstRowNames = true, std::int32_t StopRow = 20000);
+    void readFile(const std::string &fileName, const std::string &delimiter = ",",
+                  bool firstRowNames = true, std::int32_t stopRow = 20000);
 
     // readFile over the content of an already opened stream.
     void readStream(std::istream &in);

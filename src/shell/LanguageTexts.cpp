@@ -39,18 +39,18 @@ bool entryNumberFits(std::string_view text) {
 
 LanguageTexts::LanguageTexts(platform::MessageBox &box) : m_box(box) {}
 
-void LanguageTexts::ReadLanguage(const std::string &lang) {
+void LanguageTexts::readFile(const std::string &path) {
     // Binary mode: line ends are recognised by the reader itself, the same on every platform.
-    std::ifstream in(std::filesystem::path(lang), std::ios::binary);
+    std::ifstream in(std::filesystem::path(path), std::ios::binary);
     if (!in.is_open() || !readEntries(in)) {
-        reportFailure(lang);
+        reportFailure(path);
     }
 }
 
-void LanguageTexts::ReadLanguageText(std::string_view bytes, const std::string &lang) {
+void LanguageTexts::readText(std::string_view bytes, const std::string &name) {
     std::istringstream in(std::string(bytes), std::ios::binary);
     if (!readEntries(in)) {
-        reportFailure(lang);
+        reportFailure(name);
     }
 }
 
@@ -87,8 +87,8 @@ bool LanguageTexts::readEntries(std::istream &in) {
     }
 }
 
-void LanguageTexts::reportFailure(const std::string &lang) {
-    m_box.show("Text couldn't be read\r\n" + lang, platform::style::kCritical);
+void LanguageTexts::reportFailure(const std::string &name) {
+    m_box.show("Text couldn't be read\r\n" + name, platform::style::kCritical);
 }
 
 std::string LanguageTexts::getText(std::int32_t n) const {

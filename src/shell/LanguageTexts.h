@@ -25,15 +25,15 @@ public:
     // Read failures are shown through `box`, which must outlive the table.
     explicit LanguageTexts(platform::MessageBox &box);
 
-    // Appends the entries of the language file at path `lang`. Lines before the line "[begin]"
-    // are skipped; each later line is number "|" text. Lines may end in CR LF, LF or CR. Any
-    // failure (file missing or unreadable, no "[begin]", a line without "|", a number outside
-    // 16 bits, a limit above) stops the reading, keeps the entries read so far and shows
-    // "Text couldn't be read" CR LF `lang` with the critical style.
-    void ReadLanguage(const std::string &lang);
+    // Appends the entries of the language file at `path`. Lines before the line "[begin]" are
+    // skipped; each later line is number "|" text. Lines may end in CR LF, LF or CR. Any failure
+    // (file missing or unreadable, no "[begin]", a line without "|", a number outside 16 bits, a
+    // limit above) stops the reading, keeps the entries read so far and shows
+    // "Text couldn't be read" CR LF `path` with the critical style.
+    void readFile(const std::string &path);
 
-    // The same over the file's bytes already in memory; `lang` only names it in the message.
-    void ReadLanguageText(std::string_view bytes, const std::string &lang);
+    // The same over the file's bytes already in memory; `name` only names it in the message.
+    void readText(std::string_view bytes, const std::string &name);
 
     // Entry n (1-based), or "####-" n "-####" for a number without an entry. Never fails.
     std::string getText(std::int32_t n) const;
@@ -43,7 +43,7 @@ public:
 private:
     // True when the whole stream was read without a failure.
     bool readEntries(std::istream &in);
-    void reportFailure(const std::string &lang);
+    void reportFailure(const std::string &name);
 
     platform::MessageBox &m_box;
     std::vector<std::string> m_entries;

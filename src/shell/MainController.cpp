@@ -1,8 +1,9 @@
 #include "shell/MainController.h"
 
 #include "core/Error.h"
+#include "core/TextId.h"
+#include "link/Hooks.h"
 #include "shell/FileReader.h"
-#include "shell/SettingsStore.h"
 
 #include <cctype>
 #include <system_error>
@@ -32,39 +33,51 @@ constexpr char kSeparator = '/';
 } // namespace
 
 MainController::MainController(ShellServices services, std::filesystem::path programFolder,
-                       CommandLine commandLine, link::ProgramInfo info)
-    : console(
-          services.link, [this](int n) { return getText(n); }, info),
-      m_services(services), m_programFolder(std::move(programFolder)),
+                               CommandLine commandLine, link::ProgramInfo info)
+    : m_services(services), m_programFolder(std::move(programFolder)),
       m_commandLine(std::move(commandLine)), m_info(std::move(info)),
-      m_language(std::make_unique<LanguageTexts>(services.link.messageBox)) {
-    console.setEndpointProvider([this] { return endpoint(); });
+      m_language(std::make_unique<LanguageTexts>(services.link.messageBox)),
+      m_console(
+          services.link, [this](int n) { return getText(n); }, m_info) {
+    setWindows({});
+    m_console.setEndpointProvider([this] { return endpoint(); });
     link::ConnectionModes::Hooks modeHooks;
-    modeHooks.configEditing = [this](bool editable) {
+    modeHooks.allowConfigurationEditing = [this](bool editable) {
         if (m_configuration) {
             m_configuration->setEditingAllowed(editable);
         }
     };
-    console.modes.setHooks(std::move(modeHooks));
+    modeHooks.openLogWindow = [this] { m_windows.openLogWindow(); };
+    modeHooks.saveRealtimeCsv = [this] { m_windows.saveRealtimeCsv(); };
+    m_console.setModeHooks(std::move(modeHooks));
 }
 
 MainController::~MainController() = default;
+
+void MainController::setWindows(Windows windows) {
+    link::keepCallable(windows.openLogWindow);
+    link::keepCallable(windows.saveRealtimeCsv);
+    link::keepCallable(windows.retranslateAbout);
+    link::keepCallable(windows.retranslateConfiguration);
+    link::keepCallable(windows.retranslateLog);
+    link::keepCallable(windows.currentPoolChanged);
+    link::keepCallable(windows.closeConnection);
+    link::keepCallable(windows.closeConfiguration);
+    link::keepCallable(windows.closeLog);
+    link::keepCallable(windows.closeAbout);
+    link::keepCallable(windows.closeMain);
+    m_windows = std::move(windows);
+}
 
 std::string MainController::getText(int n) const {
     return m_language->getText(n);
 }
 
-void MainController::notify() const {
-    if (changed) {
-        changed();
-    }
-}
-
 std::optional<StartFailure> MainController::start() {
     std::string message;
     try {
-        programStart();
-        Form_Load();
+        loadLanguage();
+        load();
         return std::nullopt;
     } catch (const AqlError &e) {
         message = e.source().empty() ? e.description() : e.source() + "\r\n" + e.description();
@@ -76,155 +89,170 @@ std::optional<StartFailure> MainController::start() {
     return StartFailure{message};
 }
 
-void MainController::programStart() {
-    SettingsStore reg(m_services.settings);
-    if (reg.ReadKey(kLanguageSetting).empty()) {
-        reg.CreateKey(kLanguageSetting, kEnglishFile);
+void MainController::loadLanguage() {
+    SettingsStore settings(m_services.settings);
+    if (settings.read(SettingKey::Language).empty()) {
+        settings.write(SettingKey::Language, kEnglishFile);
     }
-    m_language = std::make_unique<LanguageTexts>(m_services.link.messageBox);
-    m_language->ReadLanguage((m_programFolder / reg.ReadKey(kLanguageSetting)).u8string());
+    readLanguageFile(settings);
+    // The connection window exists from the start, so it takes the language from the start.
+    m_console.connection().retranslate();
 }
 
-config::ConfigTargets MainController::targets() {
-    config::ConfigTargets t{pools, cmbPools, editList};
+void MainController::readLanguageFile(SettingsStore &settings) {
+    m_language = std::make_unique<LanguageTexts>(m_services.link.messageBox);
+    m_language->readFile((m_programFolder / settings.read(SettingKey::Language)).u8string());
+}
+
+void MainController::load() {
+    SettingsStore settings(m_services.settings);
+    rememberProgramFolder(settings);
+    showActiveLanguage(settings.read(SettingKey::Language));
+    retranslate();
+    restartLink();
+    readConfiguration(settings);
+    selectFirstPool();
+    m_console.startOffline();
+    selectConfiguredPool();
+    changed();
+    if (projectMode()) {
+        m_console.chooseOnline();
+    }
+}
+
+void MainController::rememberProgramFolder(SettingsStore &settings) {
+    // For the programs that start this one; the data folder beneath it is made when missing. Any
+    // failure here is no reason not to start.
+    settings.write(SettingKey::ProgramFolder, m_programFolder.u8string());
+    std::error_code ignored;
+    std::filesystem::create_directory(m_programFolder / "Data", ignored);
+}
+
+void MainController::showActiveLanguage(const std::string &languageFile) {
+    // A language file of another name checks neither entry and leaves the checks as they were.
+    if (languageFile == kEnglishFile) {
+        m_view.englishChecked = true;
+        m_view.dutchChecked = false;
+    } else if (languageFile == kDutchFile) {
+        m_view.dutchChecked = true;
+        m_view.englishChecked = false;
+    }
+}
+
+void MainController::restartLink() {
+    // The connection machinery stays, so the windows keep their references; only its state and
+    // the pool list start again.
+    m_console.restart();
+    m_currentPool = nullptr;
+    m_pools.clear();
+}
+
+void MainController::readConfiguration(SettingsStore &settings) {
+    if (m_commandLine.argc() < 2) {
+        readSiteConfiguration();
+    } else {
+        readProjectConfiguration(settings);
+    }
+}
+
+void MainController::readSiteConfiguration() {
+    m_values.configPath = (m_programFolder / "config.xml").u8string();
+    m_values.systemId.clear();
+    m_values.projectCode = m_values.systemCode = m_values.poolCode = "0";
+    config::ConfigTargets targets = configTargets();
+    config::loadSiteConfig(m_values.configPath, m_values, targets,
+                           [this](int n) { return getText(n); });
+}
+
+void MainController::readProjectConfiguration(SettingsStore &settings) {
+    m_values.configPath = settings.read(SettingKey::ProjectFolder) + kSeparator + "config.xml";
+    m_values.systemId = m_commandLine.argv(1);
+    if (!sixDigits(m_values.systemId)) {
+        // The codes index the project tables; anything but ppssnn would address nothing.
+        throw AqlError(errc::kApplication, "CommandLine",
+                       "The system code \"" + m_values.systemId +
+                           "\" on the command line must be six digits: project, system and "
+                           "pool, two digits each (for example 010203).");
+    }
+    m_values.projectCode = m_values.systemId.substr(0, 2);
+    m_values.systemCode = m_values.systemId.substr(2, 2);
+    m_values.poolCode = m_values.systemId.substr(m_values.systemId.size() - 2);
+    config::ConfigTargets targets = configTargets();
+    config::loadProjectConfig(m_values.configPath, m_values, targets,
+                              [this](int n) { return getText(n); });
+    if (m_pools.empty()) {
+        throw configurationError(errc::kApplication, m_values.projectFileProblem.empty()
+                                                         ? "it lists no pool"
+                                                         : m_values.projectFileProblem);
+    }
+}
+
+AqlError MainController::configurationError(int number, const std::string &problem) const {
+    return AqlError(number, getText(TextId::ConfigFileSource),
+                    getText(TextId::ConfigFileUnreadable) + " " + m_values.configPath + "\r\n" +
+                        problem);
+}
+
+config::ConfigTargets MainController::configTargets() {
+    config::ConfigTargets t{m_pools, m_view.poolNames, m_systems};
     t.configSelector = m_configuration ? m_configuration->selector() : nullptr;
     t.runNewAction = [this] { configuration().optNew_Click(); };
     t.hideProjectControls = [this] {
-        mnuConfigurationVisible = false;
-        mnustripe1Visible = false;
-        cmbPoolsVisible = false;
-        lblSelectSystemVisible = false;
+        m_view.configurationEntryVisible = false;
+        m_view.poolSelectionVisible = false;
     };
     t.programFolder = m_programFolder;
     return t;
 }
 
-void MainController::Form_Load() {
-    SettingsStore reg(m_services.settings);
-
-    // 2: the data folder; any failure is no reason not to start.
-    reg.CreateKey(kDataDirSetting, m_programFolder.u8string());
-    std::error_code ignored;
-    std::filesystem::create_directory(m_programFolder / "Data", ignored);
-
-    // 3: the language menu's checks follow the setting exactly.
-    const std::string language = reg.ReadKey(kLanguageSetting);
-    if (language == kEnglishFile) {
-        mnuENGChecked = true;
-        mnuNEDChecked = false;
-    } else if (language == kDutchFile) {
-        mnuNEDChecked = true;
-        mnuENGChecked = false;
-    }
-
-    Filltext();
-
-    // 5-6: a fresh communication object and pool list. The connection machinery stays, so the
-    // windows keep their references; only its state starts again.
-    console.comms.setOperatingMode(link::mode::kCreated);
-    console.setCurrentPool(nullptr, 0);
-    m_currentPool = nullptr;
-    pools.clear();
-
-    // 7: site or project mode.
-    config::ConfigTargets t = targets();
-    if (m_commandLine.argc() < 2) {
-        m_values.configPath = (m_programFolder / "config.xml").u8string();
-        m_values.systemId.clear();
-        m_values.projectCode = m_values.systemCode = m_values.poolCode = "0";
-        config::loadSiteConfig(m_values.configPath, m_values, t,
-                               [this](int n) { return getText(n); });
-    } else {
-        m_values.configPath = reg.ReadKey(kDatabaseSetting) + kSeparator + "config.xml";
-        m_values.systemId = m_commandLine.argv(1);
-        if (!sixDigits(m_values.systemId)) {
-            // The codes index the project tables; anything but ppssnn would address nothing.
-            throw AqlError(errc::kApplication, "CommandLine",
-                           "The system code \"" + m_values.systemId +
-                               "\" on the command line must be six digits: project, system and "
-                               "pool, two digits each (for example 010203).");
-        }
-        m_values.projectCode = m_values.systemId.substr(0, 2);
-        m_values.systemCode = m_values.systemId.substr(2, 2);
-        m_values.poolCode = m_values.systemId.substr(m_values.systemId.size() - 2);
-        config::loadProjectConfig(m_values.configPath, m_values, t,
-                                  [this](int n) { return getText(n); });
-        if (pools.empty()) {
-            std::string problem = m_values.projectFileProblem.empty() ? "it lists no pool"
-                                                                      : m_values.projectFileProblem;
-            throw AqlError(errc::kApplication, getText(57),
-                           getText(58) + " " + m_values.configPath + "\r\n" + problem);
-        }
-    }
-    selectFirstPool();
-
-    // 8-11.
-    console.panel.optOnLineSelected = false;
-    console.modes.optOffLine_Click();
-    console.panel.dataReceived = true;
-    console.panel.cursorPosition = 0;
-    console.panel.cells.fill('\0');
-    console.panel.cellPainted.fill(false);
-    console.modes.tmrComms().setEnabled(true);
-    console.remote.tmrCursor().setEnabled(true);
-
-    // 12: the selection box shows the selected pool's name.
-    const std::string &name = m_values.tables.poolAttribute(
-        std::stoi(m_values.projectCode), std::stoi(m_values.systemCode),
-        std::stoi(m_values.poolCode), config::ProjectTables::kNameAttribute);
-    bool selected = false;
-    for (std::size_t i = 0; i < cmbPools.size() && !selected; ++i) {
-        if (cmbPools[i] == name) {
-            cmbPools_Click(static_cast<int>(i));
-            selected = true;
-        }
-    }
-    if (!selected && !m_values.systemId.empty()) {
-        // Going Online would connect to whatever an empty table entry says.
-        throw AqlError(errc::kApplication, getText(57),
-                       getText(58) + " " + m_values.configPath + "\r\nthe system code " +
-                           m_values.systemId + " names no pool of this file");
-    }
-
-    notify();
-    // 13: project mode goes Online at once.
-    if (!m_values.systemId.empty()) {
-        console.modes.selectOnLine();
-    }
-}
-
 void MainController::selectFirstPool() {
-    console.panel.cells.fill('\0');
-    console.panel.notify();
+    m_console.blankDisplay();
     m_services.link.pump.processEvents();
-    if (pools.empty()) {
-        throw AqlError(errc::kApplication, getText(57),
-                       getText(58) + " " + m_values.configPath + "\r\nit lists no system");
+    if (m_pools.empty()) {
+        throw configurationError(errc::kApplication, "it lists no system");
     }
-    m_currentPool = &pools.item(1);
+    m_currentPool = &m_pools.item(1);
     const std::int32_t address = m_currentPool->address();
     if (address < 0 || address > 255) {
-        throw AqlError(errc::kOverflow, getText(57),
-                       getText(58) + " " + m_values.configPath + "\r\nthe address " +
-                           std::to_string(address) + " of system \"" + m_currentPool->name() +
-                           "\" is outside 0-255");
+        throw configurationError(errc::kOverflow, "the address " + std::to_string(address) +
+                                                      " of system \"" + m_currentPool->name() +
+                                                      "\" is outside 0-255");
     }
-    console.setCurrentPool(&m_currentPool->records(), static_cast<std::uint8_t>(address));
-    currentPoolName = m_currentPool->name();
-    if (windows.logWindowPool) {
-        windows.logWindowPool(m_currentPool);
+    m_console.setCurrentPool(&m_currentPool->records(), static_cast<std::uint8_t>(address));
+    m_view.currentPoolName = m_currentPool->name();
+    m_windows.currentPoolChanged(m_currentPool);
+}
+
+void MainController::selectConfiguredPool() {
+    const std::string &name = selectedPoolAttribute(config::ProjectTables::kNameAttribute);
+    for (std::size_t i = 0; i < m_view.poolNames.size(); ++i) {
+        if (m_view.poolNames[i] == name) {
+            selectPool(static_cast<int>(i));
+            return;
+        }
+    }
+    if (projectMode()) {
+        // Going Online would connect to whatever an empty table entry says.
+        throw configurationError(errc::kApplication, "the system code " + m_values.systemId +
+                                                         " names no pool of this file");
     }
 }
 
-void MainController::cmbPools_Click(int index) {
-    cmbPoolsIndex = index;
-    if (m_values.systemId.empty()) {
-        m_values.poolCode = std::to_string(index);
+const std::string &MainController::selectedPoolAttribute(int attribute) const {
+    return m_values.tables.poolAttribute(std::stoi(m_values.projectCode),
+                                         std::stoi(m_values.systemCode),
+                                         std::stoi(m_values.poolCode), attribute);
+}
+
+void MainController::selectPool(int index) {
+    m_view.poolIndex = index;
+    if (projectMode()) {
+        m_view.title =
+            "Velmaro AQL - " + selectedPoolAttribute(config::ProjectTables::kNameAttribute);
     } else {
-        title = "Velmaro AQL - " + m_values.tables.poolAttribute(
-                                       std::stoi(m_values.projectCode),
-                                       std::stoi(m_values.systemCode), std::stoi(m_values.poolCode),
-                                       config::ProjectTables::kNameAttribute);
+        // The connection follows the selection; the current pool, whose records and address the
+        // link uses, stays the first of the list.
+        m_values.poolCode = std::to_string(index);
     }
     if (m_configuration) {
         m_configuration->clearTextBoxes();
@@ -232,133 +260,112 @@ void MainController::cmbPools_Click(int index) {
     if (m_currentPool) {
         m_currentPool->records().clear();
     }
-    console.panel.optOnLineEnabled = true;
-    console.panel.notify();
-    notify();
+    m_console.allowOnline();
+    changed();
 }
 
-std::pair<std::string, std::string> MainController::endpoint() const {
+link::Console::Endpoint MainController::endpoint() const {
     try {
-        const int p = std::stoi(m_values.projectCode);
-        const int s = std::stoi(m_values.systemCode);
-        const int n = std::stoi(m_values.poolCode);
-        return {m_values.tables.poolAttribute(p, s, n, config::ProjectTables::kIpAttribute),
-                m_values.tables.poolAttribute(p, s, n, config::ProjectTables::kPortAttribute)};
+        return {selectedPoolAttribute(config::ProjectTables::kIpAttribute),
+                selectedPoolAttribute(config::ProjectTables::kPortAttribute)};
     } catch (const std::exception &) {
         return {}; // no such pool: the connect fails with an address error
     }
 }
 
-void MainController::Filltext() {
+void MainController::retranslate() {
     auto t = [this](int n) { return getText(n); };
-    captions.mnuFile = t(1);
-    captions.mnuOptions = t(2);
-    captions.mnuHelp = t(3);
-    captions.mnuConfiguration = t(4);
-    captions.mnuExit = t(6);
-    captions.mnuRealtime = t(7);
-    captions.mnuON = t(8);
-    captions.mnuOFF = t(9);
-    captions.mnuBase = t(10);
-    captions.mnuHelpAbout = t(11);
-    captions.lblRun = t(12);
-    captions.lblAlarm = t(13);
-    captions.lblManual = t(14);
-    captions.lblSelectSystem = t(15);
-    captions.lblConnecting = t(202);
-    captions.optOffLine = t(16);
-    captions.optOffLineTip = t(114);
-    captions.optOnLine = t(17);
-    captions.optOnLineTip = t(115);
-    captions.optGetLog = t(18);
-    captions.optGetLogTip = t(116);
-    captions.optProcessLog = t(19);
-    captions.optProcessLogTip = t(117);
-    captions.mnuLanguage = t(110);
-    captions.mnuNED = t(111);
-    captions.mnuENG = t(112);
-    captions.fraInstellingen.clear();
-    if (windows.mainFilltext) {
-        windows.mainFilltext();
-    }
-    notify();
+    MainCaptions &c = m_view.captions;
+    c.fileMenu = t(TextId::FileMenu);
+    c.optionsMenu = t(TextId::OptionsMenu);
+    c.helpMenu = t(TextId::HelpMenu);
+    c.configurationEntry = t(TextId::ConfigurationEntry);
+    c.exitEntry = t(TextId::ExitEntry);
+    c.realtimeMenu = t(TextId::RealtimeMenu);
+    c.realtimeOn = t(TextId::RealtimeOn);
+    c.realtimeOff = t(TextId::RealtimeOff);
+    c.baseFileEntry = t(TextId::BaseFileEntry);
+    c.aboutEntry = t(TextId::AboutEntry);
+    c.runLamp = t(TextId::RunLamp);
+    c.alarmLamp = t(TextId::AlarmLamp);
+    c.manualLamp = t(TextId::ManualLamp);
+    c.selectSystem = t(TextId::SelectSystem);
+    c.connecting = t(TextId::Connecting);
+    c.offline = t(TextId::Offline);
+    c.offlineTip = t(TextId::OfflineTip);
+    c.online = t(TextId::Online);
+    c.onlineTip = t(TextId::OnlineTip);
+    c.getLog = t(TextId::GetLog);
+    c.getLogTip = t(TextId::GetLogTip);
+    c.save = t(TextId::Save);
+    c.saveTip = t(TextId::SaveTip);
+    c.languageMenu = t(TextId::LanguageMenu);
+    c.dutchEntry = t(TextId::DutchEntry);
+    c.englishEntry = t(TextId::EnglishEntry);
+    c.modePanel.clear();
+    changed();
 }
 
-void MainController::languageSwitch(const std::string &file) {
-    SettingsStore reg(m_services.settings);
-    reg.CreateKey(kLanguageSetting, file);
-    m_language = std::make_unique<LanguageTexts>(m_services.link.messageBox);
-    m_language->ReadLanguage((m_programFolder / reg.ReadKey(kLanguageSetting)).u8string());
-    if (file == kDutchFile) {
-        mnuNEDChecked = true;
-        mnuENGChecked = false;
-    } else {
-        mnuNEDChecked = false;
-        mnuENGChecked = true;
-    }
-    if (windows.aboutFilltext) {
-        windows.aboutFilltext();
-    }
+void MainController::switchLanguage(const std::string &file) {
+    SettingsStore settings(m_services.settings);
+    settings.write(SettingKey::Language, file);
+    readLanguageFile(settings);
+    const bool dutch = file == kDutchFile;
+    m_view.dutchChecked = dutch;
+    m_view.englishChecked = !dutch;
+    // Every window takes the new language, in the order the operator has always seen it happen.
+    m_windows.retranslateAbout();
     if (m_configuration) {
         m_configuration->Filltext();
     }
-    if (windows.configFilltext) {
-        windows.configFilltext();
-    }
-    if (windows.logFilltext) {
-        windows.logFilltext();
-    }
-    Filltext();
-    if (windows.tcpFilltext) {
-        windows.tcpFilltext();
-    }
+    m_windows.retranslateConfiguration();
+    m_windows.retranslateLog();
+    retranslate();
+    m_console.connection().retranslate();
 }
 
-void MainController::mnuNED_Click() {
-    languageSwitch(kDutchFile);
-}
-void MainController::mnuENG_Click() {
-    languageSwitch(kEnglishFile);
+void MainController::chooseDutch() {
+    switchLanguage(kDutchFile);
 }
 
-void MainController::mnuBase_Click() {
+void MainController::chooseEnglish() {
+    switchLanguage(kEnglishFile);
+}
+
+void MainController::importBaseFile() {
     if (!m_currentPool) {
         return;
     }
     FileReader reader(m_currentPool->records(), *m_language, m_services.link.messageBox);
-    importBaseFile(reader, m_services.fileDialog, m_programFolder.u8string());
-    notify();
+    shell::importBaseFile(reader, m_services.fileDialog, m_programFolder.u8string());
+    changed();
 }
 
-void MainController::CloseAllWindows() {
+void MainController::closeAll() {
     if (m_closing) {
         return; // closing a window that is already closing has no further effect
     }
     m_closing = true;
-    console.tcp.CloseCon();
-    for (const auto &close :
-         {windows.closeTcp, windows.closeConfig, windows.closeLog, windows.closeAbout}) {
-        if (close) {
-            close();
-        }
-    }
-    if (windows.closeMain) {
-        windows.closeMain();
-    }
+    m_console.connection().closeConnection();
+    m_windows.closeConnection();
+    m_windows.closeConfiguration();
+    m_windows.closeLog();
+    m_windows.closeAbout();
+    m_windows.closeMain();
 }
 
 config::ConfigurationController &MainController::configuration() {
     if (!m_configuration) {
         m_configuration = std::make_unique<config::ConfigurationController>(
-            m_values, editList, cmbPools, m_services.link.messageBox,
+            m_values, m_systems, m_view.poolNames, m_services.link.messageBox,
             [this](int n) { return getText(n); });
-        m_configuration->reloadMainWindow = [this] { Form_Load(); };
+        m_configuration->reloadMainWindow = [this] { load(); };
         m_configuration->reportError = [this](int text, const AqlError &e) {
-            console.error.show(getText(text), e);
+            m_console.reportError(getText(text), e);
         };
         m_configuration->processEvents = [this] { m_services.link.pump.processEvents(); };
         m_configuration->beep = [this] { m_services.link.beep.beep(); };
-        m_configuration->Form_Load(console.panel.optOnLineSelected);
+        m_configuration->Form_Load(m_console.view().onlineSelected);
     }
     return *m_configuration;
 }

@@ -1,15 +1,17 @@
 #pragma once
 
 #include "config/ConfigurationController.h"
-#include "config/SystemList.h"
 #include "config/Pool.h"
 #include "config/PoolList.h"
 #include "config/SiteConfig.h"
+#include "config/SystemList.h"
+#include "core/Observers.h"
 #include "link/Console.h"
 #include "platform/FileDialog.h"
 #include "platform/SettingsBackend.h"
 #include "shell/CommandLine.h"
 #include "shell/LanguageTexts.h"
+#include "shell/SettingsStore.h"
 
 #include <filesystem>
 #include <functional>
@@ -20,10 +22,6 @@
 
 namespace aql::shell {
 
-// Setting paths.
-constexpr const char *kLanguageSetting = "HKCU\\Software\\Remote\\Language";
-constexpr const char *kDataDirSetting = "HKCU\\Software\\Remote\\DataDir";
-constexpr const char *kDatabaseSetting = "HKCU\\Software\\Monitor\\Database";
 constexpr const char *kEnglishFile = "English.lng";
 constexpr const char *kDutchFile = "Nederlands.lng";
 constexpr const char *kProductCaption = "AQL Remote Console";
@@ -34,12 +32,22 @@ struct ShellServices {
     platform::FileDialog &fileDialog;
 };
 
-// The main window's language texts, as Filltext sets them.
+// The main window's texts in the current language.
 struct MainCaptions {
-    std::string mnuFile, mnuOptions, mnuHelp, mnuConfiguration, mnuExit, mnuRealtime, mnuON, mnuOFF,
-        mnuBase, mnuHelpAbout, lblRun, lblAlarm, lblManual, lblSelectSystem, lblConnecting,
-        optOffLine, optOffLineTip, optOnLine, optOnLineTip, optGetLog, optGetLogTip, optProcessLog,
-        optProcessLogTip, mnuLanguage, mnuNED, mnuENG, fraInstellingen;
+    // Menus.
+    std::string fileMenu, configurationEntry, exitEntry;
+    std::string optionsMenu, realtimeMenu, realtimeOn, realtimeOff, baseFileEntry;
+    std::string languageMenu, dutchEntry, englishEntry;
+    std::string helpMenu, aboutEntry;
+    // The panel.
+    std::string runLamp, alarmLamp, manualLamp;
+    std::string selectSystem, connecting;
+    std::string offline, offlineTip, online, onlineTip;
+    std::string getLog, getLogTip, save, saveTip;
+    std::string modePanel; // the frame around the mode panel: no caption
+    // Entries whose captions are the same in every language.
+    std::string overviewEntry = "Overview";
+    std::string variablesEntry = "Variables";
 };
 
 // How start-up ended when it could not bring the program up.
@@ -47,83 +55,122 @@ struct StartFailure {
     std::string message; // shown to the operator: which file, what is wrong
 };
 
-// The program's start and the logic of the main window `frmMain`: language, settings, the
-// configuration, the pool being operated, the menus, the language switch and shut-down. The
-// controller side lives in `console`; the widgets draw both and forward events here.
+// The program's start and the main window's logic: the language, the settings, the site or
+// project configuration, the pool being operated, the menus, the language switch and shut-down.
+// The controller side of the window is the console; the window draws both views and calls the
+// actions of both.
 class MainController {
 public:
-    // Hooks into the other windows, set by whoever shows them.
+    struct View {
+        std::string title = kProductCaption;
+        std::vector<std::string> poolNames; // the entries of the pool selection
+        int poolIndex = -1;
+        bool poolSelectionVisible = true;      // the selection and its label; not in project mode
+        bool configurationEntryVisible = true; // the menu entry and its separator
+        bool dutchChecked = false;
+        bool englishChecked = false;
+        std::string currentPoolName;
+        MainCaptions captions;
+    };
+
+    // What the other windows do when the main window asks; each hook left empty does nothing.
     struct Windows {
-        std::function<void()> aboutFilltext;
-        std::function<void()> configFilltext;
-        std::function<void()> logFilltext;
-        std::function<void()> tcpFilltext;
-        std::function<void()> mainFilltext; // the widget re-reads `captions`
-        std::function<void(config::Pool *)> logWindowPool;
-        std::function<void()> closeTcp, closeConfig, closeLog, closeAbout, closeMain;
+        std::function<void()> openLogWindow;   // Save: the log window on the current pool
+        std::function<void()> saveRealtimeCsv; // the log window's real-time export
+        std::function<void()> retranslateAbout;
+        std::function<void()> retranslateConfiguration;
+        std::function<void()> retranslateLog;
+        std::function<void(config::Pool *)> currentPoolChanged; // the log window's pool
+        std::function<void()> closeConnection;
+        std::function<void()> closeConfiguration;
+        std::function<void()> closeLog;
+        std::function<void()> closeAbout;
+        std::function<void()> closeMain;
     };
 
     MainController(ShellServices services, std::filesystem::path programFolder,
-               CommandLine commandLine, link::ProgramInfo info = {});
+                   CommandLine commandLine, link::ProgramInfo info = {});
     ~MainController();
+    MainController(const MainController &) = delete;
+    MainController &operator=(const MainController &) = delete;
 
-    // Program start steps 1-2 and the first load, with the failures that leave the program
-    // unable to work (configuration unreadable, no pool, an address beyond one byte) turned into
-    // a message and a StartFailure instead of an unhandled error.
+    const View &view() const { return m_view; }
+    [[nodiscard]] Subscription subscribe(std::function<void()> observer) {
+        return m_notifier.subscribe(std::move(observer));
+    }
+    // Replaces every window hook (the configuration window's lock while Online stays wired).
+    void setWindows(Windows windows);
+
+    // The language, then the main window's load, with the failures that leave the program unable
+    // to work (configuration unreadable, no pool, an address beyond one byte) turned into a
+    // message and a StartFailure instead of an unhandled error.
     std::optional<StartFailure> start();
 
-    void programStart();
-    // The main window's load; raises what the configuration readers raise.
-    void Form_Load();
-    void selectFirstPool();
-    void cmbPools_Click(int index);
-    void Filltext();
-
-    void mnuNED_Click();
-    void mnuENG_Click();
-    void mnuBase_Click();
-    void CloseAllWindows();
+    // Reads the language file the settings name (English the first time).
+    void loadLanguage();
+    // The main window's load: settings, configuration, the first pool, Offline; project mode then
+    // goes Online. Raises what the configuration readers raise.
+    void load();
+    void selectPool(int index);
+    void retranslate();
+    void chooseDutch();
+    void chooseEnglish();
+    // Replaces the current pool's records by those of a stored record file the operator picks.
+    void importBaseFile();
+    // Closes the connection, then every window; the main window last.
+    void closeAll();
 
     // The configuration window, created and loaded on first use.
     config::ConfigurationController &configuration();
     bool configurationLoaded() const { return m_configuration != nullptr; }
 
+    link::Console &console() { return m_console; }
+    const link::Console &console() const { return m_console; }
+
     std::string getText(int n) const;
     const std::filesystem::path &programFolder() const { return m_programFolder; }
     config::Pool *currentPool() const { return m_currentPool; }
-    config::ConfigValues &values() { return m_values; }
+    const config::PoolList &pools() const { return m_pools; }
+    const config::SystemList &systems() const { return m_systems; }
+    const config::ConfigValues &values() const { return m_values; }
     const CommandLine &commandLine() const { return m_commandLine; }
-    LanguageTexts &language() { return *m_language; }
+    const LanguageTexts &language() const { return *m_language; }
     const link::ProgramInfo &info() const { return m_info; }
 
-    Windows windows;
-    link::Console console;
-    config::PoolList pools;
-    config::SystemList editList;
-    std::vector<std::string> cmbPools; // the selection box's entries
-    int cmbPoolsIndex = -1;
-    bool cmbPoolsVisible = true;
-    bool lblSelectSystemVisible = true;
-    bool mnuConfigurationVisible = true;
-    bool mnustripe1Visible = true;
-    bool mnuENGChecked = false;
-    bool mnuNEDChecked = false;
-    std::string title = kProductCaption;
-    std::string currentPoolName;
-    MainCaptions captions;
-    std::function<void()> changed;
-
 private:
-    void notify() const;
-    void languageSwitch(const std::string &file);
-    std::pair<std::string, std::string> endpoint() const;
-    config::ConfigTargets targets();
+    bool projectMode() const { return !m_values.systemId.empty(); }
+    void changed() const { m_notifier.notify(); }
+
+    // The steps of the load.
+    void rememberProgramFolder(SettingsStore &settings);
+    void showActiveLanguage(const std::string &languageFile);
+    void restartLink();
+    void readConfiguration(SettingsStore &settings);
+    void readSiteConfiguration();
+    void readProjectConfiguration(SettingsStore &settings);
+    void selectFirstPool();
+    void selectConfiguredPool();
+
+    void switchLanguage(const std::string &file);
+    void readLanguageFile(SettingsStore &settings);
+    // An attribute of the pool the selection codes name.
+    const std::string &selectedPoolAttribute(int attribute) const;
+    link::Console::Endpoint endpoint() const;
+    config::ConfigTargets configTargets();
+    // The configuration file cannot serve: source and text name the file, `problem` says why.
+    AqlError configurationError(int number, const std::string &problem) const;
 
     ShellServices m_services;
     std::filesystem::path m_programFolder;
     CommandLine m_commandLine;
     link::ProgramInfo m_info;
+    View m_view;
+    ChangeNotifier m_notifier;
+    Windows m_windows;
     std::unique_ptr<LanguageTexts> m_language;
+    link::Console m_console;
+    config::PoolList m_pools;
+    config::SystemList m_systems; // the site's systems as the configuration window edits them
     config::ConfigValues m_values;
     config::Pool *m_currentPool = nullptr;
     std::unique_ptr<config::ConfigurationController> m_configuration;

@@ -6,18 +6,28 @@
 
 namespace aql::shell {
 
-// Reads and writes the program's per-user settings, each a text addressed by its full path
-// ("HKCU\Software\Remote\Language"). Keeps no state of its own: instances over the same backend
-// are interchangeable.
+// The program's per-user settings.
+enum class SettingKey {
+    Language,      // the language file's name, beside the program
+    ProgramFolder, // where the program runs from, for the programs that start it
+    ProjectFolder, // the folder of the project file, written by the monitoring program
+};
+
+// Where a setting is stored: the path under which the settings have always been kept and other
+// programs read and write them ("HKCU\Software\Remote\Language" = [Remote] Language).
+const char *settingPath(SettingKey key);
+
+// Reads and writes the settings. Keeps no state of its own: instances over the same backend are
+// interchangeable.
 class SettingsStore {
 public:
     explicit SettingsStore(platform::SettingsBackend &backend);
 
-    // Stores `Value` under `Folder`. A failure has no effect and is not reported.
-    void CreateKey(const std::string &Folder, const std::string &Value);
+    // Stores `value`. A failure has no effect and is not reported.
+    void write(SettingKey key, const std::string &value);
 
     // The stored text, or "" when the setting is missing or cannot be read.
-    std::string ReadKey(const std::string &Value);
+    std::string read(SettingKey key);
 
 private:
     platform::SettingsBackend &m_backend;

@@ -39,12 +39,13 @@ struct SimRig {
         QElapsedTimer t;
         t.start();
         while (!done() && t.elapsed() < ms) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents,
+                                            50);
         }
         return done();
     }
 
-    bool online() const { return console.panel.optOnLineSelected && console.tcp.connected(); }
+    bool online() const { return console.view().onlineSelected && console.connected(); }
 
     bool ordered() const {
         bool ok = true;
@@ -76,56 +77,61 @@ sim::Options options(std::uint32_t records, std::uint32_t logRate = 2000) {
     return o;
 }
 
-std::string firstLine(const std::string &text) { return text.substr(0, text.find('\r')); }
+std::string firstLine(const std::string &text) {
+    return text.substr(0, text.find('\r'));
+}
 
 } // namespace
 
 TEST(LinkAgainstSimulator, downloadsTheWholeLogInOrderAndStaysOnline) {
     SimRig rig(options(400));
     ASSERT_NE(rig.port, 0);
-    rig.console.modes.selectOnLine();
+    rig.console.chooseOnline();
     ASSERT_TRUE(rig.online());
-    rig.console.modes.optGetLog_Click();
+    rig.console.requestLog();
     EXPECT_TRUE(rig.runUntil([&] { return rig.records.count() == 400; }, 20000));
     EXPECT_TRUE(rig.ordered());
     EXPECT_TRUE(rig.online());
     EXPECT_TRUE(rig.box.shown.empty());
     // The panel mirrors the controller's display while it is polled.
-    EXPECT_TRUE(rig.runUntil([&] { return rig.console.panel.cells[0] != '\0'; }, 3000));
+    EXPECT_TRUE(rig.runUntil([&] { return rig.console.view().cells[0] != '\0'; }, 3000));
 
     // A second download adds nothing.
-    rig.console.modes.optGetLog_Click();
+    rig.console.requestLog();
     rig.runUntil([] { return false; }, 1500);
     EXPECT_EQ(rig.records.count(), 400u);
-    rig.console.modes.selectOffLine();
+    rig.console.chooseOffline();
     EXPECT_EQ(rig.socket.state(), ss::kClosed);
 }
 
 TEST(LinkAgainstSimulator, keysAndVariableWritesReachTheController) {
     SimRig rig(options(10, 0));
-    rig.console.modes.selectOnLine();
+    rig.console.chooseOnline();
     ASSERT_TRUE(rig.online());
-    auto &w = rig.console.variables();
-    ASSERT_TRUE(rig.runUntil([&] { return w.askBlock == 2 && !w.cycling; }, 12000));
-    w.selectedTab = 3;
-    w.txtVAR_Click(3 * 25 + 6);
-    w.txtChange = "-123";
-    w.txtChange_KeyPress(13);
-    ASSERT_FALSE(w.writeIdle);
-    EXPECT_TRUE(rig.runUntil([&] { return w.writeIdle; }, 10000));
-    EXPECT_EQ(w.values[4][7], -123);
+    auto &variables = rig.console.variables();
+    ASSERT_TRUE(rig.runUntil(
+        [&] { return variables.askedBlock() == 2 && !variables.readingAllBlocks(); }, 12000));
+    variables.selectTab(3);
+    variables.selectCell(3 * 25 + 6); // block 4, variable 7
+    variables.setEditText("-123");
+    variables.confirmEdit();
+    ASSERT_TRUE(variables.writePending());
+    EXPECT_TRUE(rig.runUntil([&] { return !variables.writePending(); }, 10000));
+    EXPECT_EQ(variables.value(4, 7), -123);
     EXPECT_TRUE(rig.online());
 }
 
 struct FaultCase {
     const char *fault;
     std::uint32_t records;
-    bool staysOnline;           // the link is expected to survive the fault
-    const char *messageStart;   // expected start of the first message, when it closes
+    bool staysOnline;             // the link is expected to survive the fault
+    const char *messageStart;     // expected start of the first message, when it closes
     std::uint32_t logRate = 2000; // 0: one record line per poll, as a real controller sends them
 };
 
-void PrintTo(const FaultCase &c, std::ostream *out) { *out << c.fault; }
+void PrintTo(const FaultCase &c, std::ostream *out) {
+    *out << c.fault;
+}
 
 class LinkUnderFault : public ::testing::TestWithParam<FaultCase> {};
 
@@ -134,18 +140,19 @@ TEST_P(LinkUnderFault, endsCleanlyAndKeepsTheRecordsHeld) {
     sim::Options o = options(c.records, c.logRate);
     ASSERT_EQ(sim::applyFault(c.fault, o.faults), "") << c.fault;
     SimRig rig(o);
-    rig.console.tcp.Text7 = "1500"; // answer time-out, so a silent controller is noticed quickly
-    rig.console.modes.selectOnLine();
+    // A short answer time-out, so a silent controller is noticed quickly.
+    rig.console.connection().setAnswerTimeout("1500");
+    rig.console.chooseOnline();
     ASSERT_TRUE(rig.online());
-    rig.console.modes.optGetLog_Click();
+    rig.console.requestLog();
 
     std::size_t heldWhenClosed = 0;
     rig.runUntil(
         [&] {
-            if (!rig.console.panel.optOnLineSelected && heldWhenClosed == 0) {
+            if (!rig.console.view().onlineSelected && heldWhenClosed == 0) {
                 heldWhenClosed = rig.records.count();
             }
-            return !rig.console.panel.optOnLineSelected || rig.records.count() == c.records;
+            return !rig.console.view().onlineSelected || rig.records.count() == c.records;
         },
         20000);
     // Let whatever else happens after the last record happen.
@@ -156,9 +163,9 @@ TEST_P(LinkUnderFault, endsCleanlyAndKeepsTheRecordsHeld) {
         EXPECT_EQ(rig.records.count(), c.records) << c.fault;
         EXPECT_TRUE(rig.online()) << c.fault;
     } else {
-        EXPECT_FALSE(rig.console.panel.optOnLineSelected) << c.fault;
+        EXPECT_FALSE(rig.console.view().onlineSelected) << c.fault;
         EXPECT_EQ(rig.socket.state(), ss::kClosed);
-        EXPECT_EQ(rig.console.comms.operatingMode(), 0);
+        EXPECT_EQ(rig.console.operatingMode(), 0);
         EXPECT_GE(rig.records.count(), heldWhenClosed); // nothing held was lost
         ASSERT_FALSE(rig.box.shown.empty()) << c.fault;
         EXPECT_EQ(rig.box.shown[0].text.rfind(c.messageStart, 0), 0u)
@@ -166,34 +173,33 @@ TEST_P(LinkUnderFault, endsCleanlyAndKeepsTheRecordsHeld) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    EveryFault, LinkUnderFault,
-    ::testing::Values(FaultCase{"split", 300, true, ""},
-                      FaultCase{"duplicates=5", 300, true, ""},
-                      FaultCase{"slow=30", 60, true, ""},
-                      FaultCase{"wrong-address=4", 300, true, ""},
-                      FaultCase{"corrupt-checksum=50", 300, false, "T96"},
-                      FaultCase{"drop-after=40", 300, false, "T92 10053"},
-                      FaultCase{"drop-after=40:mid", 300, false, "T92 10053"},
-                      FaultCase{"silent-after=20", 300, false, "T92 0", 0}),
-    [](const ::testing::TestParamInfo<FaultCase> &param) {
-        std::string name = param.param.fault;
-        for (char &ch : name) {
-            if (!std::isalnum(static_cast<unsigned char>(ch))) {
-                ch = '_';
-            }
-        }
-        return name;
-    });
+INSTANTIATE_TEST_SUITE_P(EveryFault, LinkUnderFault,
+                         ::testing::Values(FaultCase{"split", 300, true, ""},
+                                           FaultCase{"duplicates=5", 300, true, ""},
+                                           FaultCase{"slow=30", 60, true, ""},
+                                           FaultCase{"wrong-address=4", 300, true, ""},
+                                           FaultCase{"corrupt-checksum=50", 300, false, "T96"},
+                                           FaultCase{"drop-after=40", 300, false, "T92 10053"},
+                                           FaultCase{"drop-after=40:mid", 300, false, "T92 10053"},
+                                           FaultCase{"silent-after=20", 300, false, "T92 0", 0}),
+                         [](const ::testing::TestParamInfo<FaultCase> &param) {
+                             std::string name = param.param.fault;
+                             for (char &ch : name) {
+                                 if (!std::isalnum(static_cast<unsigned char>(ch))) {
+                                     ch = '_';
+                                 }
+                             }
+                             return name;
+                         });
 
 TEST(LinkAgainstSimulator, unknownPacketTypesAndGarbageNeverBringItDown) {
     for (const char *fault : {"unknown-type=20", "garbage=10"}) {
         sim::Options o = options(200);
         ASSERT_EQ(sim::applyFault(fault, o.faults), "");
         SimRig rig(o);
-        rig.console.modes.selectOnLine();
+        rig.console.chooseOnline();
         ASSERT_TRUE(rig.online());
-        rig.console.modes.optGetLog_Click();
+        rig.console.requestLog();
         rig.runUntil([&] { return rig.records.count() == 200 || !rig.online(); }, 20000);
         EXPECT_TRUE(rig.ordered()) << fault;
         if (rig.online()) {
@@ -204,8 +210,8 @@ TEST(LinkAgainstSimulator, unknownPacketTypesAndGarbageNeverBringItDown) {
         }
         if (std::string(fault).rfind("unknown", 0) == 0) {
             ASSERT_FALSE(rig.box.shown.empty());
-            EXPECT_EQ(rig.box.shown[0].text.rfind("T94 ", 0), 0u) << firstLine(rig.box.shown[0].text);
+            EXPECT_EQ(rig.box.shown[0].text.rfind("T94 ", 0), 0u)
+                << firstLine(rig.box.shown[0].text);
         }
     }
 }
-

@@ -19,7 +19,8 @@ struct LinkRig {
     CountingBeep beep;
     FixedClock clock;
     records::RecordList records;
-    link::Console console{{socket, timers, pump, box, beep, clock}, numberedText,
+    link::Console console{{socket, timers, pump, box, beep, clock},
+                          numberedText,
                           link::ProgramInfo{"AQLRemote", 2, 0, 41}};
 
     explicit LinkRig(std::uint8_t address = 1) {
@@ -27,10 +28,17 @@ struct LinkRig {
         console.setEndpoint("127.0.0.1", "5000");
     }
 
+    const link::PanelView &panel() const { return console.view(); }
+    const link::TcpLink::View &connectionWindow() const { return console.connection().view(); }
+
     // The Online choice as the user makes it, with a controller that accepts the connection.
-    void goOnline() {
-        console.modes.selectOnLine();
-    }
+    void goOnline() { console.chooseOnline(); }
+    // The main window's load: Offline, the record count and the cursor blink running.
+    void loadMainWindow() { console.startOffline(); }
+    // The connection is gone without the socket reporting it.
+    void connectionDropsSilently() { socket.setState(platform::sockstate::kClosed); }
+    // The controller's display, as an unaddressed line (which any connection delivers).
+    void controllerShows(std::uint8_t flags, std::uint8_t cursor, const std::string &text);
 
     // Frames sent so far, as command bytes.
     std::vector<int> commandBytes() const {
@@ -53,17 +61,21 @@ inline std::string nibbles(const std::string &payload) {
     return out;
 }
 
-inline char byteAt(int v) { return static_cast<char>(v & 0xFF); }
+inline char byteAt(int v) {
+    return static_cast<char>(v & 0xFF);
+}
 
 // A kind-1 line (171 characters) carrying `body` (padded to 84 bytes) and its checksum.
 inline std::string unaddressedLine(std::string body) {
     body.resize(84, '\0');
-    body.push_back(byteAt(static_cast<unsigned char>(body[0]) + 105 + static_cast<unsigned char>(body[1])));
+    body.push_back(
+        byteAt(static_cast<unsigned char>(body[0]) + 105 + static_cast<unsigned char>(body[1])));
     return std::string(1, '\x01') + nibbles(body);
 }
 
 // A kind-2 line of the given total length carrying address + `body` and the checksum.
-inline std::string addressedLine(std::uint8_t address, std::string body, std::size_t lineLength = 173) {
+inline std::string addressedLine(std::uint8_t address, std::string body,
+                                 std::size_t lineLength = 173) {
     const std::size_t payloadBytes = (lineLength - 1) / 2;
     std::string payload(1, static_cast<char>(address));
     payload += body;
@@ -97,6 +109,11 @@ inline std::string recordBody(std::int32_t key, std::int32_t number) {
     block[10] = byteAt(0xD5);
     block[11] = byteAt(0x02);
     return b + block + std::string(2, '\0');
+}
+
+inline void LinkRig::controllerShows(std::uint8_t flags, std::uint8_t cursor,
+                                     const std::string &text) {
+    socket.deliver(unaddressedLine(displayBody(flags, cursor, text)) + "\r");
 }
 
 } // namespace aql::test

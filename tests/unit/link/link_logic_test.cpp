@@ -20,10 +20,10 @@ TEST(OnlineChoice, connectsThenPollsEvery120msWithCommandB) {
     EXPECT_EQ(rig.socket.state(), ss::kConnected);
     EXPECT_EQ(rig.socket.remoteHost, "127.0.0.1");
     EXPECT_EQ(rig.socket.remotePort, 5000);
-    EXPECT_EQ(rig.console.comms.operatingMode(), 2);
-    EXPECT_FALSE(rig.console.panel.fraCommsVisible);
-    EXPECT_TRUE(rig.console.panel.optGetLogEnabled);
-    EXPECT_TRUE(rig.console.modes.tmrCommsAlarm().enabled());
+    EXPECT_EQ(rig.console.operatingMode(), 2);
+    EXPECT_FALSE(rig.panel().keypadCovered);
+    EXPECT_TRUE(rig.panel().getLogEnabled);
+    EXPECT_TRUE(rig.console.modes().watchingReplies());
     rig.timers.advance(119);
     EXPECT_TRUE(rig.socket.sent.empty());
     rig.timers.advance(1);
@@ -37,55 +37,59 @@ TEST(OnlineChoice, aRefusedConnectEndsOfflineWithTheRefusedTextsAndSendsNothing)
     LinkRig rig;
     rig.socket.outcome = FakeSocket::ConnectOutcome::Refuse;
     rig.goOnline();
-    EXPECT_FALSE(rig.console.panel.optOnLineSelected);
-    EXPECT_EQ(rig.console.comms.operatingMode(), 0);
-    EXPECT_FALSE(rig.console.modes.tmrSendNextPacket().enabled());
+    EXPECT_FALSE(rig.panel().onlineSelected);
+    EXPECT_EQ(rig.console.operatingMode(), 0);
+    EXPECT_FALSE(rig.console.modes().polling());
     ASSERT_EQ(rig.box.shown.size(), 1u);
     EXPECT_EQ(rig.box.shown[0].text, "T92 10061   T89\r\n\r\nT194\r\nT195");
     EXPECT_EQ(rig.box.shown[0].style, 16);
     rig.timers.advance(1000);
     EXPECT_TRUE(rig.socket.sent.empty());
     // The connecting controls are usable again.
-    EXPECT_TRUE(rig.console.panel.optOnLineEnabled);
-    EXPECT_FALSE(rig.console.panel.lblConnectingVisible);
+    EXPECT_TRUE(rig.panel().onlineEnabled);
+    EXPECT_FALSE(rig.panel().connectingNoticeVisible);
 }
 
 TEST(OfflineChoice, closesTheConnectionAndClearsThePanel) {
     LinkRig rig;
-    rig.console.panel.optOnLineSelected = true; // nothing connected: controls change, no close
-    rig.console.modes.selectOffLine();
-    EXPECT_EQ(rig.socket.closeCalls, 0);
-    EXPECT_TRUE(rig.console.panel.fraCommsVisible);
     rig.goOnline();
-    rig.socket.deliver(unaddressedLine(displayBody(0x0F, 0x85, kText)) + "\r");
-    EXPECT_EQ(rig.console.panel.shpRun, link::colour::kRunLamp);
-    rig.console.modes.selectOffLine();
+    rig.connectionDropsSilently(); // nothing connected: controls change, no close
+    rig.console.chooseOffline();
+    EXPECT_EQ(rig.socket.closeCalls, 0);
+    EXPECT_TRUE(rig.panel().keypadCovered);
+    rig.goOnline();
+    rig.controllerShows(0x0F, 0x85, kText);
+    EXPECT_EQ(rig.panel().runLampColour, link::colour::kRunLamp);
+    rig.console.chooseOffline();
     EXPECT_EQ(rig.socket.state(), ss::kClosed);
     EXPECT_EQ(rig.socket.localPort, 0);
-    for (char c : rig.console.panel.cells) {
+    for (char c : rig.panel().cells) {
         EXPECT_EQ(c, '\0');
     }
-    EXPECT_EQ(rig.console.panel.shpRun, link::colour::kBlack);
-    EXPECT_EQ(rig.console.panel.shpAlarm, link::colour::kBlack);
-    EXPECT_EQ(rig.console.panel.shpLCD, link::colour::kBacklightOff);
-    EXPECT_EQ(rig.console.tcp.List1.back(), "T80");
+    EXPECT_EQ(rig.panel().runLampColour, link::colour::kBlack);
+    EXPECT_EQ(rig.panel().alarmLampColour, link::colour::kBlack);
+    EXPECT_EQ(rig.panel().backlightColour, link::colour::kBacklightOff);
+    EXPECT_EQ(rig.connectionWindow().eventLog.back(), "T80");
 }
 
 TEST(CommandSender, sendsOnlyWhileOnlineAndConnected) {
     LinkRig rig;
-    rig.console.remote.lblKeyboard_Click(0); // mode 3 after creation
-    rig.console.comms.getLog();
+    rig.console.pressKey(0); // mode 3 after creation
+    rig.console.requestLog();
     EXPECT_TRUE(rig.socket.sent.empty());
-    EXPECT_FALSE(rig.console.tcp.tmrRespons().enabled()); // nothing armed either
+    EXPECT_FALSE(rig.console.connection().answerWatchdogRunning()); // nothing armed either
 
     rig.goOnline();
-    rig.console.modes.optGetLog_Click();
+    rig.console.requestLog();
     ASSERT_EQ(rig.socket.sent.size(), 1u);
     EXPECT_EQ(rig.socket.sent[0], std::string("\x40\x01\x41\x00\x00\x00\x00\xAB\x23", 9));
 
-    // Offline with the socket still connected: nothing goes out.
-    rig.console.comms.setOperatingMode(0);
-    rig.console.comms.getLog();
+    // Offline with the socket connected again: nothing goes out.
+    rig.connectionDropsSilently();
+    rig.console.chooseOffline();
+    rig.socket.setState(ss::kConnected);
+    rig.console.requestLog();
+    rig.console.pressKey(0);
     EXPECT_EQ(rig.socket.sent.size(), 1u);
 }
 
@@ -94,28 +98,26 @@ TEST(CommandSender, sendsOnlyWhileOnlineAndConnected) {
 TEST(AnswerWatchdog, firesAfter10000msOfSilenceAccumulatedOverPollsNotBefore) {
     LinkRig rig;
     rig.goOnline();
-    rig.console.comms.sendNextPacket(); // arms the watchdog at t=0
-    for (int tick = 0; tick < 1000; ++tick) {
-        rig.console.tcp.tmrRespons_Timer();
-    }
+    rig.console.requestLog();  // arms the watchdog at t=0; its ticks come every 10 ms
+    rig.timers.advance(10000); // tick 1000: 10000 ms is not beyond 10000
     EXPECT_EQ(rig.socket.state(), ss::kConnected);
     EXPECT_TRUE(rig.box.shown.empty());
-    rig.console.tcp.tmrRespons_Timer(); // tick 1001: 10010 ms > 10000
+    rig.timers.advance(10); // tick 1001: 10010 ms > 10000
     EXPECT_EQ(rig.socket.state(), ss::kClosed);
-    EXPECT_FALSE(rig.console.panel.optOnLineSelected);
+    EXPECT_FALSE(rig.panel().onlineSelected);
     ASSERT_EQ(rig.box.shown.size(), 1u);
     EXPECT_EQ(rig.box.shown[0].text, "T92 0   T196\r\n\r\nT197\r\nT198\r\nT199\r\nT200\r\nT201");
-    EXPECT_EQ(rig.console.tcp.responseElapsed, 0);
-    EXPECT_FALSE(rig.console.tcp.tmrRespons().enabled());
+    EXPECT_EQ(rig.console.connection().answerWaitMs(), 0);
+    EXPECT_FALSE(rig.console.connection().answerWatchdogRunning());
 }
 
 TEST(AnswerWatchdog, anyArrivalResetsItAndPollingAloneDoesNot) {
     LinkRig rig;
     rig.goOnline();
     rig.timers.advance(9000);
-    EXPECT_GE(rig.console.tcp.responseElapsed, 8800);
+    EXPECT_GE(rig.console.connection().answerWaitMs(), 8800);
     rig.socket.deliver("x"); // any text, even no whole line
-    EXPECT_EQ(rig.console.tcp.responseElapsed, 0);
+    EXPECT_EQ(rig.console.connection().answerWaitMs(), 0);
     rig.timers.advance(9000);
     EXPECT_EQ(rig.socket.state(), ss::kConnected);
     rig.timers.advance(1200);
@@ -125,13 +127,14 @@ TEST(AnswerWatchdog, anyArrivalResetsItAndPollingAloneDoesNot) {
 TEST(AnswerWatchdog, aNonNumericTimeoutClosesAtTheFirstTick) {
     LinkRig rig;
     rig.goOnline();
-    rig.console.tcp.Text7 = "ten seconds";
-    rig.console.comms.sendNextPacket();
-    rig.console.tcp.tmrRespons_Timer();
+    rig.console.connection().setAnswerTimeout("ten seconds");
+    rig.console.requestLog();
+    rig.timers.advance(10);
     EXPECT_EQ(rig.socket.state(), ss::kClosed);
 }
 
-// ---- socket errors --------------------------------------------------------------------------------
+// ---- socket errors
+// --------------------------------------------------------------------------------
 
 TEST(SocketErrors, eachKnownNumberShowsItsOwnTexts) {
     struct Case {
@@ -149,54 +152,101 @@ TEST(SocketErrors, eachKnownNumberShowsItsOwnTexts) {
     for (const auto &c : cases) {
         LinkRig rig;
         rig.goOnline();
-        rig.console.panel.lblProces = "...";
         rig.socket.postError(c.number, "reset by peer");
         rig.pump.runPosted();
         ASSERT_EQ(rig.box.shown.size(), 1u) << c.number;
         EXPECT_EQ(rig.box.shown[0].text, "T92 " + std::to_string(c.number) + "   " + c.description);
         EXPECT_EQ(rig.socket.state(), ss::kClosed);
-        EXPECT_FALSE(rig.console.panel.optOnLineSelected);
-        EXPECT_EQ(rig.console.tcp.List1.back(), "14:05:09 T92 " + std::to_string(c.number));
+        EXPECT_FALSE(rig.panel().onlineSelected);
+        EXPECT_EQ(rig.connectionWindow().eventLog.back(),
+                  "14:05:09 T92 " + std::to_string(c.number));
     }
 }
 
-TEST(TcpWindow, eventLogKeepsTheLast25LinesAndConnectShowsProgressDots) {
+TEST(ConnectionWindow, eventLogKeepsTheLast25LinesAndConnectShowsProgressDots) {
     LinkRig rig;
     for (int i = 0; i < 40; ++i) {
-        rig.console.tcp.Sending("f" + std::to_string(i)); // not connected: logs nothing
+        rig.console.connection().send("f" + std::to_string(i)); // not connected: logs nothing
     }
-    EXPECT_TRUE(rig.console.tcp.List1.empty());
+    EXPECT_TRUE(rig.connectionWindow().eventLog.empty());
+
+    // A connect that takes 420 ticks of the 1 ms progress timer.
+    rig.socket.outcome = FakeSocket::ConnectOutcome::Hang;
+    int waited = 0;
+    std::string dotsAt40;
+    std::string dotsAt420;
+    rig.pump.duringProcessEvents = [&] {
+        if (rig.socket.state() != ss::kConnecting) {
+            return;
+        }
+        rig.timers.advance(1);
+        ++waited;
+        if (waited == 40) {
+            dotsAt40 = rig.panel().connectingDots;
+        } else if (waited == 420) {
+            dotsAt420 = rig.panel().connectingDots;
+            rig.socket.setState(ss::kConnected);
+        }
+    };
     rig.goOnline();
-    for (int i = 0; i < 40; ++i) {
-        rig.console.comms.sendNextPacket();
-    }
-    EXPECT_EQ(rig.console.tcp.List1.size(), 25u);
+    rig.pump.duringProcessEvents = nullptr;
+    EXPECT_EQ(dotsAt40, "..");
+    EXPECT_EQ(dotsAt420, ""); // 21 dots start again empty
+    EXPECT_EQ(rig.connectionWindow().connectTicks, "420");
 
-    for (int tick = 0; tick < 40; ++tick) {
-        rig.console.tcp.tmrStateConnect_Timer();
+    for (int i = 0; i < 40; ++i) {
+        rig.console.requestLog();
     }
-    EXPECT_EQ(rig.console.panel.lblProces, "..");
-    for (int tick = 40; tick < 420; ++tick) {
-        rig.console.tcp.tmrStateConnect_Timer();
-    }
-    EXPECT_EQ(rig.console.panel.lblProces, ""); // 21 dots start again empty
-    EXPECT_EQ(rig.console.tcp.Text8, "420");
+    EXPECT_EQ(rig.connectionWindow().eventLog.size(), 25u);
 }
 
-TEST(TcpWindow, passwordPanelOpensOnlyForTheServicePassword) {
+TEST(ConnectionWindow, passwordPanelOpensOnlyForTheServicePassword) {
     LinkRig rig;
-    rig.console.tcp.txtPassword = "tobrin47";
-    rig.console.tcp.cmdPassword_Click();
-    EXPECT_TRUE(rig.console.tcp.fraPasswordVisible);
-    EXPECT_TRUE(rig.console.tcp.txtPassword.empty());
-    EXPECT_TRUE(rig.console.tcp.passwordFocused);
-    rig.console.tcp.txtPassword = "Tobrin47";
-    rig.console.tcp.cmdPassword_Click();
-    EXPECT_FALSE(rig.console.tcp.fraPasswordVisible);
-    rig.console.tcp.visible = true;
-    rig.console.tcp.cmdhide_Click();
-    EXPECT_TRUE(rig.console.tcp.fraPasswordVisible);
-    EXPECT_FALSE(rig.console.tcp.visible);
+    auto &window = rig.console.connection();
+    window.show();
+    window.setPassword("tobrin47");
+    window.confirmPassword();
+    EXPECT_TRUE(rig.connectionWindow().passwordPanelVisible);
+    EXPECT_TRUE(rig.connectionWindow().password.empty());
+    EXPECT_TRUE(rig.connectionWindow().passwordFocused);
+    window.setPassword("Tobrin47");
+    window.confirmPassword();
+    EXPECT_FALSE(rig.connectionWindow().passwordPanelVisible);
+    EXPECT_TRUE(rig.connectionWindow().visible);
+    window.hide();
+    EXPECT_TRUE(rig.connectionWindow().passwordPanelVisible);
+    EXPECT_FALSE(rig.connectionWindow().visible);
+}
+
+TEST(ConnectionWindow, captionsFollowTheLanguageTable) {
+    LinkRig rig;
+    rig.console.connection().retranslate();
+    const auto &c = rig.connectionWindow().captions;
+    const std::vector<std::pair<std::string, std::string>> shown = {
+        {c.title, "T5"},           {c.passwordLabel, "T26"}, {c.ok, "T27"},
+        {c.cancel, "T28"},         {c.connect, "T29"},       {c.hide, "T30"},
+        {c.close, "T31"},          {c.sentLabel, "T32"},     {c.receivedLabel, "T33"},
+        {c.attemptsBefore, "T34"}, {c.attemptsAfter, "T35"}, {c.timeoutBefore, "T34"},
+        {c.timeoutAfter, "T36"},   {c.ticksBefore, "T37"},   {c.ticksAfter, "T38"},
+    };
+    for (const auto &[caption, text] : shown) {
+        EXPECT_EQ(caption, text);
+    }
+}
+
+TEST(ConnectionWindow, connectSelectsOnlineAndCloseSelectsOffline) {
+    LinkRig rig;
+    int changes = 0;
+    auto subscription = rig.console.connection().subscribe([&] { ++changes; });
+    rig.console.connection().goOnline();
+    EXPECT_TRUE(rig.panel().onlineSelected);
+    EXPECT_EQ(rig.socket.state(), ss::kConnected);
+    EXPECT_EQ(rig.connectionWindow().host, "127.0.0.1");
+    EXPECT_EQ(rig.connectionWindow().port, "5000");
+    EXPECT_GT(changes, 0);
+    rig.console.connection().closeConnection();
+    EXPECT_FALSE(rig.panel().onlineSelected);
+    EXPECT_EQ(rig.socket.state(), ss::kClosed);
 }
 
 // ---- received lines ---------------------------------------------------------------------------
@@ -207,37 +257,38 @@ TEST(ReceivedLines, aDisplayLineSplitAtEveryByteIsShownOnce) {
         LinkRig rig;
         rig.goOnline();
         rig.socket.deliver(line.substr(0, cut));
-        EXPECT_EQ(rig.console.panel.cells[0], '\0') << cut;
+        EXPECT_EQ(rig.panel().cells[0], '\0') << cut;
         rig.socket.deliver(line.substr(cut));
-        EXPECT_EQ(std::string(rig.console.panel.cells.data(), 20), kText.substr(0, 20)) << cut;
+        EXPECT_EQ(std::string(rig.panel().cells.data(), 20), kText.substr(0, 20)) << cut;
         EXPECT_EQ(rig.beep.count, 1) << cut;
-        EXPECT_EQ(rig.console.online.counters().linesHandled, 1u);
+        EXPECT_EQ(rig.console.receiveCounters().linesHandled, 1u);
     }
 }
 
 TEST(ReceivedLines, twoLinesInOneReadAreHandledInOrder) {
     LinkRig rig;
     rig.goOnline();
-    rig.console.panel.dataReceived = false;
+    EXPECT_FALSE(rig.console.replyReceived());
     rig.socket.deliver(addressedLine(1, displayBody(0x01, 0, "first")) + "\r" +
                        addressedLine(1, displayBody(0x02, 0, "second")) + "\r");
-    EXPECT_EQ(std::string(rig.console.panel.cells.data(), 6), "second");
-    EXPECT_EQ(rig.console.panel.shpAlarm, link::colour::kAlarmLamp);
-    EXPECT_EQ(rig.console.panel.shpRun, link::colour::kBlack);
-    EXPECT_TRUE(rig.console.panel.dataReceived);
-    rig.console.modes.tmrCommsAlarm_Timer();
-    EXPECT_FALSE(rig.console.panel.dataReceived);
+    EXPECT_EQ(std::string(rig.panel().cells.data(), 6), "second");
+    EXPECT_EQ(rig.panel().alarmLampColour, link::colour::kAlarmLamp);
+    EXPECT_EQ(rig.panel().runLampColour, link::colour::kBlack);
+    EXPECT_TRUE(rig.console.replyReceived());
+    rig.timers.advance(1000); // the reply watch, restarted by the reply, looks again
+    EXPECT_FALSE(rig.console.replyReceived());
 }
 
 TEST(ReceivedLines, wrongKindOrLengthIsDroppedSilentlyAndTheLinkStays) {
     LinkRig rig;
     rig.goOnline();
     std::string line = unaddressedLine(displayBody(0x01, 0, kText));
-    rig.socket.deliver(line.substr(0, 170) + "\r" + line + "00\r" + "\x03" + line.substr(1) + "\r\r");
+    rig.socket.deliver(line.substr(0, 170) + "\r" + line + "00\r" + "\x03" + line.substr(1) +
+                       "\r\r");
     EXPECT_TRUE(rig.box.shown.empty());
     EXPECT_EQ(rig.socket.state(), ss::kConnected);
-    EXPECT_EQ(rig.console.panel.cells[0], '\0');
-    EXPECT_EQ(rig.console.online.counters().linesIgnored, 4u); // the empty line too
+    EXPECT_EQ(rig.panel().cells[0], '\0');
+    EXPECT_EQ(rig.console.receiveCounters().linesIgnored, 4u); // the empty line too
 }
 
 TEST(ReceivedLines, aChecksumErrorClosesAndReportsByKind) {
@@ -249,7 +300,7 @@ TEST(ReceivedLines, aChecksumErrorClosesAndReportsByKind) {
         line.back() = static_cast<char>(line.back() ^ 0x01);
         rig.socket.deliver(line + "\r");
         EXPECT_EQ(rig.socket.state(), ss::kClosed);
-        EXPECT_FALSE(rig.console.panel.optOnLineSelected);
+        EXPECT_FALSE(rig.panel().onlineSelected);
         ASSERT_EQ(rig.box.shown.size(), 1u);
         EXPECT_EQ(rig.box.shown[0].text, kind == 1 ? "T95\r\n" : "T96\r\n");
         EXPECT_EQ(rig.box.shown[0].title, "AQLRemote - V2.0 Error #: 0");
@@ -261,12 +312,12 @@ TEST(ReceivedLines, addressedPacketsForAnotherAddressChangeNothing) {
     rig.goOnline();
     rig.socket.deliver(addressedLine(8, displayBody(0x1F, 0x85, kText)) + "\r");
     rig.socket.deliver(addressedLine(8, recordBody(1, 1)) + "\r");
-    EXPECT_EQ(rig.console.panel.cells[0], '\0');
-    EXPECT_EQ(rig.console.panel.shpRun, link::colour::kBlack);
+    EXPECT_EQ(rig.panel().cells[0], '\0');
+    EXPECT_EQ(rig.panel().runLampColour, link::colour::kBlack);
     EXPECT_EQ(rig.records.count(), 0u);
     EXPECT_TRUE(rig.box.shown.empty());
     rig.socket.deliver(addressedLine(7, displayBody(0x1F, 0x85, kText)) + "\r");
-    EXPECT_EQ(rig.console.panel.cells[0], 'p');
+    EXPECT_EQ(rig.panel().cells[0], 'p');
 }
 
 TEST(ReceivedLines, beepOnlyForUnaddressedDisplays) {
@@ -278,15 +329,16 @@ TEST(ReceivedLines, beepOnlyForUnaddressedDisplays) {
     EXPECT_EQ(rig.beep.count, 1);
     rig.socket.deliver(unaddressedLine(displayBody(0x0F, 0, kText)) + "\r");
     EXPECT_EQ(rig.beep.count, 1);
-    EXPECT_EQ(rig.console.panel.shpLCD, link::colour::kBacklightOn);
-    EXPECT_EQ(rig.console.panel.shpManual, link::colour::kManualLamp);
+    EXPECT_EQ(rig.panel().backlightColour, link::colour::kBacklightOn);
+    EXPECT_EQ(rig.panel().manualLampColour, link::colour::kManualLamp);
 }
 
 TEST(ReceivedLines, unknownPacketTypesAreReportedAndTheLinkStays) {
     LinkRig rig;
     rig.goOnline();
     std::string body(1, '\x09');
-    rig.socket.deliver(addressedLine(1, body) + "\r" + unaddressedLine(std::string(1, '\x0B')) + "\r");
+    rig.socket.deliver(addressedLine(1, body) + "\r" + unaddressedLine(std::string(1, '\x0B')) +
+                       "\r");
     ASSERT_EQ(rig.box.shown.size(), 2u);
     EXPECT_EQ(rig.box.shown[0].text, "T94 9\r\n");
     EXPECT_EQ(rig.box.shown[1].text, "T97 11\r\n");
@@ -304,15 +356,15 @@ TEST(ReceivedLines, textArrivingWhileABoxIsOpenIsHandledAfterItNeitherReenteredN
         if (boxes == 1) {
             // The modal box's event loop delivers the rest of a line and a whole one.
             rig.socket.deliver(display.substr(0, 40));
-            EXPECT_EQ(rig.console.panel.cells[0], '\0'); // not handled inside the box
+            EXPECT_EQ(rig.panel().cells[0], '\0'); // not handled inside the box
             rig.socket.deliver(display.substr(40) + unknown);
         }
     };
     rig.socket.deliver(unknown);
     EXPECT_EQ(boxes, 2);
-    EXPECT_EQ(rig.console.online.counters().deferredDropped, 0u);
-    EXPECT_EQ(std::string(rig.console.panel.cells.data(), 13), "after the box");
-    EXPECT_EQ(rig.console.online.counters().linesHandled, 3u);
+    EXPECT_EQ(rig.console.receiveCounters().deferredDropped, 0u);
+    EXPECT_EQ(std::string(rig.panel().cells.data(), 13), "after the box");
+    EXPECT_EQ(rig.console.receiveCounters().linesHandled, 3u);
 }
 
 TEST(ReceivedLines, whatArrivesWhileABoxStaysOpenIsBoundedNotUnlimited) {
@@ -325,12 +377,13 @@ TEST(ReceivedLines, whatArrivesWhileABoxStaysOpenIsBoundedNotUnlimited) {
         }
     };
     rig.socket.deliver(addressedLine(1, std::string(1, '\x09')) + "\r");
-    EXPECT_EQ(rig.console.online.counters().deferredDropped, 2u * 1024 * 1024);
-    EXPECT_LE(rig.console.online.framer().pending().size(), link::kLongestLine);
+    EXPECT_EQ(rig.console.receiveCounters().deferredDropped, 2u * 1024 * 1024);
+    EXPECT_LE(rig.console.dispatcher().framer().pending().size(), link::kLongestLine);
 }
 
 TEST(LogDownload, recordsEndInNumberOrderAndASecondDownloadAddsNothing) {
     LinkRig rig;
+    rig.loadMainWindow();
     rig.goOnline();
     std::string stream;
     for (int n : {5, 3, 9, 4}) {
@@ -346,14 +399,13 @@ TEST(LogDownload, recordsEndInNumberOrderAndASecondDownloadAddsNothing) {
 
     rig.socket.deliver(stream + addressedLine(1, displayBody(1, 0, "still handled")) + "\r");
     EXPECT_EQ(rig.records.count(), 4u);
-    EXPECT_EQ(std::string(rig.console.panel.cells.data(), 13), "still handled");
-    EXPECT_EQ(rig.console.online.counters().recordsAlreadyHeld, 4u);
+    EXPECT_EQ(std::string(rig.panel().cells.data(), 13), "still handled");
+    EXPECT_EQ(rig.console.receiveCounters().recordsAlreadyHeld, 4u);
 
-    rig.console.modes.tmrComms().setEnabled(true); // started by the main window's load
     rig.timers.advance(100);
-    EXPECT_EQ(rig.console.panel.lblLogCount, "4");
-    EXPECT_TRUE(rig.console.panel.optProcessLogEnabled);
-    EXPECT_FALSE(rig.console.panel.mnuBaseEnabled);
+    EXPECT_EQ(rig.panel().recordCount, "4");
+    EXPECT_TRUE(rig.panel().saveEnabled);
+    EXPECT_FALSE(rig.panel().baseFileEnabled);
 }
 
 TEST(LogDownload, aRecordThatCannotBeParsedIsDroppedAndTheRestOfTheReadIsStillHandled) {
@@ -362,8 +414,9 @@ TEST(LogDownload, aRecordThatCannotBeParsedIsDroppedAndTheRestOfTheReadIsStillHa
     // A record number of 2^31 or more does not fit: the parser raises an overflow.
     std::string overflowing = recordBody(1, 1);
     overflowing[8] = static_cast<char>(0x80);
-    rig.socket.deliver(addressedLine(1, overflowing) + "\r" + addressedLine(1, recordBody(2, 2)) + "\r");
-    EXPECT_EQ(rig.console.online.counters().lineErrors, 1u);
+    rig.socket.deliver(addressedLine(1, overflowing) + "\r" + addressedLine(1, recordBody(2, 2)) +
+                       "\r");
+    EXPECT_EQ(rig.console.receiveCounters().lineErrors, 1u);
     EXPECT_EQ(rig.records.count(), 1u);
     EXPECT_TRUE(rig.records.contains("K2"));
     EXPECT_TRUE(rig.box.shown.empty());
@@ -377,12 +430,11 @@ TEST(CommsTimer, withRecordsHeldOfflineSaveIsDisabledAndBaseFileEnabled) {
         r.fromString(recordBody(n, n), 3);
         rig.records.insert(r);
     }
-    rig.console.modes.tmrComms().setEnabled(true);
+    rig.loadMainWindow();
     rig.timers.advance(100);
-    EXPECT_FALSE(rig.console.panel.optProcessLogEnabled);
-    EXPECT_TRUE(rig.console.panel.mnuBaseEnabled);
-    EXPECT_EQ(rig.console.panel.lblLogCount, "12");
-    EXPECT_EQ(rig.console.panel.optProcessLogTooltip, "12 T62");
-    EXPECT_TRUE(rig.console.modes.tmrComms().enabled());
+    EXPECT_FALSE(rig.panel().saveEnabled);
+    EXPECT_TRUE(rig.panel().baseFileEnabled);
+    EXPECT_EQ(rig.panel().recordCount, "12");
+    EXPECT_EQ(rig.panel().saveTooltip, "12 T62");
+    EXPECT_TRUE(rig.console.modes().countingRecords());
 }
-

@@ -5,6 +5,10 @@
 using namespace aql;
 using namespace aql::test;
 
+namespace {
+const std::string kText = "SETTINGS";
+}
+
 TEST(DisplayAddressing, rowsMapAsTheControllersMemoryIsLaidOut) {
     EXPECT_EQ(link::cellForDisplayAddress(0), 0);
     EXPECT_EQ(link::cellForDisplayAddress(19), 19);
@@ -22,35 +26,35 @@ TEST(DisplayAddressing, rowsMapAsTheControllersMemoryIsLaidOut) {
 
 TEST(Cursor, aShownCursorBlinksWithAOneSecondPeriod) {
     LinkRig rig;
-    rig.console.panel.cursorPosition = 0xC5; // address 69, shown
-    rig.console.remote.tmrCursor().setEnabled(true);
+    rig.loadMainWindow();                // starts the blink
+    rig.controllerShows(0, 0xC5, kText); // address 69, shown
     rig.timers.advance(500);
-    EXPECT_TRUE(rig.console.panel.cellPainted[25]);
+    EXPECT_TRUE(rig.panel().cursorDrawn[25]);
     rig.timers.advance(500);
-    EXPECT_FALSE(rig.console.panel.cellPainted[25]);
+    EXPECT_FALSE(rig.panel().cursorDrawn[25]);
     rig.timers.advance(500);
-    EXPECT_TRUE(rig.console.panel.cellPainted[25]);
+    EXPECT_TRUE(rig.panel().cursorDrawn[25]);
 }
 
 TEST(Cursor, aHiddenCursorIsNeverPaintedAndMovingClearsTheOldCell) {
     LinkRig rig;
-    rig.console.panel.cursorPosition = 0x14; // cell 40, not shown
-    rig.console.remote.tmrCursor_Timer();
-    rig.console.remote.tmrCursor_Timer();
-    EXPECT_FALSE(rig.console.panel.cellPainted[40]);
+    rig.loadMainWindow();
+    rig.controllerShows(0, 0x14, kText); // cell 40, not shown
+    rig.timers.advance(1000);
+    EXPECT_FALSE(rig.panel().cursorDrawn[40]);
 
-    rig.console.panel.cursorPosition = 0xC5; // cell 25
-    rig.console.remote.tmrCursor_Timer();
-    ASSERT_TRUE(rig.console.panel.cellPainted[25]);
-    rig.console.panel.cursorPosition = 0xC6; // cell 26
-    rig.console.remote.tmrCursor_Timer();
-    EXPECT_FALSE(rig.console.panel.cellPainted[25]);
-    EXPECT_TRUE(rig.console.panel.cellPainted[26]);
+    rig.controllerShows(0, 0xC5, kText); // cell 25
+    rig.timers.advance(500);
+    ASSERT_TRUE(rig.panel().cursorDrawn[25]);
+    rig.controllerShows(0, 0xC6, kText); // cell 26
+    rig.timers.advance(500);
+    EXPECT_FALSE(rig.panel().cursorDrawn[25]);
+    EXPECT_TRUE(rig.panel().cursorDrawn[26]);
 
-    rig.console.panel.cursorPosition = 0x80 | 50; // outside the rows: cell 0
-    rig.console.remote.tmrCursor_Timer();
-    EXPECT_FALSE(rig.console.panel.cellPainted[26]);
-    EXPECT_TRUE(rig.console.panel.cellPainted[0]);
+    rig.controllerShows(0, 0x80 | 50, kText); // outside the rows: cell 0
+    rig.timers.advance(500);
+    EXPECT_FALSE(rig.panel().cursorDrawn[26]);
+    EXPECT_TRUE(rig.panel().cursorDrawn[0]);
 }
 
 TEST(Keypad, theLeftArrowFlashesKey3For50msThenSends16) {
@@ -58,11 +62,11 @@ TEST(Keypad, theLeftArrowFlashesKey3For50msThenSends16) {
     rig.goOnline();
     bool shownDuringFlash = false;
     rig.pump.duringProcessEvents = [&] {
-        shownDuringFlash = shownDuringFlash || rig.console.panel.keyPressedVisible[3];
+        shownDuringFlash = shownDuringFlash || rig.panel().keyFlashing[3];
     };
-    rig.console.remote.Form_KeyDown(37);
+    rig.console.keyDown(37);
     EXPECT_TRUE(shownDuringFlash);
-    EXPECT_FALSE(rig.console.panel.keyPressedVisible[3]);
+    EXPECT_FALSE(rig.panel().keyFlashing[3]);
     EXPECT_EQ(rig.pump.sleeps, std::vector<int>{50});
     ASSERT_EQ(rig.socket.sent.size(), 1u);
     EXPECT_EQ(rig.socket.sent[0], std::string("\x40\x01\x10\x00\x00\x00\x00\x7A\x23", 9));
@@ -72,35 +76,50 @@ TEST(Keypad, computerKeysMapToTheKeypadAndOthersSendNothing) {
     LinkRig rig;
     rig.goOnline();
     for (int code : {38, 39, 62, 40, 37, 60, 86, 118, 88, 120}) {
-        rig.console.remote.Form_KeyDown(code);
+        rig.console.keyDown(code);
     }
     EXPECT_EQ(rig.commandBytes(), (std::vector<int>{18, 17, 17, 19, 16, 16, 21, 21, 20, 20}));
     EXPECT_EQ(link::keyCodeForIndex(6), 22); // beyond the six keys: low four bits + 16
     EXPECT_EQ(link::keyCodeForIndex(16), 18);
-    rig.console.remote.Form_KeyDown(65); // "A"
-    rig.console.remote.Form_KeyDown(13);
+    rig.console.keyDown(65); // "A"
+    rig.console.keyDown(13);
     EXPECT_EQ(rig.socket.sent.size(), 10u);
 }
 
 TEST(ModePanel, slidesInTenStepsAndReversesMidway) {
     LinkRig rig;
-    auto &panel = rig.console.panel;
-    rig.console.modes.chkShift_Click();
-    EXPECT_EQ(panel.chkShiftCaption, "p");
+    const auto &panel = rig.panel();
+    rig.console.toggleShift();
+    EXPECT_EQ(panel.shiftGlyph, "p");
     rig.timers.advance(10);
     EXPECT_EQ(panel.panelTop, 2100);
     rig.timers.advance(50);
     EXPECT_EQ(panel.panelTop, 2100);
-    rig.console.modes.chkShift_Click();
+    rig.console.toggleShift();
     rig.timers.advance(4);
     EXPECT_EQ(panel.panelTop, 1300);
-    rig.console.modes.chkShift_Click(); // back down before it arrived
-    EXPECT_EQ(panel.chkShiftCaption, "p");
+    rig.console.toggleShift(); // back down before it arrived
+    EXPECT_EQ(panel.shiftGlyph, "p");
     rig.timers.advance(100);
     EXPECT_EQ(panel.panelTop, 2100);
-    rig.console.modes.chkShift_Click();
+    rig.console.toggleShift();
     rig.timers.advance(100);
     EXPECT_EQ(panel.panelTop, 100);
-    EXPECT_EQ(panel.chkShiftCaption, "q");
+    EXPECT_EQ(panel.shiftGlyph, "q");
 }
 
+TEST(ModePanel, realtimeMenuChecksOneEntryAndObserversHearOfEveryChange) {
+    LinkRig rig;
+    int changes = 0;
+    auto subscription = rig.console.subscribe([&] { ++changes; });
+    EXPECT_FALSE(rig.panel().realtimeOn); // OFF at start
+    rig.console.chooseRealtime(true);
+    EXPECT_TRUE(rig.panel().realtimeOn);
+    EXPECT_EQ(changes, 1);
+    rig.controllerShows(0x01, 0, "menu");
+    EXPECT_EQ(changes, 2);
+    subscription.reset();
+    rig.console.chooseRealtime(false);
+    EXPECT_FALSE(rig.panel().realtimeOn);
+    EXPECT_EQ(changes, 2);
+}

@@ -16,7 +16,7 @@ struct Table {
     test::RecordingMessageBox box;
     LanguageTexts language{box};
 
-    explicit Table(const std::string &bytes) { language.ReadLanguageText(bytes, "C:\\E.lng"); }
+    explicit Table(const std::string &bytes) { language.readText(bytes, "C:\\E.lng"); }
     bool failed() const {
         return box.shown.size() == 1 && box.shown[0].text == "Text couldn't be read\r\nC:\\E.lng" &&
                box.shown[0].style == platform::style::kCritical && box.shown[0].title.empty();
@@ -26,7 +26,7 @@ struct Table {
 TEST(Language, entriesAreNumberedByLineAndOnlyTheFirstBarSeparates) {
     test::RecordingMessageBox box;
     LanguageTexts language(box);
-    language.ReadLanguage(test::fixture("shell/numbered_1_2_4.lng").string()); // CR LF throughout
+    language.readFile(test::fixture("shell/numbered_1_2_4.lng").string()); // CR LF throughout
     EXPECT_TRUE(box.shown.empty());
     ASSERT_EQ(language.count(), 5u);
     EXPECT_EQ(language.getText(1), "&File");
@@ -36,7 +36,7 @@ TEST(Language, entriesAreNumberedByLineAndOnlyTheFirstBarSeparates) {
     EXPECT_EQ(language.getText(6), "####-6-####");
     EXPECT_EQ(language.getText(-7), "####--7-####");
     const std::string missing = test::fixture("shell/absent.lng").string();
-    language.ReadLanguage(missing); // appends nothing
+    language.readFile(missing); // appends nothing
     ASSERT_EQ(box.shown.size(), 1u);
     EXPECT_EQ(box.shown[0].text, "Text couldn't be read\r\n" + missing);
     EXPECT_EQ(language.count(), 5u);

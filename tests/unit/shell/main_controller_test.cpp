@@ -69,9 +69,9 @@ struct ShellRig {
             dir.path(), shell::CommandLine("AQLRemote", arguments));
         return *main;
     }
-    std::string setting(const char *path) {
-        auto v = settings.read(path);
-        return v ? *v : "";
+    std::string setting(shell::SettingKey key) { return shell::SettingsStore(settings).read(key); }
+    void remember(shell::SettingKey key, const std::string &value) {
+        shell::SettingsStore(settings).write(key, value);
     }
 };
 
@@ -81,12 +81,12 @@ TEST(StartUp, withoutALanguageSettingEnglishIsWrittenReadAndChecked) {
     ShellRig rig;
     auto &w = rig.open();
     ASSERT_FALSE(w.start());
-    EXPECT_EQ(rig.setting(shell::kLanguageSetting), "English.lng");
-    EXPECT_EQ(w.captions.mnuFile, "E1");
-    EXPECT_EQ(w.captions.lblConnecting, "E202");
-    EXPECT_TRUE(w.mnuENGChecked);
-    EXPECT_FALSE(w.mnuNEDChecked);
-    EXPECT_EQ(rig.setting(shell::kDataDirSetting), rig.dir.path().u8string());
+    EXPECT_EQ(rig.setting(shell::SettingKey::Language), "English.lng");
+    EXPECT_EQ(w.view().captions.fileMenu, "E1");
+    EXPECT_EQ(w.view().captions.connecting, "E202");
+    EXPECT_TRUE(w.view().englishChecked);
+    EXPECT_FALSE(w.view().dutchChecked);
+    EXPECT_EQ(rig.setting(shell::SettingKey::ProgramFolder), rig.dir.path().u8string());
     EXPECT_TRUE(std::filesystem::is_directory(rig.dir / "Data"));
     EXPECT_TRUE(rig.box.shown.empty());
 }
@@ -95,16 +95,16 @@ TEST(StartUp, siteModeSelectsTheFirstPoolAndStartsOffline) {
     ShellRig rig;
     auto &w = rig.open();
     ASSERT_FALSE(w.start());
-    EXPECT_EQ(w.cmbPools, (std::vector<std::string>{"Main pool", "Kids pool"}));
+    EXPECT_EQ(w.view().poolNames, (std::vector<std::string>{"Main pool", "Kids pool"}));
     ASSERT_NE(w.currentPool(), nullptr);
     EXPECT_EQ(w.currentPool()->name(), "Main pool");
-    EXPECT_EQ(w.console.panel.controllerAddress, 7);
-    EXPECT_EQ(w.cmbPoolsIndex, 0);
-    EXPECT_TRUE(w.cmbPoolsVisible);
-    EXPECT_FALSE(w.console.panel.optOnLineSelected);
-    EXPECT_EQ(w.console.comms.operatingMode(), 0);
-    EXPECT_TRUE(w.console.modes.tmrComms().enabled());
-    EXPECT_TRUE(w.console.remote.tmrCursor().enabled());
+    EXPECT_EQ(w.console().controllerAddress(), 7);
+    EXPECT_EQ(w.view().poolIndex, 0);
+    EXPECT_TRUE(w.view().poolSelectionVisible);
+    EXPECT_FALSE(w.console().view().onlineSelected);
+    EXPECT_EQ(w.console().operatingMode(), 0);
+    EXPECT_TRUE(w.console().modes().countingRecords());
+    EXPECT_TRUE(w.console().keypad().cursorBlinking());
     EXPECT_EQ(rig.socket.connectCalls, 0);
     EXPECT_EQ(w.values().configPath, (rig.dir / "config.xml").u8string());
 }
@@ -112,11 +112,11 @@ TEST(StartUp, siteModeSelectsTheFirstPoolAndStartsOffline) {
 TEST(StartUp, aThirdLanguageFileIsUsedWithNeitherMenuEntryChecked) {
     ShellRig rig;
     writeBytes(rig.dir / "Deutsch.lng", languageFile("D"));
-    rig.settings.write(shell::kLanguageSetting, "Deutsch.lng");
+    rig.remember(shell::SettingKey::Language, "Deutsch.lng");
     auto &w = rig.open();
     ASSERT_FALSE(w.start());
-    EXPECT_EQ(w.captions.mnuFile, "D1");
-    EXPECT_FALSE(w.mnuENGChecked || w.mnuNEDChecked);
+    EXPECT_EQ(w.view().captions.fileMenu, "D1");
+    EXPECT_FALSE(w.view().englishChecked || w.view().dutchChecked);
 }
 
 TEST(StartUp, aMissingLanguageFileIsReportedAndEveryTextIsAPlaceholder) {
@@ -127,16 +127,19 @@ TEST(StartUp, aMissingLanguageFileIsReportedAndEveryTextIsAPlaceholder) {
     ASSERT_EQ(rig.box.shown.size(), 1u);
     EXPECT_EQ(rig.box.shown[0].text,
               "Text couldn't be read\r\n" + (rig.dir / "English.lng").u8string());
-    EXPECT_EQ(w.captions.mnuFile, "####-1-####");
-    EXPECT_EQ(w.cmbPools.size(), 2u); // the program still starts
+    EXPECT_EQ(w.view().captions.fileMenu, "####-1-####");
+    EXPECT_EQ(w.view().poolNames.size(), 2u); // the program still starts
 }
 
 TEST(StartUp, anUnreadableConfigurationEndsWithAMessageNamingTheFile) {
     for (const std::string &content :
          {std::string(""), std::string("<aqlRemoteConfig><managedSystems>"),
-          kSite.substr(0, kSite.find("<system")) + "<system address=\"1\" ipaddress=\"a\" port=\"1\" name=\"A\"/>"
-              "<system address=\"2\" ipaddress=\"b\" port=\"2\" name=\"a\"/></managedSystems></aqlRemoteConfig>",
-          kSite.substr(0, kSite.find("<system")) + "<system address=\"300\" ipaddress=\"a\" port=\"1\" name=\"A\"/>"
+          kSite.substr(0, kSite.find("<system")) +
+              "<system address=\"1\" ipaddress=\"a\" port=\"1\" name=\"A\"/>"
+              "<system address=\"2\" ipaddress=\"b\" port=\"2\" "
+              "name=\"a\"/></managedSystems></aqlRemoteConfig>",
+          kSite.substr(0, kSite.find("<system")) +
+              "<system address=\"300\" ipaddress=\"a\" port=\"1\" name=\"A\"/>"
               "</managedSystems></aqlRemoteConfig>"}) {
         ShellRig rig;
         writeBytes(rig.dir / "config.xml", content);
@@ -160,30 +163,36 @@ TEST(StartUp, projectCode010203SelectsProject1System2Pool3AndGoesOnlineAtOnce) {
         return "<pool a0=\"" + name + "\" a1=\"\" a2=\"\" a3=\"\" a4=\"\" a5=\"" + ip +
                "\" a6=\"4100\"/>";
     };
-    std::string project =
-        "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n<aqlRemoteConfig>"
-        "<UseProject UP=\"1\"/><Update Time=\"x\"/>"
-        "<Project projectname=\"P0\"><system systemname=\"S0\">" + pool("P0S0N0", "10.9.9.9") +
-        "</system></Project>"
-        "<Project projectname=\"P1\">"
-        "<system systemname=\"S0\">" + pool("P1S0N0", "10.9.9.8") + "</system>"
-        "<system systemname=\"S1\">" + pool("P1S1N0", "10.9.9.7") + "</system>"
-        "<system systemname=\"S2\">" + pool("P1S2N0", "127.0.0.1") + pool("P1S2N1", "127.0.0.1") +
-        pool("P1S2N2", "127.0.0.1") + pool("Target", "127.0.0.1") + "</system>"
-        "</Project></aqlRemoteConfig>\r\n";
+    std::string project = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n<aqlRemoteConfig>"
+                          "<UseProject UP=\"1\"/><Update Time=\"x\"/>"
+                          "<Project projectname=\"P0\"><system systemname=\"S0\">" +
+                          pool("P0S0N0", "10.9.9.9") +
+                          "</system></Project>"
+                          "<Project projectname=\"P1\">"
+                          "<system systemname=\"S0\">" +
+                          pool("P1S0N0", "10.9.9.8") +
+                          "</system>"
+                          "<system systemname=\"S1\">" +
+                          pool("P1S1N0", "10.9.9.7") +
+                          "</system>"
+                          "<system systemname=\"S2\">" +
+                          pool("P1S2N0", "127.0.0.1") + pool("P1S2N1", "127.0.0.1") +
+                          pool("P1S2N2", "127.0.0.1") + pool("Target", "127.0.0.1") +
+                          "</system>"
+                          "</Project></aqlRemoteConfig>\r\n";
     writeBytes(projectDir / "config.xml", project);
-    rig.settings.write(shell::kDatabaseSetting, projectDir.path().u8string());
+    rig.remember(shell::SettingKey::ProjectFolder, projectDir.path().u8string());
     auto &w = rig.open("010203");
     ASSERT_FALSE(w.start()) << (rig.box.shown.empty() ? "" : rig.box.shown[0].text);
-    EXPECT_EQ(w.title, "Velmaro AQL - Target");
-    EXPECT_FALSE(w.cmbPoolsVisible);
-    EXPECT_FALSE(w.mnuConfigurationVisible);
+    EXPECT_EQ(w.view().title, "Velmaro AQL - Target");
+    EXPECT_FALSE(w.view().poolSelectionVisible);
+    EXPECT_FALSE(w.view().configurationEntryVisible);
     EXPECT_EQ(w.currentPool()->name(), "P0S0N0"); // always the first pool of the list
-    EXPECT_EQ(w.console.panel.controllerAddress, 1);
-    EXPECT_TRUE(w.console.panel.optOnLineSelected);
+    EXPECT_EQ(w.console().controllerAddress(), 1);
+    EXPECT_TRUE(w.console().view().onlineSelected);
     EXPECT_EQ(rig.socket.remoteHost, "127.0.0.1");
     EXPECT_EQ(rig.socket.remotePort, 4100);
-    EXPECT_EQ(w.console.comms.operatingMode(), 2);
+    EXPECT_EQ(w.console().operatingMode(), 2);
     EXPECT_TRUE(std::filesystem::is_directory(rig.dir / "Data" / "P1" / "S2" / "Target"));
 }
 
@@ -195,7 +204,7 @@ TEST(StartUp, aSystemCodeThatIsNotSixDigitsOrNamesNoPoolFailsClearly) {
                    "<aqlRemoteConfig><Project projectname=\"P\"><system systemname=\"S\">"
                    "<pool a0=\"A\" a1=\"\" a2=\"\" a3=\"\" a4=\"\" a5=\"h\" a6=\"1\"/>"
                    "</system></Project></aqlRemoteConfig>");
-        rig.settings.write(shell::kDatabaseSetting, projectDir.path().u8string());
+        rig.remember(shell::SettingKey::ProjectFolder, projectDir.path().u8string());
         EXPECT_TRUE(rig.open(code).start()) << code;
         EXPECT_EQ(rig.socket.connectCalls, 0) << code;
     }
@@ -208,15 +217,15 @@ TEST(Selection, anotherEntryChangesThePoolCodeAndEmptiesTheRecordsButKeepsTheFir
     records::LogRecord r;
     r.recordNumber = 5;
     w.currentPool()->records().insert(r);
-    w.cmbPools_Click(1);
+    w.selectPool(1);
     EXPECT_EQ(w.values().poolCode, "1");
     EXPECT_EQ(w.currentPool()->name(), "Main pool");
     EXPECT_EQ(w.currentPool()->records().count(), 0u);
     // The connection follows the selection box, the frame address the current pool.
-    w.console.modes.selectOnLine();
+    w.console().chooseOnline();
     EXPECT_EQ(rig.socket.remoteHost, "127.0.0.2");
     EXPECT_EQ(rig.socket.remotePort, 4002);
-    EXPECT_EQ(w.console.panel.controllerAddress, 7);
+    EXPECT_EQ(w.console().controllerAddress(), 7);
 }
 
 TEST(LanguageSwitch, dutchThenEnglishWritesBothNamesAndReappliesEveryWindowInOrder) {
@@ -224,20 +233,23 @@ TEST(LanguageSwitch, dutchThenEnglishWritesBothNamesAndReappliesEveryWindowInOrd
     auto &w = rig.open();
     ASSERT_FALSE(w.start());
     std::vector<std::string> order;
-    w.windows.aboutFilltext = [&] { order.push_back("about"); };
-    w.windows.configFilltext = [&] { order.push_back("config"); };
-    w.windows.logFilltext = [&] { order.push_back("log"); };
-    w.windows.mainFilltext = [&] { order.push_back("main:" + w.captions.mnuFile); };
-    w.windows.tcpFilltext = [&] { order.push_back("tcp"); };
-    w.mnuNED_Click();
-    EXPECT_EQ(rig.setting(shell::kLanguageSetting), "Nederlands.lng");
-    EXPECT_TRUE(w.mnuNEDChecked);
-    EXPECT_FALSE(w.mnuENGChecked);
-    EXPECT_EQ(order, (std::vector<std::string>{"about", "config", "log", "main:N1", "tcp"}));
-    EXPECT_EQ(w.console.error.title(), "AQLRemote - V2.0");
-    w.mnuENG_Click();
-    EXPECT_EQ(rig.setting(shell::kLanguageSetting), "English.lng");
-    EXPECT_EQ(w.captions.mnuFile, "E1");
+    shell::MainController::Windows windows;
+    windows.retranslateAbout = [&] { order.push_back("about"); };
+    windows.retranslateConfiguration = [&] { order.push_back("config"); };
+    windows.retranslateLog = [&] { order.push_back("log"); };
+    w.setWindows(windows);
+    auto mainWindow = w.subscribe([&] { order.push_back("main:" + w.view().captions.fileMenu); });
+    auto connectionWindow = w.console().connection().subscribe(
+        [&] { order.push_back("tcp:" + w.console().connection().view().captions.title); });
+    w.chooseDutch();
+    EXPECT_EQ(rig.setting(shell::SettingKey::Language), "Nederlands.lng");
+    EXPECT_TRUE(w.view().dutchChecked);
+    EXPECT_FALSE(w.view().englishChecked);
+    EXPECT_EQ(order, (std::vector<std::string>{"about", "config", "log", "main:N1", "tcp:N5"}));
+    EXPECT_EQ(w.console().errors().title(), "AQLRemote - V2.0");
+    w.chooseEnglish();
+    EXPECT_EQ(rig.setting(shell::SettingKey::Language), "English.lng");
+    EXPECT_EQ(w.view().captions.fileMenu, "E1");
     EXPECT_EQ(w.getText(95), "E95"); // the link's messages follow too
 }
 
@@ -245,7 +257,7 @@ TEST(Shutdown, exitWhileOnlineClosesTheConnectionBeforeAnyWindow) {
     ShellRig rig;
     auto &w = rig.open();
     ASSERT_FALSE(w.start());
-    w.console.modes.selectOnLine();
+    w.console().chooseOnline();
     ASSERT_EQ(rig.socket.state(), platform::sockstate::kConnected);
     std::vector<std::string> order;
     auto closer = [&](const char *name) {
@@ -253,16 +265,18 @@ TEST(Shutdown, exitWhileOnlineClosesTheConnectionBeforeAnyWindow) {
             order.push_back(std::string(name) + (rig.socket.state() == 0 ? ":closed" : ":open"));
         };
     };
-    w.windows.closeTcp = closer("tcp");
-    w.windows.closeConfig = closer("config");
-    w.windows.closeLog = closer("log");
-    w.windows.closeAbout = closer("about");
-    w.windows.closeMain = closer("main");
-    w.CloseAllWindows();
-    w.CloseAllWindows(); // a second close has no further effect
+    shell::MainController::Windows windows;
+    windows.closeConnection = closer("tcp");
+    windows.closeConfiguration = closer("config");
+    windows.closeLog = closer("log");
+    windows.closeAbout = closer("about");
+    windows.closeMain = closer("main");
+    w.setWindows(windows);
+    w.closeAll();
+    w.closeAll(); // a second close has no further effect
     EXPECT_EQ(order, (std::vector<std::string>{"tcp:closed", "config:closed", "log:closed",
                                                "about:closed", "main:closed"}));
-    EXPECT_FALSE(w.console.panel.optOnLineSelected);
+    EXPECT_FALSE(w.console().view().onlineSelected);
 }
 
 TEST(ConfigurationWindow, aNewSystemIsWrittenAndTheMainWindowReloadsIt) {
@@ -270,14 +284,14 @@ TEST(ConfigurationWindow, aNewSystemIsWrittenAndTheMainWindowReloadsIt) {
     auto &w = rig.open();
     ASSERT_FALSE(w.start());
     w.configuration().optNew_Click();
-    EXPECT_EQ(w.cmbPools.size(), 3u);
-    EXPECT_EQ(w.cmbPools.back(), "E113 0");
+    EXPECT_EQ(w.view().poolNames.size(), 3u);
+    EXPECT_EQ(w.view().poolNames.back(), "E113 0");
     const std::string file = readBytes(rig.dir / "config.xml");
     EXPECT_NE(file.find("<system address=\"3\" ipaddress=\"0.0.0.0\" port=\"0\" name=\"E113 0\"/>"),
               std::string::npos);
     EXPECT_NE(file.find("<siteName>Velmaro AQL</siteName>"), std::string::npos);
     // The reload starts from the first pool again, now with the rewritten address 1.
-    EXPECT_EQ(w.console.panel.controllerAddress, 1);
+    EXPECT_EQ(w.console().controllerAddress(), 1);
 }
 
 TEST(ConfigurationWindow, editingIsLockedWhileOnline) {
@@ -285,9 +299,36 @@ TEST(ConfigurationWindow, editingIsLockedWhileOnline) {
     auto &w = rig.open();
     ASSERT_FALSE(w.start());
     auto &c = w.configuration();
-    w.console.modes.selectOnLine();
+    w.setWindows({}); // the log window's hooks arrive later and must not undo the lock
+    w.console().chooseOnline();
     EXPECT_FALSE(c.optNew.enabled);
     EXPECT_FALSE(c.txtName.enabled);
-    w.console.modes.selectOffLine();
+    w.console().chooseOffline();
     EXPECT_TRUE(c.optNew.enabled);
+}
+
+TEST(LogWindow, saveOpensItAndRealtimeOnSavesOnEveryCountWhileRecordsAreHeld) {
+    ShellRig rig;
+    auto &w = rig.open();
+    ASSERT_FALSE(w.start());
+    int opened = 0;
+    int saved = 0;
+    shell::MainController::Windows windows;
+    windows.openLogWindow = [&] { ++opened; };
+    windows.saveRealtimeCsv = [&] { ++saved; };
+    w.setWindows(windows);
+    w.console().saveLog();
+    EXPECT_EQ(opened, 1);
+
+    w.console().chooseRealtime(true);
+    rig.timers.advance(100);
+    EXPECT_EQ(saved, 0); // nothing held yet
+    records::LogRecord r;
+    r.recordNumber = 5;
+    w.currentPool()->records().insert(r);
+    rig.timers.advance(200);
+    EXPECT_EQ(saved, 2);
+    w.console().chooseRealtime(false);
+    rig.timers.advance(100);
+    EXPECT_EQ(saved, 2);
 }
