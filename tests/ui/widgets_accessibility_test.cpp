@@ -27,7 +27,7 @@ struct Seen {
     QString inserted;
     int caret;
 };
-std::vector<Seen> g_seen;
+std::vector<Seen> seenEvents;
 
 void record(QAccessibleEvent *event) {
     Seen seen{event->object(), event->type(), {}, {}, -1};
@@ -38,12 +38,12 @@ void record(QAccessibleEvent *event) {
     } else if (event->type() == QAccessible::TextCaretMoved) {
         seen.caret = static_cast<QAccessibleTextCursorEvent *>(event)->cursorPosition();
     }
-    g_seen.push_back(seen);
+    seenEvents.push_back(seen);
 }
 
 std::vector<Seen> seenFor(QObject *object) {
     std::vector<Seen> mine;
-    for (const Seen &seen : g_seen) {
+    for (const Seen &seen : seenEvents) {
         if (seen.object == object) {
             mine.push_back(seen);
         }
@@ -67,7 +67,7 @@ protected:
         ASSERT_TRUE(QAccessible::isActive()) << "no accessibility bus: run under "
                                                 "dbus-run-session and with-accessibility-bus";
         QAccessible::installUpdateHandler(record);
-        g_seen.clear();
+        seenEvents.clear();
     }
     void TearDown() override { QAccessible::installUpdateHandler(nullptr); }
 };
@@ -81,7 +81,7 @@ TEST_F(AccessibilityEvents, displayAnnouncesNewTextAndCursorButNotAnUnchangedPac
     LcdDisplay::Cells cells{};
     cells[0] = 'p';
     cells[1] = 'H';
-    g_seen.clear();
+    seenEvents.clear();
     lcd.setCells(cells);
 
     auto events = seenFor(&lcd);
@@ -96,7 +96,7 @@ TEST_F(AccessibilityEvents, displayAnnouncesNewTextAndCursorButNotAnUnchangedPac
         }
     }
 
-    g_seen.clear();
+    seenEvents.clear();
     lcd.setCells(cells);
     EXPECT_TRUE(seenFor(&lcd).empty()) << "an unchanged packet is announced again";
 
@@ -112,11 +112,11 @@ TEST_F(AccessibilityEvents, displayAnnouncesNewTextAndCursorButNotAnUnchangedPac
 TEST_F(AccessibilityEvents, lampAnnouncesOnlyAChangeOfState) {
     Lamp lamp(QStringLiteral("ALARM"));
     lamp.show();
-    g_seen.clear();
+    seenEvents.clear();
     lamp.setColour(QColor(colours::kAlarmLamp));
     EXPECT_TRUE(has(seenFor(&lamp), QAccessible::NameChanged));
 
-    g_seen.clear();
+    seenEvents.clear();
     lamp.setColour(QColor(colours::kAlarmLamp).darker(110));
     EXPECT_FALSE(has(seenFor(&lamp), QAccessible::NameChanged)) << "still on";
     lamp.setColour(QColor(colours::kLampOff));

@@ -86,7 +86,8 @@ struct PaintCounter : QObject {
 
 } // namespace
 
-// Readable failure messages for texts.
+// Readable failure messages for texts (GoogleTest looks for this name).
+// NOLINTNEXTLINE(readability-identifier-naming)
 void PrintTo(const QString &text, std::ostream *out) {
     *out << '"' << text.toStdString() << '"';
 }
@@ -193,6 +194,7 @@ TEST(Keypad, everyKeyIsANamedButtonThatTabReachesSpacePressesAndAToolCanPress) {
 TEST(Keypad, pressedFlashRepaintsAndChangesOnlyThatKey) {
     Shown<Keypad> pad;
     std::vector<std::unique_ptr<PaintCounter>> counters;
+    counters.reserve(Keypad::kKeys);
     for (int index = 0; index < Keypad::kKeys; ++index) {
         counters.push_back(std::make_unique<PaintCounter>(pad.widget->keyButton(index)));
     }

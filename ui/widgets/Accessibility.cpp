@@ -6,6 +6,8 @@
 
 #include <QAccessibleWidget>
 
+#include <mutex>
+
 namespace aql::ui {
 
 namespace {
@@ -144,11 +146,8 @@ QAccessibleInterface *createAccessible(const QString &className, QObject *object
 } // namespace
 
 void installAccessibleFactory() {
-    static const bool installed = [] {
-        QAccessible::installFactory(createAccessible);
-        return true;
-    }();
-    (void)installed;
+    static std::once_flag once;
+    std::call_once(once, [] { QAccessible::installFactory(createAccessible); });
 }
 
 } // namespace aql::ui

@@ -108,7 +108,8 @@ QString LcdDisplay::lineText(int row) const {
     }
     line.reserve(kColumns);
     for (int column = 0; column < kColumns; ++column) {
-        line.append(shownCharacter(m_cells[static_cast<std::size_t>(row * kColumns + column)]));
+        line.append(shownCharacter(m_cells.at(static_cast<std::size_t>(row) * kColumns +
+                                              static_cast<std::size_t>(column))));
     }
     return line;
 }

@@ -39,7 +39,7 @@ LcdDisplay::Cells cellsOf(const std::string &line0, const std::string &line1,
         const std::string &line = lines[row];
         for (int column = 0; column < LcdDisplay::kColumns; ++column) {
             const auto at = static_cast<std::size_t>(column);
-            cells[static_cast<std::size_t>(row * LcdDisplay::kColumns + column)] =
+            cells.at(static_cast<std::size_t>(row) * LcdDisplay::kColumns + at) =
                 at < line.size() ? line[at] : '\0';
         }
     }
