@@ -15,10 +15,12 @@
 namespace aql::ui {
 
 namespace {
-// A lamp is at least one and a half text lines across, so its state is seen from a metre away
+// A lamp is at least 1.6 caption lines across, so its state is seen from a metre away
 // even with a small caption font.
-constexpr qreal kDiameterPerLine = 1.5;
-constexpr qreal kMinimumDiameter = 18.0;
+constexpr qreal kDiameterPerLine = 1.6;
+constexpr qreal kMinimumDiameter = 20.0;
+constexpr qreal kCaptionScale = 1.2;
+constexpr qreal kMinimumCaptionPoints = 11.0;
 constexpr qreal kSpacingPerLine = 0.45;
 constexpr qreal kBezelShare = 0.10;
 } // namespace
@@ -29,8 +31,12 @@ Lamp::Lamp(const QString &caption, QWidget *parent)
     : QWidget(parent), m_caption(caption), m_colour(QColor(colours::kLampOff)),
       m_onText(QStringLiteral("on")), m_offText(QStringLiteral("off")) {
     installAccessibleFactory();
+    // Captions a little larger than the surrounding text, so the lamps read from a metre away.
     QFont bold = font();
     bold.setBold(true);
+    if (bold.pointSizeF() > 0) {
+        bold.setPointSizeF(std::max(kMinimumCaptionPoints, bold.pointSizeF() * kCaptionScale));
+    }
     setFont(bold);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
 }

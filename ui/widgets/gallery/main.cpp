@@ -69,9 +69,7 @@ QWidget *displays() {
     cursor[25] = true;
     lit->setCursorCells(cursor);
     grid->addWidget(lit, 0, 0);
-    grid->addWidget(note(QStringLiteral("Backlight on, cursor block on row 2, \"&\" and Latin-1 "
-                                        "characters as they are")),
-                    1, 0);
+    grid->addWidget(note(QStringLiteral("Backlight on, cursor on row 2, \"&\" and Latin-1")), 1, 0);
 
     auto *unlit = new LcdDisplay;
     grid->addWidget(unlit, 0, 1);
@@ -104,7 +102,9 @@ QLayout *lampRow(Lamp::CaptionPlacement placement, bool lit) {
 QWidget *keypadWithNote(Keypad *keypad, const QString &text) {
     auto *column = new QVBoxLayout;
     column->addWidget(keypad, 1);
-    column->addWidget(note(text));
+    QLabel *caption = note(text);
+    caption->setAlignment(Qt::AlignHCenter);
+    column->addWidget(caption);
     auto *box = new QWidget;
     box->setLayout(column);
     return box;
@@ -132,38 +132,51 @@ QWidget *modeButtons() {
     return frame;
 }
 
-QWidget *panels() {
-    auto *row = new QHBoxLayout;
-    row->setSpacing(16);
-    const struct {
-        int position;
-        const char *caption;
-    } states[] = {{100, "Up (100)"}, {1100, "Halfway (1100)"}, {2100, "Down (2100)"}};
-    for (const auto &state : states) {
-        auto *column = new QVBoxLayout;
-        auto *panel = new SlidingPanel;
-        panel->setContent(modeButtons());
-        panel->setRange(100, 2100);
-        panel->setPosition(state.position);
-        panel->setAutoFillBackground(true);
-        QPalette back = panel->palette();
-        back.setColor(QPalette::Window, back.color(QPalette::Base));
-        panel->setPalette(back);
-        column->addWidget(panel);
-        column->addWidget(note(QString::fromLatin1(state.caption)));
-        row->addLayout(column);
-    }
-
-    // A live one: the slide button steps the position every 15 ms, as the console's logic does.
-    auto *live = new QVBoxLayout;
+SlidingPanel *modePanel(int position) {
     auto *panel = new SlidingPanel;
     panel->setContent(modeButtons());
     panel->setRange(100, 2100);
-    panel->setPosition(100);
+    panel->setPosition(position);
     panel->setAutoFillBackground(true);
     QPalette back = panel->palette();
     back.setColor(QPalette::Window, back.color(QPalette::Base));
     panel->setPalette(back);
+    return panel;
+}
+
+// A caption line (with an optional button before it) over a panel.
+QLayout *captioned(QWidget *panel, const QString &caption, QWidget *button = nullptr) {
+    auto *header = new QHBoxLayout;
+    if (button) {
+        header->addWidget(button);
+    }
+    header->addWidget(note(caption), 1);
+    auto *column = new QVBoxLayout;
+    column->setSpacing(4);
+    column->addLayout(header);
+    column->addWidget(panel);
+    return column;
+}
+
+QWidget *panels() {
+    auto *grid = new QGridLayout;
+    grid->setHorizontalSpacing(16);
+    grid->setVerticalSpacing(12);
+    grid->setColumnStretch(0, 1);
+    grid->setColumnStretch(1, 1);
+    const struct {
+        int position;
+        const char *caption;
+    } states[] = {{100, "Up (100)"}, {1100, "Halfway (1100)"}, {2100, "Down (2100)"}};
+    int slot = 0;
+    for (const auto &state : states) {
+        grid->addLayout(captioned(modePanel(state.position), QString::fromLatin1(state.caption)),
+                        slot / 2, slot % 2);
+        ++slot;
+    }
+
+    // A live one: the slide button steps the position every 15 ms, as the console's logic does.
+    SlidingPanel *panel = modePanel(100);
     auto *shift = new ArrowButton;
     shift->setAccessibleName(QStringLiteral("Slide the panel"));
     auto *timer = new QTimer(panel);
@@ -176,22 +189,17 @@ QWidget *panels() {
     });
     QObject::connect(timer, &QTimer::timeout, panel, [=] {
         const int target = *down ? 2100 : 100;
-        const int step = target > panel->position() ? 200 : -200;
         if (panel->position() == target) {
             timer->stop();
             return;
         }
-        panel->setPosition(panel->position() + step);
+        panel->setPosition(panel->position() + (target > panel->position() ? 200 : -200));
     });
-    auto *header = new QHBoxLayout;
-    header->addWidget(shift);
-    header->addWidget(note(QStringLiteral("Live: press the arrow")), 1);
-    live->addLayout(header);
-    live->addWidget(panel);
-    row->addLayout(live);
+    grid->addLayout(captioned(panel, QStringLiteral("Live: press the arrow"), shift), slot / 2,
+                    slot % 2);
 
     auto *box = new QWidget;
-    box->setLayout(row);
+    box->setLayout(grid);
     return box;
 }
 
