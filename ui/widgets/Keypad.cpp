@@ -171,6 +171,13 @@ QString Keypad::keyName(int index) {
     }
 }
 
+void Keypad::setKeyName(int index, const QString &name) {
+    if (QAbstractButton *key = keyButton(index)) {
+        key->setAccessibleName(name);
+        key->setToolTip(name);
+    }
+}
+
 QAbstractButton *Keypad::keyButton(int index) const {
     return index >= 0 && index < kKeys ? m_keys[static_cast<std::size_t>(index)] : nullptr;
 }

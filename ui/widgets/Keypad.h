@@ -31,7 +31,9 @@ public:
     QRect keyRect(int index) const;
     // The button of a key (for focus order and accessibility), or nullptr.
     QAbstractButton *keyButton(int index) const;
-    // The name assistive tools read for a key ("Up", ..., "Accept (V)", "Cancel (X)").
+    // The name assistive tools read for a key and its tooltip; until set, keyName(index).
+    void setKeyName(int index, const QString &name);
+    // The English names: "Up", "Right", "Down", "Left", "Accept (V)", "Cancel (X)".
     static QString keyName(int index);
 
     QSize minimumSizeHint() const override;

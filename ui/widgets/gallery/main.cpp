@@ -100,6 +100,11 @@ QLayout *lampRow(Lamp::CaptionPlacement placement, bool lit) {
 }
 
 QWidget *keypadWithNote(Keypad *keypad, const QString &text) {
+    // Printed, so a click (or an assistive tool's press) can be checked from outside.
+    QObject::connect(keypad, &Keypad::keyClicked, [](int index) {
+        std::printf("key %d\n", index);
+        std::fflush(stdout);
+    });
     auto *column = new QVBoxLayout;
     column->addWidget(keypad, 1);
     QLabel *caption = note(text);
