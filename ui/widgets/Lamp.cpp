@@ -48,7 +48,7 @@ void Lamp::setCaption(const QString &caption) {
     m_caption = caption;
     updateGeometry();
     update();
-    accessibleNameChanged();
+    announceNameChange();
 }
 
 void Lamp::setColour(const QColor &colour) {
@@ -59,7 +59,7 @@ void Lamp::setColour(const QColor &colour) {
     m_colour = colour;
     update();
     if (wasLit != isLit()) {
-        accessibleNameChanged();
+        announceNameChange();
     }
 }
 
@@ -78,7 +78,7 @@ void Lamp::setCaptionPlacement(CaptionPlacement placement) {
 void Lamp::setStateTexts(const QString &on, const QString &off) {
     m_onText = on;
     m_offText = off;
-    accessibleNameChanged();
+    announceNameChange();
 }
 
 QString Lamp::accessibleText() const {
@@ -86,7 +86,7 @@ QString Lamp::accessibleText() const {
     return m_caption.isEmpty() ? state : m_caption + QLatin1Char(' ') + state;
 }
 
-void Lamp::accessibleNameChanged() {
+void Lamp::announceNameChange() {
     QAccessibleEvent event(this, QAccessible::NameChanged);
     QAccessible::updateAccessibility(&event);
 }

@@ -42,7 +42,7 @@ private:
     QSize sizeFor(qreal diameter) const;
     qreal minimumDiameter() const;
     QRectF captionRect() const;
-    void accessibleNameChanged();
+    void announceNameChange();
 
     QString m_caption;
     QColor m_colour;

@@ -7,7 +7,6 @@
 #include <QEvent>
 #include <QFontMetricsF>
 #include <QPainter>
-#include <QPainterPath>
 
 #include <algorithm>
 #include <cmath>
@@ -67,7 +66,7 @@ void LcdDisplay::setCells(const Cells &cells) {
     const QString before = text();
     m_cells = cells;
     update();
-    textChanged(before);
+    announceTextChange(before);
 }
 
 void LcdDisplay::setCursorCells(const CursorCells &cursor) {
@@ -135,7 +134,7 @@ QString LcdDisplay::spokenText() const {
     return lines.join(QLatin1Char('\n'));
 }
 
-void LcdDisplay::textChanged(const QString &before) {
+void LcdDisplay::announceTextChange(const QString &before) {
     const QString after = text();
     if (after == before) {
         return;

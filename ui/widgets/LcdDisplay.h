@@ -71,7 +71,7 @@ private:
     QSize sizeForCells(const QSizeF &cell) const;
     Geometry layout() const;
     QFont scaledFont(qreal scale) const;
-    void textChanged(const QString &before);
+    void announceTextChange(const QString &before);
 
     Cells m_cells{};
     CursorCells m_cursor{};
