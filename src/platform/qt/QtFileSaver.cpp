@@ -1,8 +1,9 @@
 // What QSaveFile (Qt 6.4) does by itself on Linux, and what this file adds:
-// - It creates the temporary file unnamed (O_TMPFILE) in the target's folder, or, where the file
-//   system cannot, under a random name with O_CREAT|O_EXCL; a killed writer leaves nothing
-//   visible in the first case. At commit it links the file under a random name with linkat(),
-//   which never follows a symbolic link planted there, and renames that over the target.
+// - It creates the temporary file unnamed (O_TMPFILE) in the target's folder, so a killed writer
+//   leaves nothing visible (where a file system cannot, Qt falls back to a random name created
+//   exclusively, which a killed writer leaves behind). At commit it links the file in with
+//   linkat(), which never follows a symbolic link planted at the name: straight under the
+//   target's name when that is free, else under a random name then renamed over the target.
 // - It follows a symbolic link target to the file it names and copies that file's rwx bits.
 //   The owner and the set-id bits are left to us.
 // - It cannot tell a device or a pipe from a file and would rename its temporary file over
@@ -25,6 +26,10 @@
 #include <system_error>
 #include <utility>
 
+#ifdef Q_OS_WIN
+#include <fcntl.h>
+#include <io.h>
+#endif
 #ifdef Q_OS_UNIX
 #include <cerrno>
 #include <fcntl.h>
@@ -39,7 +44,7 @@ namespace fs = std::filesystem;
 namespace {
 
 // Fewer, larger writes: the exports hand over one record line at a time.
-constexpr std::size_t kBufferSize = 256 * 1024;
+constexpr std::size_t kBufferSize = std::size_t{256} * 1024;
 constexpr int kMaxLinkDepth = 40;
 
 QString toQString(const fs::path &path) {
@@ -238,6 +243,10 @@ private:
 std::unique_ptr<FileSink> openStandardOutput(const fs::path &target) {
     // Whatever the program printed before must come out before the file.
     std::fflush(stdout);
+#ifdef Q_OS_WIN
+    // Text mode would turn every CR LF of the file into CR CR LF.
+    _setmode(1, _O_BINARY);
+#endif
     auto file = std::make_unique<QFile>();
     if (!file->open(1, QIODevice::WriteOnly | QIODevice::Unbuffered,
                     QFileDevice::DontCloseHandle)) {

@@ -98,6 +98,7 @@ std::vector<Sequence> sequences() {
 
     // One narrow range hammered after the list has grown: the same chunk splits again and again.
     std::vector<std::int32_t> cluster;
+    cluster.reserve(7000);
     for (std::int32_t n = 0; n < 3000; ++n) {
         cluster.push_back(n * 1000);
     }
