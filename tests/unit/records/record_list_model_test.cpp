@@ -1,0 +1,185 @@
+// The record list against the simplest structure that is obviously right, an ordered map, over
+// thousands of inserts in the orders a log really arrives in (and worse), far past one chunk.
+
+#include "records/RecordList.h"
+
+#include "support/ErrorOf.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace aql::records {
+namespace {
+
+LogRecord numbered(std::int32_t number, std::int32_t arrival) {
+    LogRecord record;
+    record.recordNumber = number;
+    record.recordKey = arrival; // tells the first arrival of a number from a later one
+    return record;
+}
+
+std::string keyOf(std::int32_t number) {
+    return "K" + std::to_string(number);
+}
+
+class Model {
+public:
+    bool insert(std::int32_t number, std::int32_t arrival) {
+        const bool fresh = m_firstArrival.emplace(number, arrival).second;
+        if (fresh) {
+            m_numbers.insert(std::lower_bound(m_numbers.begin(), m_numbers.end(), number), number);
+        }
+        return fresh;
+    }
+    std::size_t count() const { return m_numbers.size(); }
+    bool has(std::int32_t number) const { return m_firstArrival.count(number) != 0; }
+    std::int32_t numberAt(std::size_t position) const { return m_numbers[position - 1]; }
+    std::int32_t arrivalOf(std::int32_t number) const { return m_firstArrival.at(number); }
+    std::size_t positionOf(std::int32_t number) const {
+        return static_cast<std::size_t>(
+                   std::lower_bound(m_numbers.begin(), m_numbers.end(), number) -
+                   m_numbers.begin()) +
+               1;
+    }
+    const std::vector<std::int32_t> &numbers() const { return m_numbers; }
+
+private:
+    std::map<std::int32_t, std::int32_t> m_firstArrival;
+    std::vector<std::int32_t> m_numbers;
+};
+
+struct Sequence {
+    const char *name;
+    std::vector<std::int32_t> numbers;
+};
+
+std::vector<Sequence> sequences() {
+    std::mt19937 random(20240603);
+    std::vector<Sequence> all;
+
+    std::vector<std::int32_t> shuffled;
+    for (std::int32_t n = 1; n <= 5000; ++n) {
+        for (unsigned copies = 1 + random() % 3; copies > 0; --copies) {
+            shuffled.push_back(n);
+        }
+    }
+    std::shuffle(shuffled.begin(), shuffled.end(), random);
+    all.push_back({"shuffled with repeats", shuffled});
+
+    std::vector<std::int32_t> descending;
+    for (std::int32_t n = 4000; n >= 1; --n) {
+        descending.push_back(n);
+        if (n % 3 == 0) {
+            descending.push_back(n);
+        }
+        if (n % 7 == 0) {
+            descending.push_back(n + 100);
+        }
+    }
+    all.push_back({"descending with repeats", descending});
+
+    // A log read in two passes: every second record first, then the gaps from the top down.
+    std::vector<std::int32_t> gaps;
+    for (std::int32_t n = 0; n <= 6000; n += 2) {
+        gaps.push_back(n);
+    }
+    for (std::int32_t n = 5999; n >= 1; n -= 2) {
+        gaps.push_back(n);
+        gaps.push_back(n - 1);
+    }
+    all.push_back({"ascending then the gaps descending", gaps});
+
+    // One narrow range hammered after the list has grown: the same chunk splits again and again.
+    std::vector<std::int32_t> cluster;
+    cluster.reserve(7000);
+    for (std::int32_t n = 0; n < 3000; ++n) {
+        cluster.push_back(n * 1000);
+    }
+    for (int i = 0; i < 4000; ++i) {
+        cluster.push_back(1'500'000 + static_cast<std::int32_t>(random() % 3000));
+    }
+    all.push_back({"a cluster inside a long ascending list", cluster});
+
+    std::vector<std::int32_t> extremes = {std::numeric_limits<std::int32_t>::max(),
+                                          std::numeric_limits<std::int32_t>::min(), 0, -1};
+    for (int i = 0; i < 3000; ++i) {
+        extremes.push_back(static_cast<std::int32_t>(random()));
+        extremes.push_back(-static_cast<std::int32_t>(random() % 2000));
+    }
+    extremes.push_back(std::numeric_limits<std::int32_t>::min());
+    all.push_back({"negative and extreme numbers", extremes});
+    return all;
+}
+
+// Every read the windows make, in an order where a cache or chunk bound left stale by the last
+// insert would be trusted: the last position first (never below a stale cache), then others.
+void expectSameReads(const RecordList &list, const Model &model, std::int32_t inserted,
+                     std::mt19937 &random) {
+    const std::size_t count = model.count();
+    const std::size_t positions[] = {count, 1 + random() % count, model.positionOf(inserted),
+                                     1 + random() % count, count};
+    for (const std::size_t position : positions) {
+        ASSERT_EQ(list.item(position).recordNumber, model.numberAt(position))
+            << "item(" << position << ") of " << count;
+    }
+    for (const std::int32_t number : {inserted, model.numberAt(1 + random() % count)}) {
+        const LogRecord *found = list.find(keyOf(number));
+        ASSERT_NE(found, nullptr) << keyOf(number);
+        EXPECT_EQ(found->recordKey, model.arrivalOf(number)) << "first arrival stays";
+    }
+    for (const std::int32_t near : {inserted - 1, inserted + 1}) {
+        EXPECT_EQ(list.contains(keyOf(near)), model.has(near)) << keyOf(near);
+    }
+}
+
+void expectSameList(const RecordList &list, const Model &model) {
+    ASSERT_EQ(list.count(), model.count());
+    for (std::size_t position = 1; position <= model.count(); ++position) {
+        ASSERT_EQ(list.item(position).recordNumber, model.numberAt(position))
+            << "item(" << position << ")";
+    }
+    std::vector<std::int32_t> visited;
+    list.forEach([&](const LogRecord &record) { visited.push_back(record.recordNumber); });
+    ASSERT_EQ(visited, model.numbers());
+    for (const std::int32_t number : model.numbers()) {
+        ASSERT_TRUE(list.contains(keyOf(number))) << keyOf(number);
+    }
+}
+
+TEST(RecordListModel, agreesWithAnOrderedMapAfterEveryInsert) {
+    for (const Sequence &sequence : sequences()) {
+        SCOPED_TRACE(sequence.name);
+        RecordList list;
+        Model model;
+        std::mt19937 random(1);
+        for (std::size_t i = 0; i < sequence.numbers.size(); ++i) {
+            const std::int32_t number = sequence.numbers[i];
+            const auto arrival = static_cast<std::int32_t>(i);
+            const auto expected = model.insert(number, arrival)
+                                      ? RecordList::InsertResult::Inserted
+                                      : RecordList::InsertResult::KeyAlreadyPresent;
+            ASSERT_EQ(list.insert(numbered(number, arrival)), expected)
+                << "insert #" << i << " of " << number;
+            ASSERT_EQ(list.count(), model.count()) << "after insert #" << i;
+            ASSERT_NO_FATAL_FAILURE(expectSameReads(list, model, number, random))
+                << "after insert #" << i << " of " << number;
+            if (i % 97 == 0) {
+                ASSERT_NO_FATAL_FAILURE(expectSameList(list, model)) << "after insert #" << i;
+            }
+        }
+        ASSERT_GT(model.count(), 2000u);
+        ASSERT_NO_FATAL_FAILURE(expectSameList(list, model));
+        EXPECT_EQ(test::errorNumberOf([&] { list.item(0); }), 9);
+        EXPECT_EQ(test::errorNumberOf([&] { list.item(model.count() + 1); }), 9);
+    }
+}
+
+} // namespace
+} // namespace aql::records
