@@ -148,7 +148,7 @@ void ReceiveDispatcher::updateDisplay(std::string_view body, bool beepAllowed) {
 void ReceiveDispatcher::processRTLogPacket(std::string_view body) {
     try {
         m_lastRecord = records::LogRecord();
-        m_lastRecord.fromString(body, records::rtype::kLog, false, m_panel.valueBase);
+        m_lastRecord.fromString(body, records::rtype::kLog, m_panel.valueBase);
         if (m_panel.currentPool == nullptr) {
             return;
         }
