@@ -87,8 +87,8 @@ void MainController::programStart() {
 
 config::ConfigTargets MainController::targets() {
     config::ConfigTargets t{pools, cmbPools, editList};
-    t.configSelector = m_configuration ? m_configuration->selector() : nullptr;
-    t.runNewAction = [this] { configuration().optNew_Click(); };
+    t.configSelector = m_configuration ? m_configuration->readerSelection() : nullptr;
+    t.runNewAction = [this] { configuration().addSystem(); };
     t.hideProjectControls = [this] {
         mnuConfigurationVisible = false;
         mnustripe1Visible = false;
@@ -227,7 +227,7 @@ void MainController::cmbPools_Click(int index) {
                                        config::ProjectTables::kNameAttribute);
     }
     if (m_configuration) {
-        m_configuration->clearTextBoxes();
+        m_configuration->clearFields();
     }
     if (m_currentPool) {
         m_currentPool->records().clear();
@@ -300,7 +300,7 @@ void MainController::languageSwitch(const std::string &file) {
         windows.aboutFilltext();
     }
     if (m_configuration) {
-        m_configuration->Filltext();
+        m_configuration->retranslate();
     }
     if (windows.configFilltext) {
         windows.configFilltext();
@@ -352,13 +352,15 @@ config::ConfigurationController &MainController::configuration() {
         m_configuration = std::make_unique<config::ConfigurationController>(
             m_values, editList, cmbPools, m_services.link.messageBox,
             [this](int n) { return getText(n); });
-        m_configuration->reloadMainWindow = [this] { Form_Load(); };
-        m_configuration->reportError = [this](int text, const AqlError &e) {
+        config::ConfigurationController::Hooks hooks;
+        hooks.reloadMainWindow = [this] { Form_Load(); };
+        hooks.reportError = [this](int text, const AqlError &e) {
             console.error.show(getText(text), e);
         };
-        m_configuration->processEvents = [this] { m_services.link.pump.processEvents(); };
-        m_configuration->beep = [this] { m_services.link.beep.beep(); };
-        m_configuration->Form_Load(console.panel.optOnLineSelected);
+        hooks.processEvents = [this] { m_services.link.pump.processEvents(); };
+        hooks.beep = [this] { m_services.link.beep.beep(); };
+        m_configuration->setHooks(std::move(hooks));
+        m_configuration->open(console.panel.optOnLineSelected);
     }
     return *m_configuration;
 }

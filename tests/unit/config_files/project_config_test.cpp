@@ -42,7 +42,7 @@ TEST(ProjectConfig, readsTablesByPositionAndAddsEveryPoolAtAddress1UnderTheProje
         const Pool &pool = l.pools.item(i);
         EXPECT_EQ(pool.name() + "|" + pool.resort(), names[i - 1] + "|00");
         EXPECT_EQ(pool.address(), 1);
-        EXPECT_EQ(pool.Number(), i);
+        EXPECT_EQ(pool.number(), i);
     }
     EXPECT_EQ(l.pools.item(2).port(), "5002");
     EXPECT_TRUE(fs::is_directory(program.path() / "Data/Gemeente Zuid/Centrum/Peuterbad"));

@@ -269,7 +269,7 @@ TEST(ConfigurationWindow, aNewSystemIsWrittenAndTheMainWindowReloadsIt) {
     ShellRig rig;
     auto &w = rig.open();
     ASSERT_FALSE(w.start());
-    w.configuration().optNew_Click();
+    w.configuration().addSystem();
     EXPECT_EQ(w.cmbPools.size(), 3u);
     EXPECT_EQ(w.cmbPools.back(), "E113 0");
     const std::string file = readBytes(rig.dir / "config.xml");
@@ -286,8 +286,8 @@ TEST(ConfigurationWindow, editingIsLockedWhileOnline) {
     ASSERT_FALSE(w.start());
     auto &c = w.configuration();
     w.console.modes.selectOnLine();
-    EXPECT_FALSE(c.optNew.enabled);
-    EXPECT_FALSE(c.txtName.enabled);
+    EXPECT_FALSE(c.view().newSystem.enabled);
+    EXPECT_FALSE(c.view().name.enabled);
     w.console.modes.selectOffLine();
-    EXPECT_TRUE(c.optNew.enabled);
+    EXPECT_TRUE(c.view().newSystem.enabled);
 }
