@@ -33,8 +33,8 @@ struct Scratch {
 };
 
 const Scratch &scratch() {
-    static const Scratch s;
-    return s;
+    static const Scratch kScratch;
+    return kScratch;
 }
 
 std::string text(int n) {

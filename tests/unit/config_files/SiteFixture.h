@@ -29,10 +29,10 @@ struct Site {
     int newActions = 0, hidden = 0;
     std::function<void()> onNew = [this] { ++newActions; };
 
-    void load(const std::filesystem::path &file, Names *combo = nullptr) {
+    void load(const std::filesystem::path &file, Names *configSelection = nullptr) {
         pools.clear();
         ConfigTargets t{pools, mainSelector, systemList};
-        t.configSelector = combo ? combo : &configSelector;
+        t.configSelector = configSelection ? configSelection : &configSelector;
         t.runNewAction = onNew;
         loadSiteConfig(file.string(), values, t, aql::test::numberedText);
     }

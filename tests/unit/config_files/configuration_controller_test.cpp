@@ -68,8 +68,12 @@ struct Console {
 
     const View &view() const { return window.view(); }
     std::string file() const { return readBytes(dir / "config.xml"); }
+    // Message box i as its text and style, to compare with boxed().
     std::string shown(std::size_t i) const {
         return box.shown.at(i).text + "/" + std::to_string(box.shown.at(i).style);
+    }
+    static std::string boxed(int text, int style) {
+        return numberedText(text) + "/" + std::to_string(style);
     }
     // The operator picks a system by the name the selection shows.
     void select(const std::string &name) {
@@ -90,7 +94,7 @@ struct Console {
     }
 };
 
-TEST(ConfigurationWindowNew, startsAtNumber0AndRefusesTheHundredAndFirstWithText48) {
+TEST(ConfigurationWindowNew, startsAtNumber0AndRefusesTheHundredAndFirstAsAFullList) {
     Console c(readBytes(fixture("config_files/site_no_systems.xml")));
     EXPECT_EQ(c.file(), kHead + line(1, "0.0.0.0", "0", "T113 0") + kTail);
     EXPECT_EQ(c.loads, 2); // start-up, and the reload New asked for
@@ -106,7 +110,7 @@ TEST(ConfigurationWindowNew, startsAtNumber0AndRefusesTheHundredAndFirstWithText
     const int loads = c.loads;
     c.window.addSystem();
     ASSERT_EQ(c.box.shown.size(), 1u);
-    EXPECT_EQ(c.shown(0), "T48/16");
+    EXPECT_EQ(c.shown(0), Console::boxed(TextId::SystemListFull, platform::style::kCritical));
     EXPECT_EQ(c.file(), before);
     EXPECT_EQ(c.site.systemList.count() + c.loads, 100 + loads);
     EXPECT_TRUE(c.view().newSystem.enabled && !c.view().actionRunning);
@@ -127,7 +131,7 @@ TEST(ConfigurationWindowSave, refusesATakenNameAndMovesTheSavedEntryToTheEnd) {
     c.window.editName("PEUTERBAD");
     c.window.saveSystem();
     ASSERT_EQ(c.box.shown.size(), 1u);
-    EXPECT_EQ(c.shown(0), "T52/16");
+    EXPECT_EQ(c.shown(0), Console::boxed(TextId::NameInUse, platform::style::kCritical));
     EXPECT_EQ(c.file(), threeSystems());
     EXPECT_EQ(c.site.mainSelector, (Names{"Wedstrijdbad", "Instructiebad", "Peuterbad"}));
     EXPECT_EQ(c.view().systems.items, c.site.mainSelector);
@@ -148,13 +152,14 @@ TEST(ConfigurationWindowSave, refusesATakenNameAndMovesTheSavedEntryToTheEnd) {
     EXPECT_EQ(c.site.mainSelector, (Names{"Instructiebad", "Wedstrijdbad", "PEUTERBAD"}));
 }
 
-TEST(ConfigurationWindowDelete, asksWithText46AndCancelChangesNothing) {
+TEST(ConfigurationWindowDelete, asksFirstAndCancelChangesNothing) {
     Console c(threeSystems());
     c.select("Instructiebad");
     c.box.answer = platform::kResultCancel;
     c.window.deleteSystem();
     ASSERT_EQ(c.box.shown.size(), 1u);
-    EXPECT_EQ(c.shown(0), "T46/33");
+    EXPECT_EQ(c.shown(0),
+              Console::boxed(TextId::ConfirmDeleteSystem, platform::style::kQuestionOkCancel));
     EXPECT_EQ(c.file(), threeSystems());
     EXPECT_EQ(c.loads, 1);
 

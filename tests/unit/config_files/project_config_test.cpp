@@ -1,3 +1,4 @@
+#include "core/TextId.h"
 #include "support/ErrorOf.h"
 #include "support/TempDir.h"
 #include "unit/config_files/SiteFixture.h"
@@ -69,7 +70,10 @@ TEST(ProjectConfig, duplicateNamesAnywhereAndFilesBeyondTheTablesFailWith20000) 
         const auto e = errorOf([&] { l.loadProject(file, dir.path()); });
         ASSERT_TRUE(e.has_value());
         EXPECT_EQ(e->number(), 20000);
-        EXPECT_EQ(e->description().rfind("T58 " + file.string() + "\r\n" + detail, 0), 0u)
+        EXPECT_EQ(e->description().rfind(numberedText(TextId::ConfigFileUnreadable) + " " +
+                                             file.string() + "\r\n" + detail,
+                                         0),
+                  0u)
             << e->description();
     }
 }

@@ -1,3 +1,4 @@
+#include "core/TextId.h"
 #include "support/ErrorOf.h"
 #include "support/TempDir.h"
 #include "unit/config_files/SiteFixture.h"
@@ -73,7 +74,8 @@ TEST(SiteConfig, readProblemsFailWith20000NamingTextsPathAndDetail) {
     };
     TempDir dir;
     const fs::path file = dir / "config.xml";
-    const std::string lead = "T58 " + file.string() + "\r\n";
+    const std::string lead =
+        numberedText(TextId::ConfigFileUnreadable) + " " + file.string() + "\r\n";
     for (const auto &[bytes, detail] : cases) {
         SCOPED_TRACE(detail);
         writeBytes(file, bytes);
@@ -81,7 +83,7 @@ TEST(SiteConfig, readProblemsFailWith20000NamingTextsPathAndDetail) {
         const auto e = errorOf([&] { s.load(file); });
         ASSERT_TRUE(e.has_value());
         EXPECT_EQ(e->number(), 20000);
-        EXPECT_EQ(e->source(), "T57");
+        EXPECT_EQ(e->source(), numberedText(TextId::ConfigFileSource));
         EXPECT_EQ(e->description().rfind(lead, 0), 0u) << e->description();
         EXPECT_NE(e->description().find(detail, lead.size()), std::string::npos);
     }
