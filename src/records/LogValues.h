@@ -16,7 +16,6 @@ enum class ValueBase : std::int16_t { Interactive = -1, SystemIdentifier = 0 };
 class LogValues {
 public:
     std::int32_t reagent = 0;
-    std::int32_t reagentTbc = 0;
     std::int32_t reagentSetpoint = 0;
     std::int32_t reagentHighAlarm = 0;
     std::int32_t reagentLowAlarm = 0;
@@ -27,7 +26,6 @@ public:
     std::int32_t reagentPump5 = 0;
     std::int32_t reagentBits = 0; // operating bits of the reagent channel
     std::int32_t reagent2 = 0;
-    std::int32_t reagent2Tbc = 0;
     std::int32_t reagent2Setpoint = 0;
     std::int32_t reagent2HighAlarm = 0;
     std::int32_t reagent2LowAlarm = 0;
@@ -63,9 +61,11 @@ public:
     std::int32_t flow5 = 0;
     std::int32_t digitalInputs = 0;       // one bit per input, inputs 1-6 in bits 0-5
     std::int32_t miscellaneousStatus = 0; // a status byte the controller does not break down
-    // The measuring cell.
+    // The measuring cell; the tbc values of reagent channels 1 and 2 stand between its fields.
     std::int32_t cellActive = 0;
     std::int32_t cellActive2 = 0; // the cell's second reading
+    std::int32_t reagentTbc = 0;
+    std::int32_t reagent2Tbc = 0;
     std::int32_t cellNull = 0;
     std::int32_t cellEmpty = 0;
     std::int32_t cellTbc = 0;
