@@ -6,6 +6,7 @@
 #include "core/Observers.h"
 #include "platform/MessageBox.h"
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>

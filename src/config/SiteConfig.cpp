@@ -171,8 +171,8 @@ bool startsWithWideBom(std::string_view bytes) {
     return starts("\xFF\xFE"sv) || starts("\xFE\xFF"sv) || starts("\x00\x00\xFE\xFF"sv);
 }
 
-// Parses the file at path into doc. On failure returns false with the reason in problem.
-bool parseConfigFile(const std::string &path, pugi::xml_document &doc, std::string &problem) {
+// The file's bytes; false with the reason in `problem` when there are none to read.
+bool readFileBytes(const std::string &path, std::string &bytes, std::string &problem) {
     namespace fs = std::filesystem;
     const fs::path file(path);
     std::error_code ec;
@@ -189,12 +189,17 @@ bool parseConfigFile(const std::string &path, pugi::xml_document &doc, std::stri
         problem = "the file cannot be opened";
         return false;
     }
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     if (in.bad()) {
         problem = "the file cannot be read";
         return false;
     }
+    return true;
+}
 
+// Parses `bytes` into doc in the encoding they declare; false with the reason in `problem`, which
+// names the line of the fault where the text can be counted in lines.
+bool parseXml(const std::string &bytes, pugi::xml_document &doc, std::string &problem) {
     std::string text;
     pugi::xml_parse_result result;
     const bool lineNumbers = !startsWithWideBom(bytes);
@@ -207,25 +212,38 @@ bool parseConfigFile(const std::string &path, pugi::xml_document &doc, std::stri
         result =
             doc.load_buffer(text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8);
     }
-    if (!result) {
-        problem = "not well-formed XML";
-        if (lineNumbers) {
-            problem +=
-                " at line " +
-                std::to_string(lineOf(
-                    text, static_cast<std::size_t>(std::max<std::ptrdiff_t>(result.offset, 0))));
-        }
-        problem += ": ";
-        problem += result.description();
-        return false;
+    if (result) {
+        return true;
     }
+    problem = "not well-formed XML";
+    if (lineNumbers) {
+        problem += " at line " +
+                   std::to_string(lineOf(
+                       text, static_cast<std::size_t>(std::max<std::ptrdiff_t>(result.offset, 0))));
+    }
+    problem += ": ";
+    problem += result.description();
+    return false;
+}
+
+// pugixml accepts a fragment of several elements; a document has exactly one root.
+bool hasOneRoot(const pugi::xml_document &doc) {
     int roots = 0;
     for (pugi::xml_node node = doc.first_child(); node; node = node.next_sibling()) {
         if (node.type() == pugi::node_element) {
             ++roots;
         }
     }
-    if (roots != 1) {
+    return roots == 1;
+}
+
+// Parses the file at path into doc. On failure returns false with the reason in problem.
+bool parseConfigFile(const std::string &path, pugi::xml_document &doc, std::string &problem) {
+    std::string bytes;
+    if (!readFileBytes(path, bytes, problem) || !parseXml(bytes, doc, problem)) {
+        return false;
+    }
+    if (!hasOneRoot(doc)) {
         problem = "not well-formed XML: more than one root element";
         return false;
     }

@@ -86,6 +86,31 @@ float phFromUnits(std::string_view text) {
 }
 
 constexpr std::size_t kExportColumns = 30;
+using ExportColumns = std::array<std::string_view, kExportColumns>;
+
+// The columns of an export line, blanks around them removed; any other number of columns than
+// the export writes is a type mismatch.
+ExportColumns splitExportColumns(std::string_view line) {
+    ExportColumns col;
+    std::size_t n = 0;
+    std::size_t start = 0;
+    for (;;) {
+        const auto comma = line.find(',', start);
+        if (n == kExportColumns) {
+            throw standardError(errc::kTypeMismatch, "LogRecord.fromExportCsv");
+        }
+        col[n++] = trimBlanks(
+            line.substr(start, comma == std::string_view::npos ? line.npos : comma - start));
+        if (comma == std::string_view::npos) {
+            break;
+        }
+        start = comma + 1;
+    }
+    if (n != kExportColumns) {
+        throw standardError(errc::kTypeMismatch, "LogRecord.fromExportCsv");
+    }
+    return col;
+}
 
 } // namespace
 
@@ -130,25 +155,7 @@ void LogRecord::fromFile(std::string_view line, std::int32_t type) {
 // first copy wins, and the second only has to be a valid number as well, so a damaged line is
 // refused rather than half believed.
 void LogRecord::fromExportCsv(std::string_view line, std::int32_t type) {
-    std::array<std::string_view, kExportColumns> col;
-    std::size_t n = 0;
-    std::size_t start = 0;
-    for (;;) {
-        const auto comma = line.find(',', start);
-        if (n == kExportColumns) {
-            throw standardError(errc::kTypeMismatch, "LogRecord.fromExportCsv");
-        }
-        col[n++] = trimBlanks(
-            line.substr(start, comma == std::string_view::npos ? line.npos : comma - start));
-        if (comma == std::string_view::npos) {
-            break;
-        }
-        start = comma + 1;
-    }
-    if (n != kExportColumns) {
-        throw standardError(errc::kTypeMismatch, "LogRecord.fromExportCsv");
-    }
-
+    const ExportColumns col = splitExportColumns(line);
     auto integer = [&col](std::size_t column) { return fieldToInt32(col[column - 1]); };
     auto ph = [&col](std::size_t column) { return phFromUnits(col[column - 1]); };
 
