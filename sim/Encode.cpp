@@ -6,8 +6,10 @@
 //   display           2     173   86       85 (address first)
 //   log record        1     171   85       85
 //   log record        2     173   86       85
-//   variable block    2     173   86       85 (never kind 1: the console reads blocks addressed
-//   only) unknown type      1/2   171/173        85
+//   variable block    2     173   86       85 (address first; never kind 1)
+//   unknown type      1/2   171/173  85/86    85
+//
+// The console reads variable blocks from addressed lines only.
 //
 // Display body:
 //   1      1 (type)
