@@ -1,8 +1,8 @@
 // Throughput of the record layer on a 100,000-record log: reading stored and exported lines, and
 // writing the CSV and XML exports as text and as files. The gates: all lines parse well under
 // 300 ms, the CSV export writes in 200 ms, the XML export in 500 ms.
-#include "records/LogRecord.h"
 #include "records/Exports.h"
+#include "records/LogRecord.h"
 #include "records/RecordList.h"
 
 #include <benchmark/benchmark.h>
@@ -20,7 +20,7 @@ constexpr int kRecords = 100000;
 
 // Stored lines with values that vary from line to line, so the numbers have realistic widths.
 const std::vector<std::string> &storedLines() {
-    static const std::vector<std::string> lines = [] {
+    static const std::vector<std::string> kLines = [] {
         std::vector<std::string> out;
         out.reserve(kRecords);
         for (int i = 0; i < kRecords; ++i) {
@@ -35,11 +35,11 @@ const std::vector<std::string> &storedLines() {
         }
         return out;
     }();
-    return lines;
+    return kLines;
 }
 
 const RecordList &records() {
-    static const RecordList list = [] {
+    static const RecordList kRecordList = [] {
         RecordList l;
         for (const std::string &line : storedLines()) {
             LogRecord r;
@@ -48,7 +48,7 @@ const RecordList &records() {
         }
         return l;
     }();
-    return list;
+    return kRecordList;
 }
 
 XmlDocumentInfo info() {

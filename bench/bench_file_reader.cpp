@@ -95,14 +95,14 @@ void readBack(benchmark::State &state, const LogFile &file) {
 }
 
 void BM_ReadStoredFile100kAscending(benchmark::State &state) {
-    static const LogFile file(false);
-    readBack(state, file);
+    static const LogFile kFile(false);
+    readBack(state, kFile);
 }
 BENCHMARK(BM_ReadStoredFile100kAscending)->Unit(benchmark::kMillisecond);
 
 void BM_ReadStoredFile100kShuffled(benchmark::State &state) {
-    static const LogFile file(true);
-    readBack(state, file);
+    static const LogFile kFile(true);
+    readBack(state, kFile);
 }
 BENCHMARK(BM_ReadStoredFile100kShuffled)->Unit(benchmark::kMillisecond);
 

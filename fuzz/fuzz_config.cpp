@@ -33,8 +33,8 @@ struct Scratch {
 };
 
 const Scratch &scratch() {
-    static const Scratch s;
-    return s;
+    static const Scratch kScratch;
+    return kScratch;
 }
 
 std::string text(int n) {
@@ -59,13 +59,13 @@ struct Loaded {
     PoolList pools;
     std::vector<std::string> mainSelector;
     std::vector<std::string> configSelector;
-    SystemList editList;
+    SystemList systemList;
     int newActions = 0;
     int hidden = 0;
 
     ConfigTargets targets() {
         // A program folder that does not exist: the project reader then creates no folders.
-        ConfigTargets t{pools, mainSelector, editList};
+        ConfigTargets t{pools, mainSelector, systemList};
         t.configSelector = &configSelector;
         t.runNewAction = [this] { ++newActions; };
         t.hideProjectControls = [this] { ++hidden; };
@@ -86,15 +86,15 @@ bool loadSite(const fs::path &file, Loaded &l) {
         return false;
     }
     // Every list the reader fills holds the same systems in the same order.
-    const auto count = static_cast<std::size_t>(l.editList.count());
-    if (l.pools.count() != l.editList.count() || l.mainSelector.size() != count ||
+    const auto count = static_cast<std::size_t>(l.systemList.count());
+    if (l.pools.count() != l.systemList.count() || l.mainSelector.size() != count ||
         l.configSelector != l.mainSelector || l.newActions != (count == 0 ? 1 : 0)) {
         std::abort();
     }
-    for (std::int32_t i = 1; i <= l.editList.count(); ++i) {
+    for (std::int32_t i = 1; i <= l.systemList.count(); ++i) {
         const Pool &pool = l.pools.item(i);
-        if (pool.name() != l.editList.name(i) || pool.Number() != i ||
-            pool.ipaddress() != l.editList.ipaddress(i) || pool.port() != l.editList.port(i) ||
+        if (pool.name() != l.systemList.name(i) || pool.number() != i ||
+            pool.ipAddress() != l.systemList.ipAddress(i) || pool.port() != l.systemList.port(i) ||
             l.mainSelector[static_cast<std::size_t>(i - 1)] != pool.name() ||
             l.values.tables.poolAttribute(0, 0, i - 1, 0) != pool.name()) {
             std::abort();
@@ -116,7 +116,7 @@ void loadProject(const fs::path &file) {
         }
         return;
     }
-    if (l.editList.count() != 0 || l.hidden != 1 ||
+    if (l.systemList.count() != 0 || l.hidden != 1 ||
         l.mainSelector.size() != static_cast<std::size_t>(l.pools.count())) {
         std::abort();
     }
@@ -141,22 +141,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     }
 
     const fs::path rewritten = scratch().folder / "rewritten.xml";
-    writeSiteConfig(first.editList, rewritten.string());
+    writeSiteConfig(first.systemList, rewritten.string());
     Loaded second;
-    if (!loadSite(rewritten, second) || second.editList.count() != first.editList.count() ||
+    if (!loadSite(rewritten, second) || second.systemList.count() != first.systemList.count() ||
         second.values.siteName != "Velmaro AQL") {
         std::abort();
     }
-    for (std::int32_t i = 1; i <= first.editList.count(); ++i) {
-        if (second.editList.name(i) != first.editList.name(i) ||
-            second.editList.ipaddress(i) != first.editList.ipaddress(i) ||
-            second.editList.port(i) != first.editList.port(i) ||
+    for (std::int32_t i = 1; i <= first.systemList.count(); ++i) {
+        if (second.systemList.name(i) != first.systemList.name(i) ||
+            second.systemList.ipAddress(i) != first.systemList.ipAddress(i) ||
+            second.systemList.port(i) != first.systemList.port(i) ||
             second.pools.item(i).address() != i) {
             std::abort();
         }
     }
     const std::string once = readFile(rewritten);
-    writeSiteConfig(second.editList, rewritten.string());
+    writeSiteConfig(second.systemList, rewritten.string());
     if (readFile(rewritten) != once) {
         std::abort();
     }

@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     aql::records::LogRecord record;
     try {
-        record.fromString(text, type, false, base);
+        record.fromString(text, type, base);
     } catch (const aql::AqlError &) {
         return 0;
     }
@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         (void)record.toCSV();
         (void)record.toXML(6, 2);
         (void)record.pH();
-        (void)record.DT();
+        (void)record.dateTime();
     }
     return 0;
 }

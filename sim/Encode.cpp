@@ -6,8 +6,10 @@
 //   display           2     173   86       85 (address first)
 //   log record        1     171   85       85
 //   log record        2     173   86       85
-//   variable block    2     173   86       85 (never kind 1: the console reads blocks addressed
-//   only) unknown type      1/2   171/173        85
+//   variable block    2     173   86       85 (address first; never kind 1)
+//   unknown type      1/2   171/173  85/86    85
+//
+// The console reads variable blocks from addressed lines only.
 //
 // Display body:
 //   1      1 (type)
@@ -142,14 +144,14 @@ Bytes recordValueBlock(const LogRecord &r) {
     putByte(block, 22, r.flowLowAlarm);
     putByte(block, 23, r.flowStopAlarm);
     putByte(block, 24, r.flowBits);
-    putWord(block, 26, r.nulValue);
-    putWord(block, 28, r.clValue);
-    putWord(block, 30, r.cl2Value);
-    putWord(block, 32, r.emptyValue);
+    putWord(block, 26, r.cellNull);
+    putWord(block, 28, r.cellActive);
+    putWord(block, 30, r.cellActive2);
+    putWord(block, 32, r.cellEmpty);
     for (std::size_t i = 0; i < kDigitalInputPositions.size(); ++i) {
         putByte(block, kDigitalInputPositions[i], r.digitalInputs[i]);
     }
-    putByte(block, 48, r.miscellaneous);
+    putByte(block, 48, r.miscellaneousStatus);
     return block;
 }
 

@@ -69,12 +69,12 @@ struct LogRecord {
     std::uint8_t flowLowAlarm = 0;
     std::uint8_t flowStopAlarm = 0;
     std::uint8_t flowBits = 0;
-    std::uint16_t nulValue = 0;
-    std::uint16_t clValue = 0;
-    std::uint16_t cl2Value = 0;
-    std::uint16_t emptyValue = 0;
+    std::uint16_t cellNull = 0;
+    std::uint16_t cellActive = 0;
+    std::uint16_t cellActive2 = 0;
+    std::uint16_t cellEmpty = 0;
     std::array<std::uint8_t, 6> digitalInputs{};
-    std::uint8_t miscellaneous = 0;
+    std::uint8_t miscellaneousStatus = 0;
 };
 
 using VariableBlock = std::array<std::uint16_t, kVariablesPerBlock>;

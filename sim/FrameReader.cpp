@@ -51,10 +51,7 @@ bool FrameReader::next(Frame &frame) {
         }
         frame.address = f[1];
         frame.command = f[2];
-        frame.b2 = f[3];
-        frame.b3 = f[4];
-        frame.b4 = f[5];
-        frame.b5 = f[6];
+        frame.parameters = {f[3], f[4], f[5], f[6]};
         ++m_counts.accepted;
         return true;
     }

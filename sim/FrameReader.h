@@ -1,19 +1,18 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace aql::sim {
 
-// One command frame as the console sent it.
+// One command frame as the console sent it: the command and the four bytes after it. A variable
+// write carries block, variable, and the value's high and low byte; a block request the block.
 struct Frame {
     std::uint8_t address = 0;
     std::uint8_t command = 0;
-    std::uint8_t b2 = 0;
-    std::uint8_t b3 = 0;
-    std::uint8_t b4 = 0;
-    std::uint8_t b5 = 0;
+    std::array<std::uint8_t, 4> parameters{};
 };
 
 struct FrameCounts {

@@ -57,10 +57,10 @@ LogRecord makeRecord(std::uint32_t number, const Timestamp &time, const PlantVal
                                            (plant.flow < r.flowLowAlarm ? 2 : 0));
 
     // The measuring cell's raw counts follow the chlorine reading around a null offset.
-    r.nulValue = wordOf(200 + rng.uniform(-3, 3));
-    r.clValue = wordOf(r.nulValue + plant.chlorine * 6);
-    r.cl2Value = wordOf(r.clValue + rng.uniform(-5, 5));
-    r.emptyValue = wordOf(45 + rng.uniform(-5, 5));
+    r.cellNull = wordOf(200 + rng.uniform(-3, 3));
+    r.cellActive = wordOf(r.cellNull + plant.chlorine * 6);
+    r.cellActive2 = wordOf(r.cellActive + rng.uniform(-5, 5));
+    r.cellEmpty = wordOf(45 + rng.uniform(-5, 5));
 
     // Inputs: 1 flow switch, 3 manual key switch; the others are not wired on this model.
     r.digitalInputs = {static_cast<std::uint8_t>(plant.flow > r.flowStopAlarm ? 1 : 0),
@@ -69,7 +69,7 @@ LogRecord makeRecord(std::uint32_t number, const Timestamp &time, const PlantVal
                        0,
                        0,
                        0};
-    r.miscellaneous = 0;
+    r.miscellaneousStatus = 0;
     return r;
 }
 

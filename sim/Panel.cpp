@@ -64,7 +64,7 @@ std::string formatValue(ValueFormat format, int v) {
 } // namespace
 
 const std::vector<MenuItem> &menuItems() {
-    static const std::vector<MenuItem> items = {
+    static const std::vector<MenuItem> kItems = {
         {"pH setpoint", var::kPhSetpoint, 650, 800, 5, ValueFormat::Hundredths},
         {"pH high alm", var::kPhHighAlarm, 700, 850, 5, ValueFormat::Hundredths},
         {"pH low alm", var::kPhLowAlarm, 600, 750, 5, ValueFormat::Hundredths},
@@ -77,7 +77,7 @@ const std::vector<MenuItem> &menuItems() {
         {"Flow stop", var::kFlowStopAlarm, 0, 200, 1, ValueFormat::FlowRate},
         {"Mode", var::kManualMode, 0, 1, 1, ValueFormat::Mode},
     };
-    return items;
+    return kItems;
 }
 
 std::uint8_t displayAddress(int row, int column) {

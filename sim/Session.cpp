@@ -57,22 +57,26 @@ void Session::handle(const Frame &frame) {
     switch (frame.command) {
     case link::cmd::kSendNextPacket: answerPoll(); return;
     case link::cmd::kGetLog: queueLog(); return;
-    case link::cmd::kAskBlock:
-        if (frame.b2 >= kBlockCount) {
+    case link::cmd::kAskBlock: {
+        const int block = frame.parameters[0];
+        if (block >= kBlockCount) {
             ++counters.rejectedCommands;
             return;
         }
         if (m_replies.size() >= kMaxQueuedReplies) {
             m_replies.pop_front();
         }
-        m_replies.push_back(frame.b2);
+        m_replies.push_back(block);
         return;
-    case link::cmd::kSetVar:
-        if (!controller.setVariable(frame.b2, frame.b3,
-                                    static_cast<std::uint16_t>((frame.b4 << 8) | frame.b5))) {
+    }
+    case link::cmd::kSetVar: {
+        const auto &[block, variable, high, low] = frame.parameters;
+        if (!controller.setVariable(block, variable,
+                                    static_cast<std::uint16_t>((high << 8) | low))) {
             ++counters.rejectedCommands;
         }
         return;
+    }
     default: break;
     }
     if (controller.pressKey(frame.command)) {

@@ -12,10 +12,10 @@
 
 namespace {
 
-volatile std::sig_atomic_t g_stop = 0;
+volatile std::sig_atomic_t stopRequested = 0;
 
 extern "C" void onStopSignal(int) {
-    g_stop = 1;
+    stopRequested = 1;
 }
 
 } // namespace
@@ -56,7 +56,7 @@ int main(int argc, char **argv) {
     // The handler may only set a flag; the event loop looks at it.
     QTimer stopWatch;
     QObject::connect(&stopWatch, &QTimer::timeout, &app, [&app]() {
-        if (g_stop != 0) {
+        if (stopRequested != 0) {
             app.quit();
         }
     });

@@ -21,11 +21,11 @@ std::string poolKey(std::string_view name) {
 
 Pool &PoolList::add(std::unique_ptr<Pool> pool) {
     if (!pool) {
-        throw standardError(errc::kInvalidArgument, "pools.Add");
+        throw standardError(errc::kInvalidArgument, "PoolList.add");
     }
     std::string key = poolKey(pool->name());
     if (m_positions.count(key) != 0) {
-        throw standardError(errc::kKeyAlreadyPresent, "pools.Add");
+        throw standardError(errc::kKeyAlreadyPresent, "PoolList.add");
     }
     m_pools.reserve(m_pools.size() + 1);
     m_positions.emplace(std::move(key), m_pools.size());
@@ -39,7 +39,7 @@ Pool &PoolList::item(std::int32_t position) {
 
 const Pool &PoolList::item(std::int32_t position) const {
     if (position < 1 || static_cast<std::size_t>(position) > m_pools.size()) {
-        throw standardError(errc::kSubscriptOutOfRange, "pools.Item");
+        throw standardError(errc::kSubscriptOutOfRange, "PoolList.item");
     }
     return *m_pools[static_cast<std::size_t>(position) - 1];
 }
@@ -51,7 +51,7 @@ Pool &PoolList::item(std::string_view name) {
 const Pool &PoolList::item(std::string_view name) const {
     const Pool *pool = find(name);
     if (pool == nullptr) {
-        throw standardError(errc::kInvalidArgument, "pools.Item");
+        throw standardError(errc::kInvalidArgument, "PoolList.item");
     }
     return *pool;
 }

@@ -4,6 +4,7 @@
 #include "core/AtomicFile.h"
 #include "core/Error.h"
 #include "core/Numbers.h"
+#include "core/TextId.h"
 
 #include <pugixml.hpp>
 
@@ -170,8 +171,8 @@ bool startsWithWideBom(std::string_view bytes) {
     return starts("\xFF\xFE"sv) || starts("\xFE\xFF"sv) || starts("\x00\x00\xFE\xFF"sv);
 }
 
-// Parses the file at path into doc. On failure returns false with the reason in problem.
-bool parseConfigFile(const std::string &path, pugi::xml_document &doc, std::string &problem) {
+// The file's bytes; false with the reason in `problem` when there are none to read.
+bool readFileBytes(const std::string &path, std::string &bytes, std::string &problem) {
     namespace fs = std::filesystem;
     const fs::path file(path);
     std::error_code ec;
@@ -188,12 +189,17 @@ bool parseConfigFile(const std::string &path, pugi::xml_document &doc, std::stri
         problem = "the file cannot be opened";
         return false;
     }
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     if (in.bad()) {
         problem = "the file cannot be read";
         return false;
     }
+    return true;
+}
 
+// Parses `bytes` into doc in the encoding they declare; false with the reason in `problem`, which
+// names the line of the fault where the text can be counted in lines.
+bool parseXml(const std::string &bytes, pugi::xml_document &doc, std::string &problem) {
     std::string text;
     pugi::xml_parse_result result;
     const bool lineNumbers = !startsWithWideBom(bytes);
@@ -206,25 +212,38 @@ bool parseConfigFile(const std::string &path, pugi::xml_document &doc, std::stri
         result =
             doc.load_buffer(text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8);
     }
-    if (!result) {
-        problem = "not well-formed XML";
-        if (lineNumbers) {
-            problem +=
-                " at line " +
-                std::to_string(lineOf(
-                    text, static_cast<std::size_t>(std::max<std::ptrdiff_t>(result.offset, 0))));
-        }
-        problem += ": ";
-        problem += result.description();
-        return false;
+    if (result) {
+        return true;
     }
+    problem = "not well-formed XML";
+    if (lineNumbers) {
+        problem += " at line " +
+                   std::to_string(lineOf(
+                       text, static_cast<std::size_t>(std::max<std::ptrdiff_t>(result.offset, 0))));
+    }
+    problem += ": ";
+    problem += result.description();
+    return false;
+}
+
+// pugixml accepts a fragment of several elements; a document has exactly one root.
+bool hasOneRoot(const pugi::xml_document &doc) {
     int roots = 0;
     for (pugi::xml_node node = doc.first_child(); node; node = node.next_sibling()) {
         if (node.type() == pugi::node_element) {
             ++roots;
         }
     }
-    if (roots != 1) {
+    return roots == 1;
+}
+
+// Parses the file at path into doc. On failure returns false with the reason in problem.
+bool parseConfigFile(const std::string &path, pugi::xml_document &doc, std::string &problem) {
+    std::string bytes;
+    if (!readFileBytes(path, bytes, problem) || !parseXml(bytes, doc, problem)) {
+        return false;
+    }
+    if (!hasOneRoot(doc)) {
         problem = "not well-formed XML: more than one root element";
         return false;
     }
@@ -268,7 +287,8 @@ std::string requiredAttribute(pugi::xml_node element, const char *attribute, std
 }
 
 AqlError readerError(const Texts &texts, const std::string &path, const std::string &detail) {
-    return AqlError(errc::kApplication, texts(57), texts(58) + " " + path + "\r\n" + detail);
+    return AqlError(errc::kApplication, texts(TextId::ConfigFileSource),
+                    texts(TextId::ConfigFileUnreadable) + " " + path + "\r\n" + detail);
 }
 
 void appendEscaped(std::string &out, const std::string &value) {
@@ -304,8 +324,8 @@ void addPool(PoolList &pools, std::unique_ptr<Pool> pool) {
     }
 }
 
-void readSiteFile(const std::string &path, ConfigValues &v, ConfigTargets &t) {
-    pugi::xml_document doc;
+// The document's root element, once it has been parsed and carries the expected name.
+pugi::xml_node siteRoot(const std::string &path, pugi::xml_document &doc) {
     std::string problem;
     if (!parseConfigFile(path, doc, problem)) {
         throw ReadProblem{problem};
@@ -315,68 +335,96 @@ void readSiteFile(const std::string &path, ConfigValues &v, ConfigTargets &t) {
         throw ReadProblem{"the root element is <" + toLatin1(root.name()) + ">, not <" + kRootName +
                           ">"};
     }
-    const pugi::xml_node siteNode = root.child("siteName");
-    if (!siteNode) {
-        throw ReadProblem{"element <siteName> is missing"};
-    }
-    v.siteName = textOf(siteNode);
+    return root;
+}
 
+// Every system element of every managedSystems list, in document order.
+std::vector<pugi::xml_node> listedSystems(pugi::xml_node root) {
     std::vector<pugi::xml_node> systems;
     for (pugi::xml_node list : root.children("managedSystems")) {
         for (pugi::xml_node system : list.children("system")) {
             systems.push_back(system);
         }
     }
+    return systems;
+}
 
-    t.editList = SystemList{};
+// The site file is the whole list: what the last read left behind goes, including the table rows
+// of systems deleted since.
+void forgetPreviousSystems(ConfigValues &v, ConfigTargets &t) {
+    t.systemList = SystemList{};
     t.mainSelector.clear();
     if (t.configSelector != nullptr) {
         t.configSelector->clear();
     }
-    // The site file is the whole list: rows of systems deleted since the last read must not
-    // linger behind the new ones.
     v.tables.clearPools(0, 0);
+}
 
-    if (systems.empty() && t.runNewAction && !v.creatingDefaultSystem) {
-        v.creatingDefaultSystem = true;
-        try {
-            t.runNewAction();
-        } catch (const AqlError &e) {
-            v.creatingDefaultSystem = false;
-            throw ReadProblem{"creating the first system failed: " + e.description()};
-        } catch (...) {
-            v.creatingDefaultSystem = false;
-            throw;
-        }
-        v.creatingDefaultSystem = false;
+// A site without systems gets one through the configuration window's New action. That action
+// writes the file and reloads it, which comes back here: the flag keeps the reload from starting
+// another New when the file still lists none.
+void createFirstSystem(ConfigValues &v, ConfigTargets &t) {
+    if (!t.runNewAction || v.creatingDefaultSystem) {
+        return;
     }
+    v.creatingDefaultSystem = true;
+    try {
+        t.runNewAction();
+    } catch (const AqlError &e) {
+        v.creatingDefaultSystem = false;
+        throw ReadProblem{"creating the first system failed: " + e.description()};
+    } catch (...) {
+        v.creatingDefaultSystem = false;
+        throw;
+    }
+    v.creatingDefaultSystem = false;
+}
 
+// The system at `index` (from 0) of the file: a pool, a table row, an entry of both selectors and
+// of the system list.
+void addListedSystem(ConfigValues &v, ConfigTargets &t, pugi::xml_node system, std::size_t index) {
+    const std::string name = requiredAttribute(system, "name", index);
+    const std::string addressText = requiredAttribute(system, "address", index);
+    const std::string ip = requiredAttribute(system, "ipaddress", index);
+    const std::string port = requiredAttribute(system, "port", index);
+    std::int32_t address = 0;
+    try {
+        address = textToInt32(addressText);
+    } catch (const AqlError &e) {
+        throw ReadProblem{
+            "address " + quoted(addressText) + " of system " + quoted(name) +
+            (e.number() == errc::kOverflow ? " is out of range" : " is not a number")};
+    }
+    const int row = static_cast<int>(index);
+    auto pool = std::make_unique<Pool>();
+    pool->init(v.siteName, name, address, ip, port, row + 1);
+    v.tables.setPoolAttribute(0, 0, row, ProjectTables::kNameAttribute, name);
+    v.tables.setPoolAttribute(0, 0, row, ProjectTables::kIpAttribute, ip);
+    v.tables.setPoolAttribute(0, 0, row, ProjectTables::kPortAttribute, port);
+    addPool(t.pools, std::move(pool));
+    t.mainSelector.push_back(name);
+    if (t.configSelector != nullptr) {
+        t.configSelector->push_back(name);
+    }
+    t.systemList.append(name, ip, port);
+}
+
+void readSiteFile(const std::string &path, ConfigValues &v, ConfigTargets &t) {
+    pugi::xml_document doc;
+    const pugi::xml_node root = siteRoot(path, doc);
+    const pugi::xml_node siteNode = root.child("siteName");
+    if (!siteNode) {
+        throw ReadProblem{"element <siteName> is missing"};
+    }
+    v.siteName = textOf(siteNode);
+
+    const std::vector<pugi::xml_node> systems = listedSystems(root);
+    forgetPreviousSystems(v, t);
+    if (systems.empty()) {
+        createFirstSystem(v, t);
+    }
     for (std::size_t i = 0; i < systems.size(); ++i) {
-        const pugi::xml_node system = systems[i];
-        const std::string name = requiredAttribute(system, "name", i);
-        const std::string addressText = requiredAttribute(system, "address", i);
-        const std::string ip = requiredAttribute(system, "ipaddress", i);
-        const std::string port = requiredAttribute(system, "port", i);
-        std::int32_t address = 0;
-        try {
-            address = textToInt32(addressText);
-        } catch (const AqlError &e) {
-            throw ReadProblem{
-                "address " + quoted(addressText) + " of system " + quoted(name) +
-                (e.number() == errc::kOverflow ? " is out of range" : " is not a number")};
-        }
-        const int n = static_cast<int>(i);
-        auto pool = std::make_unique<Pool>();
-        pool->init(v.siteName, name, address, ip, port, n + 1);
-        v.tables.setPoolAttribute(0, 0, n, ProjectTables::kNameAttribute, name);
-        v.tables.setPoolAttribute(0, 0, n, ProjectTables::kIpAttribute, ip);
-        v.tables.setPoolAttribute(0, 0, n, ProjectTables::kPortAttribute, port);
-        addPool(t.pools, std::move(pool));
-        t.mainSelector.push_back(name);
-        if (t.configSelector != nullptr) {
-            t.configSelector->push_back(name);
-        }
-        t.editList.save(name, ip, port);
+        addListedSystem(v, t, systems[i], i);
     }
 }
 
@@ -409,6 +457,85 @@ void fillPoolsFromTables(const ConfigValues &v, ConfigTargets &t) {
     }
 }
 
+// The root of a project file, or a null node (which has no children) when the file cannot be
+// read; `problem` says why, and is emptied when the file could be read.
+pugi::xml_node projectRoot(const std::string &path, pugi::xml_document &doc, std::string &problem) {
+    problem.clear();
+    std::string why;
+    if (!parseConfigFile(path, doc, why)) {
+        problem = why;
+        return {};
+    }
+    if (std::strcmp(doc.document_element().name(), kRootName) != 0) {
+        problem = "the root element is <" + toLatin1(doc.document_element().name()) + ">, not <" +
+                  kRootName + ">";
+        return {};
+    }
+    return doc.document_element();
+}
+
+// Fills the project tables from the Project elements one level at a time. Every child node of a
+// Project is a system and every child node of a system a pool; the tables keep what fits.
+struct ProjectReading {
+    ProjectTables &tables;
+    const std::filesystem::path &programFolder;
+    int running = 0; // all pools read so far, over every project and system
+
+    void readProject(pugi::xml_node project, int p) {
+        if (pugi::xml_attribute name = project.attribute("projectname")) {
+            tables.projectNames[static_cast<std::size_t>(p)] = toLatin1(name.value());
+        }
+        const std::vector<pugi::xml_node> systems(project.begin(), project.end());
+        tables.setSystemLast(p, static_cast<int>(systems.size()) - 1);
+        const int systemCount =
+            std::min<int>(static_cast<int>(systems.size()), ProjectTables::kLastSystem + 1);
+        for (int s = 0; s < systemCount; ++s) {
+            readSystem(systems[static_cast<std::size_t>(s)], p, s);
+        }
+    }
+
+    void readSystem(pugi::xml_node system, int p, int s) {
+        if (pugi::xml_attribute name = system.attribute("systemname")) {
+            tables.systemNames[static_cast<std::size_t>(p)][static_cast<std::size_t>(s)] =
+                toLatin1(name.value());
+        }
+        const std::vector<pugi::xml_node> pools(system.begin(), system.end());
+        tables.setPoolLast(p, s, static_cast<int>(pools.size()) - 1);
+        for (int n = 0; n < static_cast<int>(pools.size()); ++n) {
+            readPool(pools[static_cast<std::size_t>(n)], p, s, n);
+        }
+    }
+
+    // A pool's attributes go into its row in document order, whatever their names, up to the
+    // pool-code column, which is then overwritten with the pool's own code.
+    void readPool(pugi::xml_node pool, int p, int s, int n) {
+        int k = 0;
+        for (pugi::xml_attribute a : pool.attributes()) {
+            if (k > ProjectTables::kPoolCodeAttribute) {
+                break;
+            }
+            tables.setPoolAttribute(p, s, n, k++, toLatin1(a.value()));
+        }
+        makeDataFolders(p, s, n);
+        tables.setPoolAttribute(p, s, n, ProjectTables::kRunningIndexAttribute,
+                                std::to_string(running));
+        tables.setPoolAttribute(p, s, n, ProjectTables::kPoolCodeAttribute,
+                                padded(p, 2) + padded(s, 2) + padded(n, 2));
+        ++running;
+    }
+
+    void makeDataFolders(int p, int s, int n) const {
+        try {
+            makePoolFolders(
+                programFolder, tables.projectNames[static_cast<std::size_t>(p)],
+                tables.systemNames[static_cast<std::size_t>(p)][static_cast<std::size_t>(s)],
+                tables.poolAttribute(p, s, n, ProjectTables::kNameAttribute));
+        } catch (const std::exception &) {
+            // Folders are a convenience for the exports; a pool without them still works.
+        }
+    }
+};
+
 } // namespace
 
 // ---- ProjectTables ----------------------------------------------------------------------------
@@ -421,14 +548,14 @@ ProjectTables::ProjectTables()
 
 std::size_t ProjectTables::systemSlot(int p, int s) const {
     if (p < 0 || p > kLastProject || s < 0 || s > kLastSystem) {
-        throw standardError(errc::kSubscriptOutOfRange, "poolAttributes");
+        throw standardError(errc::kSubscriptOutOfRange, "ProjectTables");
     }
     return static_cast<std::size_t>(p) * (kLastSystem + 1) + static_cast<std::size_t>(s);
 }
 
 int ProjectTables::systemLast(int p) const {
     if (p < 0 || p > kLastProject) {
-        throw standardError(errc::kSubscriptOutOfRange, "systemLast");
+        throw standardError(errc::kSubscriptOutOfRange, "ProjectTables.systemLast");
     }
     return m_systemLast[static_cast<std::size_t>(p)];
 }
@@ -451,7 +578,7 @@ const std::string &ProjectTables::poolAttribute(int p, int s, int n, int k) cons
     const auto &rows = m_pools[systemSlot(p, s)];
     const int lastPool = std::max(kLastPoolAlways, static_cast<int>(rows.size()) - 1);
     if (n < 0 || n > lastPool || k < 0 || k > kLastAttribute) {
-        throw standardError(errc::kSubscriptOutOfRange, "poolAttributes");
+        throw standardError(errc::kSubscriptOutOfRange, "ProjectTables.poolAttribute");
     }
     const auto row = static_cast<std::size_t>(n);
     const auto column = static_cast<std::size_t>(k);
@@ -464,7 +591,7 @@ const std::string &ProjectTables::poolAttribute(int p, int s, int n, int k) cons
 void ProjectTables::setPoolAttribute(int p, int s, int n, int k, std::string value) {
     auto &rows = m_pools[systemSlot(p, s)];
     if (n < 0 || k < 0 || k > kLastAttribute) {
-        throw standardError(errc::kSubscriptOutOfRange, "poolAttributes");
+        throw standardError(errc::kSubscriptOutOfRange, "ProjectTables.poolAttribute");
     }
     const auto row = static_cast<std::size_t>(n);
     const auto column = static_cast<std::size_t>(k);
@@ -498,21 +625,10 @@ void loadSiteConfig(const std::string &path, ConfigValues &v, ConfigTargets &t,
 
 void readProjectFile(const std::string &path, ConfigValues &v,
                      const std::filesystem::path &programFolder) {
-    ProjectTables &tables = v.tables;
-    v.projectFileProblem.clear();
     pugi::xml_document doc;
-    std::string problem;
-    pugi::xml_node root;
-    if (!parseConfigFile(path, doc, problem)) {
-        v.projectFileProblem = problem;
-    } else if (std::strcmp(doc.document_element().name(), kRootName) != 0) {
-        v.projectFileProblem = "the root element is <" + toLatin1(doc.document_element().name()) +
-                               ">, not <" + kRootName + ">";
-    } else {
-        root = doc.document_element();
-    }
     // An unreadable file reads like an empty one: no element is found, so the texts below keep
     // their previous values and the project selection is empty.
+    const pugi::xml_node root = projectRoot(path, doc, v.projectFileProblem);
     if (pugi::xml_attribute up = root.child("UseProject").attribute("UP")) {
         v.useProject = toLatin1(up.value());
     }
@@ -524,57 +640,19 @@ void readProjectFile(const std::string &path, ConfigValues &v,
     for (pugi::xml_node project : root.children("Project")) {
         projects.push_back(project);
     }
+    ProjectTables &tables = v.tables;
     tables.projectLast = static_cast<int>(projects.size()) - 1;
-
-    int running = 0;
+    ProjectReading reading{tables, programFolder};
     const int projectCount =
         std::min<int>(static_cast<int>(projects.size()), ProjectTables::kLastProject + 1);
     for (int p = 0; p < projectCount; ++p) {
-        const pugi::xml_node project = projects[static_cast<std::size_t>(p)];
-        if (pugi::xml_attribute name = project.attribute("projectname")) {
-            tables.projectNames[static_cast<std::size_t>(p)] = toLatin1(name.value());
-        }
-        std::vector<pugi::xml_node> systems(project.begin(), project.end());
-        tables.setSystemLast(p, static_cast<int>(systems.size()) - 1);
-        const int systemCount =
-            std::min<int>(static_cast<int>(systems.size()), ProjectTables::kLastSystem + 1);
-        for (int s = 0; s < systemCount; ++s) {
-            const pugi::xml_node system = systems[static_cast<std::size_t>(s)];
-            if (pugi::xml_attribute name = system.attribute("systemname")) {
-                tables.systemNames[static_cast<std::size_t>(p)][static_cast<std::size_t>(s)] =
-                    toLatin1(name.value());
-            }
-            std::vector<pugi::xml_node> pools(system.begin(), system.end());
-            tables.setPoolLast(p, s, static_cast<int>(pools.size()) - 1);
-            for (int n = 0; n < static_cast<int>(pools.size()); ++n) {
-                int k = 0;
-                for (pugi::xml_attribute a : pools[static_cast<std::size_t>(n)].attributes()) {
-                    if (k > ProjectTables::kPoolCodeAttribute) {
-                        break;
-                    }
-                    tables.setPoolAttribute(p, s, n, k++, toLatin1(a.value()));
-                }
-                try {
-                    makePoolFolders(programFolder, tables.projectNames[static_cast<std::size_t>(p)],
-                                    tables.systemNames[static_cast<std::size_t>(p)]
-                                                      [static_cast<std::size_t>(s)],
-                                    tables.poolAttribute(p, s, n, ProjectTables::kNameAttribute));
-                } catch (const std::exception &) {
-                    // Folders are a convenience for the exports; a pool without them still works.
-                }
-                tables.setPoolAttribute(p, s, n, ProjectTables::kRunningIndexAttribute,
-                                        std::to_string(running));
-                tables.setPoolAttribute(p, s, n, ProjectTables::kPoolCodeAttribute,
-                                        padded(p, 2) + padded(s, 2) + padded(n, 2));
-                ++running;
-            }
-        }
+        reading.readProject(projects[static_cast<std::size_t>(p)], p);
     }
 }
 
 void loadProjectConfig(const std::string &path, ConfigValues &v, ConfigTargets &t,
                        const Texts &texts) {
-    t.editList = SystemList{};
+    t.systemList = SystemList{};
     t.mainSelector.clear();
     readProjectFile(path, v, t.programFolder);
     try {
@@ -591,20 +669,20 @@ void loadProjectConfig(const std::string &path, ConfigValues &v, ConfigTargets &
 
 // ---- writer -----------------------------------------------------------------------------------
 
-std::string siteConfigText(const SystemList &editList) {
+std::string siteConfigText(const SystemList &systems) {
     std::string out;
     out += "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n";
     out += "<aqlRemoteConfig version=\"1.0\">\r\n";
     out += std::string("    <siteName>") + kWrittenSiteName + "</siteName>\r\n";
     out += "    <managedSystems>\r\n";
-    for (std::int32_t i = 1; i <= editList.count(); ++i) {
+    for (std::int32_t i = 1; i <= systems.count(); ++i) {
         // The address is the position, not what was read: the list order is the bus numbering.
         out += "      <system address=\"" + std::to_string(i) + "\" ipaddress=\"";
-        appendEscaped(out, editList.ipaddress(i));
+        appendEscaped(out, systems.ipAddress(i));
         out += "\" port=\"";
-        appendEscaped(out, editList.port(i));
+        appendEscaped(out, systems.port(i));
         out += "\" name=\"";
-        appendEscaped(out, editList.name(i));
+        appendEscaped(out, systems.name(i));
         out += "\"/>\r\n";
     }
     out += "    </managedSystems>\r\n";
@@ -612,8 +690,8 @@ std::string siteConfigText(const SystemList &editList) {
     return out;
 }
 
-void writeSiteConfig(const SystemList &editList, const std::string &configPath) {
-    writeFileAtomically(std::filesystem::path(configPath), siteConfigText(editList));
+void writeSiteConfig(const SystemList &systems, const std::string &configPath) {
+    writeFileAtomically(std::filesystem::path(configPath), siteConfigText(systems));
 }
 
 } // namespace aql::config

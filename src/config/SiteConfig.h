@@ -1,7 +1,7 @@
 #pragma once
 
-#include "config/SystemList.h"
 #include "config/PoolList.h"
+#include "config/SystemList.h"
 
 #include <filesystem>
 #include <functional>
@@ -10,7 +10,7 @@
 
 namespace aql::config {
 
-// Language text by number.
+// Language text by number (a TextId).
 using Texts = std::function<std::string(int)>;
 
 // The tables a configuration reader fills, indexed (project, system, pool, attribute) from 0.
@@ -79,23 +79,24 @@ struct ConfigValues {
 // runNewAction, which reloads the main window and so re-enters the site reader.
 struct ConfigTargets {
     // The three lists every reader fills; the rest is set member by member where it applies.
-    ConfigTargets(PoolList &poolList, std::vector<std::string> &selector, SystemList &edit)
-        : pools(poolList), mainSelector(selector), editList(edit) {}
+    ConfigTargets(PoolList &poolList, std::vector<std::string> &selector, SystemList &systems)
+        : pools(poolList), mainSelector(selector), systemList(systems) {}
 
     PoolList &pools;
-    std::vector<std::string> &mainSelector; // the main window's selection box
-    SystemList &editList;
-    std::vector<std::string> *configSelector =
-        nullptr;                               // the configuration window's combo, if loaded
+    std::vector<std::string> &mainSelector; // the main window's pool selection
+    SystemList &systemList;                 // what the configuration window edits
+    // The configuration window's selection, once that window exists.
+    std::vector<std::string> *configSelector = nullptr;
     std::function<void()> runNewAction;        // the configuration window's New
     std::function<void()> hideProjectControls; // project mode with a system code
     std::filesystem::path programFolder;       // for makePoolFolders
 };
 
-// Site reader: fills pools, both selectors, editList and pool rows (0, 0, i) at positions 0, 5, 6
-// from a site file, and runs runNewAction once when the file lists no system. Any failure is
-// AqlError 20000 with source texts(57) and description texts(58) + " " + path, followed by CR LF
-// and an English detail of the problem.
+// Site reader: fills pools, both selectors, the system list and pool rows (0, 0, i) at positions
+// 0, 5, 6 from a site file, and runs runNewAction once when the file lists no system. Any failure
+// is AqlError 20000 with source TextId::ConfigFileSource and description
+// TextId::ConfigFileUnreadable + " " + path, followed by CR LF and an English detail of the
+// problem.
 void loadSiteConfig(const std::string &path, ConfigValues &v, ConfigTargets &t, const Texts &texts);
 
 // Project reader: fills useProject, updateTime and the project tables and creates every pool's
@@ -104,18 +105,18 @@ void loadSiteConfig(const std::string &path, ConfigValues &v, ConfigTargets &t, 
 void readProjectFile(const std::string &path, ConfigValues &v,
                      const std::filesystem::path &programFolder);
 
-// Project loader: empties editList and the main selector, runs readProjectFile, then adds every
-// pool of the tables (address 1, resort = projectCode) to pools and the main selector; runs
+// Project loader: empties the system list and the main selector, runs readProjectFile, then adds
+// every pool of the tables (address 1, resort = projectCode) to pools and the main selector; runs
 // hideProjectControls when systemId is set. Duplicate names or a file larger than the tables fail
 // as loadSiteConfig does.
 void loadProjectConfig(const std::string &path, ConfigValues &v, ConfigTargets &t,
                        const Texts &texts);
 
-// The site file's bytes for editList (ISO-8859-1, CR LF).
-std::string siteConfigText(const SystemList &editList);
+// The site file's bytes for a system list (ISO-8859-1, CR LF).
+std::string siteConfigText(const SystemList &systems);
 
 // Writes siteConfigText to configPath through a temporary file: the old file stays whole unless
 // the new one was written completely. AqlError 75 on failure.
-void writeSiteConfig(const SystemList &editList, const std::string &configPath);
+void writeSiteConfig(const SystemList &systems, const std::string &configPath);
 
 } // namespace aql::config

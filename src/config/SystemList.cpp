@@ -7,13 +7,13 @@
 
 namespace aql::config {
 
-void SystemList::save(std::string Value, std::string ipaddress, std::string port) {
+void SystemList::append(std::string name, std::string ipAddress, std::string port) {
     // Reserve first so that a failed allocation cannot leave the three lists at unequal length.
     m_names.reserve(m_names.size() + 1);
-    m_ipaddresses.reserve(m_ipaddresses.size() + 1);
+    m_ipAddresses.reserve(m_ipAddresses.size() + 1);
     m_ports.reserve(m_ports.size() + 1);
-    m_names.push_back(std::move(Value));
-    m_ipaddresses.push_back(std::move(ipaddress));
+    m_names.push_back(std::move(name));
+    m_ipAddresses.push_back(std::move(ipAddress));
     m_ports.push_back(std::move(port));
 }
 
@@ -28,8 +28,8 @@ const std::string &SystemList::name(std::int32_t position) const {
     return m_names[index(position, "name")];
 }
 
-const std::string &SystemList::ipaddress(std::int32_t position) const {
-    return m_ipaddresses[index(position, "ipaddress")];
+const std::string &SystemList::ipAddress(std::int32_t position) const {
+    return m_ipAddresses[index(position, "ipAddress")];
 }
 
 const std::string &SystemList::port(std::int32_t position) const {
@@ -41,9 +41,9 @@ std::int32_t SystemList::count() const {
 }
 
 void SystemList::remove(std::int32_t position) {
-    const auto at = static_cast<std::ptrdiff_t>(index(position, "delete"));
+    const auto at = static_cast<std::ptrdiff_t>(index(position, "remove"));
     m_names.erase(m_names.begin() + at);
-    m_ipaddresses.erase(m_ipaddresses.begin() + at);
+    m_ipAddresses.erase(m_ipAddresses.begin() + at);
     m_ports.erase(m_ports.begin() + at);
 }
 

@@ -16,7 +16,7 @@
 //   2-5     recordKey     (32-bit; 2^31 and above overflow)
 //   6-9     recordNumber  (32-bit)
 //   10-15   timestamp: year (2 bytes), month, day, hour, minute
-//   16..n-2 value block, see Log.cpp
+//   16..n-2 value block, see LogValues.cpp
 //   n-1..n  not read
 //
 // Stored record line: type (ignored), key, number, "yyyy-mm-dd hh:nn", temperature, then the 60
@@ -55,8 +55,8 @@ const Timestamp &momentOf(const LogRecord &r) {
 
 // Types 0-2 exist in the controller's log but have no decoder yet; their header is kept so the
 // caller can still tell which record was refused.
-void refuseUnimplemented(std::int32_t recordtype) {
-    switch (recordtype) {
+void refuseUnimplemented(std::int32_t type) {
+    switch (type) {
     case rtype::kAlarm:
         throw AqlError(errc::kApplication, kParseSource, "Alarm records not yet implemented");
     case rtype::kCalibration:
@@ -86,62 +86,21 @@ float phFromUnits(std::string_view text) {
 }
 
 constexpr std::size_t kExportColumns = 30;
+using ExportColumns = std::array<std::string_view, kExportColumns>;
 
-} // namespace
-
-void LogRecord::fromString(std::string_view s, std::int32_t recordtype, bool Tijdelijk,
-                          ValueBase base) {
-    (void)Tijdelijk;
-    recordType = recordtype;
-    recordKey = longFromChars(mid(s, 2, 4));
-    recordNumber = longFromChars(mid(s, 6, 4));
-    m_timestamp.emplace();
-    m_timestamp->fromString(mid(s, 10, 6));
-
-    const std::string_view tail = mid(s, 16);
-    if (tail.size() < 2) {
-        throw standardError(errc::kInvalidArgument, kParseSource);
-    }
-    const std::string_view block = tail.substr(0, tail.size() - 2);
-
-    refuseUnimplemented(recordtype);
-    if (recordtype == rtype::kLog) {
-        m_values.emplace();
-        m_values->fromStringV2AQL1(block, base);
-    }
-}
-
-void LogRecord::fromFile(std::string_view s, std::int32_t recordtype) {
-    recordType = recordtype;
-    FieldSplitter fields(s);
-    fields.next(); // the type written in the line; the caller's type decides
-    recordKey = fieldToInt32(fields.next());
-    recordNumber = fieldToInt32(fields.next());
-    m_timestamp.emplace();
-    m_timestamp->fromFile(fields.next());
-    systemTemperature = fieldToInt32(fields.next());
-
-    refuseUnimplemented(recordtype);
-    if (recordtype == rtype::kLog) {
-        m_values.emplace();
-        m_values->fromFile(fields.rest());
-    }
-}
-
-// Column order of the export (toCSV), pH in pH units. Reagent, pH and flow stand there twice: the
-// first copy wins, and the second only has to be a valid number as well, so a damaged line is
-// refused rather than half believed.
-void LogRecord::fromExportCsv(std::string_view s, std::int32_t recordtype) {
-    std::array<std::string_view, kExportColumns> col;
+// The columns of an export line, blanks around them removed; any other number of columns than
+// the export writes is a type mismatch.
+ExportColumns splitExportColumns(std::string_view line) {
+    ExportColumns col;
     std::size_t n = 0;
     std::size_t start = 0;
     for (;;) {
-        const auto comma = s.find(',', start);
+        const auto comma = line.find(',', start);
         if (n == kExportColumns) {
             throw standardError(errc::kTypeMismatch, "LogRecord.fromExportCsv");
         }
-        col[n++] =
-            trimBlanks(s.substr(start, comma == std::string_view::npos ? s.npos : comma - start));
+        col[n++] = trimBlanks(
+            line.substr(start, comma == std::string_view::npos ? line.npos : comma - start));
         if (comma == std::string_view::npos) {
             break;
         }
@@ -150,25 +109,71 @@ void LogRecord::fromExportCsv(std::string_view s, std::int32_t recordtype) {
     if (n != kExportColumns) {
         throw standardError(errc::kTypeMismatch, "LogRecord.fromExportCsv");
     }
+    return col;
+}
 
+} // namespace
+
+void LogRecord::fromString(std::string_view text, std::int32_t type, ValueBase base) {
+    recordType = type;
+    recordKey = longFromChars(mid(text, 2, 4));
+    recordNumber = longFromChars(mid(text, 6, 4));
+    m_timestamp.emplace();
+    m_timestamp->fromString(mid(text, 10, 6));
+
+    const std::string_view tail = mid(text, 16);
+    if (tail.size() < 2) {
+        throw standardError(errc::kInvalidArgument, kParseSource);
+    }
+    const std::string_view block = tail.substr(0, tail.size() - 2);
+
+    refuseUnimplemented(type);
+    if (type == rtype::kLog) {
+        m_values.emplace();
+        m_values->parseVersion2Block(block, base);
+    }
+}
+
+void LogRecord::fromFile(std::string_view line, std::int32_t type) {
+    recordType = type;
+    FieldSplitter fields(line);
+    fields.next(); // the type written in the line; the caller's type decides
+    recordKey = fieldToInt32(fields.next());
+    recordNumber = fieldToInt32(fields.next());
+    m_timestamp.emplace();
+    m_timestamp->fromFile(fields.next());
+    systemTemperature = fieldToInt32(fields.next());
+
+    refuseUnimplemented(type);
+    if (type == rtype::kLog) {
+        m_values.emplace();
+        m_values->parseStoredFields(fields.rest());
+    }
+}
+
+// Column order of the export (toCSV), pH in pH units. Reagent, pH and flow stand there twice: the
+// first copy wins, and the second only has to be a valid number as well, so a damaged line is
+// refused rather than half believed.
+void LogRecord::fromExportCsv(std::string_view line, std::int32_t type) {
+    const ExportColumns col = splitExportColumns(line);
     auto integer = [&col](std::size_t column) { return fieldToInt32(col[column - 1]); };
     auto ph = [&col](std::size_t column) { return phFromUnits(col[column - 1]); };
 
     integer(1); // the type written in the line; the caller's type decides, as in fromFile
-    recordType = recordtype;
+    recordType = type;
     recordKey = integer(2);
     recordNumber = integer(3);
     m_timestamp.emplace();
     m_timestamp->fromANSI(col[3]);
     systemTemperature = integer(5);
 
-    refuseUnimplemented(recordtype);
-    if (recordtype != rtype::kLog) {
+    refuseUnimplemented(type);
+    if (type != rtype::kLog) {
         return;
     }
     m_values.emplace();
     records::LogValues &v = *m_values;
-    v.reagentHighalarm = integer(6);
+    v.reagentHighAlarm = integer(6);
     v.reagentLowAlarm = integer(7);
     v.reagentSetpoint = integer(8);
     v.reagent = integer(9);
@@ -184,15 +189,15 @@ void LogRecord::fromExportCsv(std::string_view s, std::int32_t recordtype) {
     integer(19);
     v.reagentPump = integer(20);
     v.acidPump = integer(21);
-    v.clValue = integer(22);
-    v.cl2Value = integer(23);
-    v.nulValue = integer(24);
-    v.emptyValue = integer(25);
+    v.cellActive = integer(22);
+    v.cellActive2 = integer(23);
+    v.cellNull = integer(24);
+    v.cellEmpty = integer(25);
     v.redox = integer(26);
-    v.vlokPump = integer(27);
-    v.bicarbPump = integer(28);
-    v.TBC = integer(29);
-    v.GBC = integer(30);
+    v.flocculantPump = integer(27);
+    v.bicarbonatePump = integer(28);
+    v.cellTbc = integer(29);
+    v.cellGbcPercent = integer(30);
 }
 
 std::string LogRecord::key() const {
@@ -234,7 +239,8 @@ std::string LogRecord::toXML(std::int32_t indentation, std::int32_t increment) c
     return out;
 }
 
-void LogRecord::appendXML(std::string &out, std::int32_t indentation, std::int32_t increment) const {
+void LogRecord::appendXML(std::string &out, std::int32_t indentation,
+                          std::int32_t increment) const {
     const records::Timestamp &moment = momentOf(*this);
     const records::LogValues &values = valuesOf(*this);
     // The value tree goes three levels below the record's fields; all four levels are checked
@@ -279,8 +285,8 @@ void LogRecord::appendXML(std::string &out, std::int32_t indentation, std::int32
     out += "</dbRecord>";
 }
 
-std::string LogRecord::reagentHighalarm() const {
-    return decimal(valuesOf(*this).reagentHighalarm);
+std::string LogRecord::reagentHighAlarm() const {
+    return decimal(valuesOf(*this).reagentHighAlarm);
 }
 std::string LogRecord::reagentLowAlarm() const {
     return decimal(valuesOf(*this).reagentLowAlarm);
@@ -318,34 +324,34 @@ std::string LogRecord::reagentPump() const {
 std::string LogRecord::acidPump() const {
     return decimal(valuesOf(*this).acidPump);
 }
-std::string LogRecord::clValue() const {
-    return decimal(valuesOf(*this).clValue);
+std::string LogRecord::cellActive() const {
+    return decimal(valuesOf(*this).cellActive);
 }
-std::string LogRecord::cl2Value() const {
-    return decimal(valuesOf(*this).cl2Value);
+std::string LogRecord::cellActive2() const {
+    return decimal(valuesOf(*this).cellActive2);
 }
-std::string LogRecord::nulValue() const {
-    return decimal(valuesOf(*this).nulValue);
+std::string LogRecord::cellNull() const {
+    return decimal(valuesOf(*this).cellNull);
 }
-std::string LogRecord::emptyValue() const {
-    return decimal(valuesOf(*this).emptyValue);
+std::string LogRecord::cellEmpty() const {
+    return decimal(valuesOf(*this).cellEmpty);
 }
 std::string LogRecord::redox() const {
     return decimal(valuesOf(*this).redox);
 }
-std::string LogRecord::vlokPump() const {
-    return decimal(valuesOf(*this).vlokPump);
+std::string LogRecord::flocculantPump() const {
+    return decimal(valuesOf(*this).flocculantPump);
 }
-std::string LogRecord::bicarbPump() const {
-    return decimal(valuesOf(*this).bicarbPump);
+std::string LogRecord::bicarbonatePump() const {
+    return decimal(valuesOf(*this).bicarbonatePump);
 }
-std::string LogRecord::TBC() const {
-    return decimal(valuesOf(*this).TBC);
+std::string LogRecord::cellTbc() const {
+    return decimal(valuesOf(*this).cellTbc);
 }
-std::string LogRecord::GBC() const {
-    return decimal(valuesOf(*this).GBC);
+std::string LogRecord::cellGbcPercent() const {
+    return decimal(valuesOf(*this).cellGbcPercent);
 }
-std::string LogRecord::DT() const {
+std::string LogRecord::dateTime() const {
     return momentOf(*this).toANSI();
 }
 

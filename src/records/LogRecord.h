@@ -1,7 +1,7 @@
 #pragma once
 
-#include "records/Timestamp.h"
 #include "records/LogValues.h"
+#include "records/Timestamp.h"
 
 #include <cstdint>
 #include <optional>
@@ -28,17 +28,17 @@ public:
 
     // A controller record text (the body of a log record packet: type byte, key, number,
     // timestamp, value block, two unread bytes). Types 0-2 raise AqlError 20000 from
-    // "LogRecord.fromString" after the header and timestamp are set; `Tijdelijk` has no effect.
-    void fromString(std::string_view s, std::int32_t recordtype, bool Tijdelijk = false,
+    // "LogRecord.fromString" after the header and timestamp are set.
+    void fromString(std::string_view text, std::int32_t type,
                     ValueBase base = ValueBase::Interactive);
 
     // One stored record line: type (ignored), key, number, timestamp, temperature, then the 60
     // value fields of the stored layout.
-    void fromFile(std::string_view s, std::int32_t recordtype);
+    void fromFile(std::string_view line, std::int32_t type);
 
     // One data line of the program's own CSV export (30 columns, pH in pH units): the layout the
     // export writes, so an exported file reads back without its values changing places.
-    void fromExportCsv(std::string_view s, std::int32_t recordtype);
+    void fromExportCsv(std::string_view line, std::int32_t type);
 
     // "K" followed by the record number.
     std::string key() const;
@@ -57,9 +57,9 @@ public:
     void appendCSV(std::string &out) const;
     void appendXML(std::string &out, std::int32_t indentation, std::int32_t increment) const;
 
-    // Read-outs of single values as text (pH in the general number form); AqlError 91 without a
-    // value set or timestamp.
-    std::string reagentHighalarm() const;
+    // Read-outs of single values as text (pH in the general number form), as the record table
+    // shows them; AqlError 91 without a value set or timestamp.
+    std::string reagentHighAlarm() const;
     std::string reagentLowAlarm() const;
     std::string reagentSetpoint() const;
     std::string reagent() const;
@@ -72,16 +72,16 @@ public:
     std::string flow() const;
     std::string reagentPump() const;
     std::string acidPump() const;
-    std::string clValue() const;
-    std::string cl2Value() const;
-    std::string nulValue() const;
-    std::string emptyValue() const;
+    std::string cellActive() const;
+    std::string cellActive2() const;
+    std::string cellNull() const;
+    std::string cellEmpty() const;
     std::string redox() const;
-    std::string vlokPump() const;
-    std::string bicarbPump() const;
-    std::string TBC() const;
-    std::string GBC() const;
-    std::string DT() const;
+    std::string flocculantPump() const;
+    std::string bicarbonatePump() const;
+    std::string cellTbc() const;
+    std::string cellGbcPercent() const;
+    std::string dateTime() const; // "yyyy-mm-dd hh:nn:ss"
 
 private:
     // Held inline: one allocation per record keeps a 100,000-record log compact and fast to fill.

@@ -17,21 +17,22 @@
 //   pos    width  field                   pos    width  field
 //   1-2    word   reagent                 21     byte   flow
 //   3-4    word   reagentSetpoint         22     byte   flowLowAlarm
-//   5-6    word   reagentHighalarm        23     byte   flowStopAlarm
+//   5-6    word   reagentHighAlarm        23     byte   flowStopAlarm
 //   7-8    word   reagentLowAlarm         24     byte   flowBits
-//   9      byte   reagentPump             26-27  word   nulValue
-//   10     byte   reagentBits             28-29  word   clValue
-//   11-12  word   pH / 100                30-31  word   cl2Value, also TBC
-//   13-14  word   pHSetpoint / 100        32-33  word   emptyValue, also GBC
+//   9      byte   reagentPump             26-27  word   cellNull
+//   10     byte   reagentBits             28-29  word   cellActive
+//   11-12  word   pH / 100                30-31  word   cellActive2, also cellTbc
+//   13-14  word   pHSetpoint / 100        32-33  word   cellEmpty, also cellGbcPercent
 //   15-16  word   pHHighAlarm / 100       35 39 43 47 51 55: one byte per digital input,
-//   17-18  word   pHLowAlarm / 100               non-zero sets bit 1 2 4 8 16 32 of digitalIN
-//   19     byte   acidPump                48     byte   Miscellaneous
+//   17-18  word   pHLowAlarm / 100               non-zero sets bit 1 2 4 8 16 32 of digitalInputs
+//   19     byte   acidPump                48     byte   miscellaneousStatus
 //   20     byte   pHBits
 //
-// The fields are read in position order up to flowBits, then the inputs, then the cell words (TBC
-// and GBC reading cl2Value's and emptyValue's bytes again) and Miscellaneous. A short block
-// therefore fails at a known field with the earlier ones kept, and an interactive block needs 55
-// bytes (56 with a system identifier) although the cell words end earlier.
+// The fields are read in position order up to flowBits, then the inputs, then the cell words
+// (cellTbc and cellGbcPercent reading the bytes of cellActive2 and cellEmpty again) and the status
+// byte. A short block therefore fails at a known field with the earlier ones kept, and an
+// interactive block needs 55 bytes (56 with a system identifier) although the cell words end
+// earlier.
 
 namespace aql::records {
 namespace {
@@ -47,7 +48,7 @@ void appendInt(std::string &out, std::int32_t value) {
 float phFromHundredths(std::string_view text) {
     const double v = leadingNumber(text) / 100.0;
     if (!(std::fabs(v) <= static_cast<double>(std::numeric_limits<float>::max()))) {
-        throw standardError(errc::kOverflow, "LogValues.fromFile");
+        throw standardError(errc::kOverflow, "LogValues.parseStoredFields");
     }
     return static_cast<float>(v);
 }
@@ -139,9 +140,124 @@ private:
     bool m_first = true;
 };
 
+// The groups of the XML value tree, in document order. Each group stands at level 1 with its
+// values at level 2.
+
+void appendReagentItems(const LogValues &v, XmlLines &x) {
+    x.openItem(1, "reagent");
+    x.value("value", v.reagent);
+    x.value("tbc", v.reagentTbc);
+    x.value("setpoint", v.reagentSetpoint);
+    x.value("highAlarm", v.reagentHighAlarm);
+    x.value("lowAlarm", v.reagentLowAlarm);
+    x.value("pump", v.reagentPump);
+    x.value("operatingBits", v.reagentBits);
+    x.close(1, "loggedItem");
+
+    x.openItem(1, "reagent2");
+    x.value("value", v.reagent2);
+    x.value("tbc", v.reagent2Tbc);
+    x.value("setpoint", v.reagent2Setpoint);
+    x.value("highAlarm", v.reagent2HighAlarm);
+    x.value("lowAlarm", v.reagent2LowAlarm);
+    x.value("pump", v.reagent2Pump);
+    x.value("operatingBits", v.reagent2Bits);
+    x.close(1, "loggedItem");
+
+    // The third channel has no tbc value.
+    x.openItem(1, "reagent3");
+    x.value("value", v.reagent3);
+    x.value("setpoint", v.reagent3Setpoint);
+    x.value("highAlarm", v.reagent3HighAlarm);
+    x.value("lowAlarm", v.reagent3LowAlarm);
+    x.value("pump", v.reagent3Pump);
+    x.value("operatingBits", v.reagent3Bits);
+    x.close(1, "loggedItem");
+}
+
+void appendPhAndRedoxItems(const LogValues &v, XmlLines &x) {
+    x.openItem(1, "pH");
+    x.value("value", phInHundredths(v.pH));
+    x.value("setpoint", phInHundredths(v.pHSetpoint));
+    x.value("highAlarm", phInHundredths(v.pHHighAlarm));
+    x.value("lowAlarm", phInHundredths(v.pHLowAlarm));
+    x.value("pump", v.acidPump);
+    x.value("operatingBits", v.pHBits);
+    x.close(1, "loggedItem");
+
+    x.openItem(1, "redox");
+    x.value("redox", v.redox);
+    x.value("redoxHighAlarm", v.redoxHighAlarm);
+    x.value("redoxLowAlarm", v.redoxLowAlarm);
+    x.value("coagPump", v.coagulantPump);
+    x.value("redoxBits", v.redoxBits);
+    x.close(1, "loggedItem");
+}
+
+void appendFlowGroups(const LogValues &v, XmlLines &x) {
+    x.open(1, "flow");
+    x.value("value", v.flow);
+    x.value("flowLowAlarm", v.flowLowAlarm);
+    x.value("flowStopAlarm", v.flowStopAlarm);
+    x.value("operatingBits", v.flowBits);
+    x.close(1, "flow");
+
+    x.open(1, "flow2");
+    x.value("value", v.flow2);
+    x.value("flowLowAlarm", v.flow2LowAlarm);
+    x.value("flowStopAlarm", v.flow2StopAlarm);
+    x.value("operatingBits", v.flow2Bits);
+    x.close(1, "flow2");
+}
+
+void appendStatusItems(const LogValues &v, XmlLines &x) {
+    x.openItem(1, "Contacts");
+    x.value("digitalIN", v.digitalInputs);
+    x.close(1, "loggedItem");
+
+    x.openItem(1, "Miscellaneous");
+    x.value("Miscellaneous", v.miscellaneousStatus);
+    x.close(1, "loggedItem");
+}
+
+void appendPressureGroup(const LogValues &v, XmlLines &x) {
+    x.open(1, "Pressure");
+    x.value("PbeforeF1", v.pressureBeforeFilter1);
+    x.value("PafterF1", v.pressureAfterFilter1);
+    x.value("PbeforeF2", v.pressureBeforeFilter2);
+    x.value("PafterF2", v.pressureAfterFilter2);
+    x.close(1, "Pressure");
+}
+
+void appendCellGroup(const LogValues &v, XmlLines &x) {
+    x.open(1, "cell");
+    x.value("active", v.cellActive);
+    x.value("null", v.cellNull);
+    x.value("empty", v.cellEmpty);
+    x.value("active2", v.cellActive2);
+    x.value("TBC", v.cellTbc);
+    x.value("GBC", v.cellGbcPercent);
+    x.close(1, "cell");
+}
+
+// What fits no other group; flow2 stands here a second time.
+void appendRestGroup(const LogValues &v, XmlLines &x) {
+    x.open(1, "rest");
+    x.value("temp", v.waterTemperature);
+    x.value("reagentPump2", v.reagentPump2);
+    x.value("reagentPump3", v.reagentPump3);
+    x.value("reagentPump4", v.reagentPump4);
+    x.value("reagentPump5", v.reagentPump5);
+    x.value("flow2", v.flow2);
+    x.value("flow3", v.flow3);
+    x.value("flow4", v.flow4);
+    x.value("flow5", v.flow5);
+    x.close(1, "rest");
+}
+
 } // namespace
 
-void LogValues::fromStringV2AQL1(std::string_view block, ValueBase base) {
+void LogValues::parseVersion2Block(std::string_view block, ValueBase base) {
     const std::int64_t offset = static_cast<std::int64_t>(base);
     auto at = [&](int k, std::size_t width) {
         const std::int64_t position = offset + k;
@@ -156,7 +272,7 @@ void LogValues::fromStringV2AQL1(std::string_view block, ValueBase base) {
 
     reagent = word(2);
     reagentSetpoint = word(4);
-    reagentHighalarm = word(6);
+    reagentHighAlarm = word(6);
     reagentLowAlarm = word(8);
     reagentPump = byte(10);
     reagentBits = byte(11);
@@ -176,37 +292,37 @@ void LogValues::fromStringV2AQL1(std::string_view block, ValueBase base) {
         std::int32_t bit;
     };
     static constexpr Input kInputs[] = {{36, 1}, {40, 2}, {44, 4}, {48, 8}, {52, 16}, {56, 32}};
-    digitalIN = 0;
+    digitalInputs = 0;
     for (const Input &input : kInputs) {
         if (byte(input.k) != 0) {
-            digitalIN += input.bit;
+            digitalInputs += input.bit;
         }
     }
 
-    nulValue = word(27);
-    clValue = word(29);
-    cl2Value = word(31);
-    emptyValue = word(33);
-    TBC = word(31);
-    GBC = word(33);
-    Miscellaneous = byte(49);
+    cellNull = word(27);
+    cellActive = word(29);
+    cellActive2 = word(31);
+    cellEmpty = word(33);
+    cellTbc = word(31);
+    cellGbcPercent = word(33);
+    miscellaneousStatus = byte(49);
 }
 
-void LogValues::fromFile(std::string_view fields) {
+void LogValues::parseStoredFields(std::string_view fields) {
     FieldSplitter f(fields);
     auto integer = [&f] { return fieldToInt32(f.next()); };
     auto ph = [&f] { return phFromHundredths(f.next()); };
 
     reagent = integer();
-    tbcValue = integer();
+    reagentTbc = integer();
     reagentSetpoint = integer();
-    reagentHighalarm = integer();
+    reagentHighAlarm = integer();
     reagentLowAlarm = integer();
     reagentPump = integer();
     reagentBits = integer();
 
     reagent2 = integer();
-    tbc2Value = integer();
+    reagent2Tbc = integer();
     reagent2Setpoint = integer();
     reagent2HighAlarm = integer();
     reagent2LowAlarm = integer();
@@ -230,7 +346,7 @@ void LogValues::fromFile(std::string_view fields) {
     redox = integer();
     redoxHighAlarm = integer();
     redoxLowAlarm = integer();
-    coagPump = integer();
+    coagulantPump = integer();
     redoxBits = integer();
 
     flow = integer();
@@ -243,21 +359,21 @@ void LogValues::fromFile(std::string_view fields) {
     flow2StopAlarm = integer();
     flow2Bits = integer();
 
-    digitalIN = integer();
-    Miscellaneous = integer();
+    digitalInputs = integer();
+    miscellaneousStatus = integer();
 
-    PbeforeF1 = integer();
-    PafterF1 = integer();
-    PbeforeF2 = integer();
-    PafterF2 = integer();
+    pressureBeforeFilter1 = integer();
+    pressureAfterFilter1 = integer();
+    pressureBeforeFilter2 = integer();
+    pressureAfterFilter2 = integer();
 
-    clValue = integer();
-    cl2Value = integer();
-    nulValue = integer();
-    emptyValue = integer();
-    TBC = integer();
-    GBC = integer();
-    WaterTemp = integer();
+    cellActive = integer();
+    cellActive2 = integer();
+    cellNull = integer();
+    cellEmpty = integer();
+    cellTbc = integer();
+    cellGbcPercent = integer();
+    waterTemperature = integer();
 
     reagentPump2 = integer();
     reagentPump3 = integer();
@@ -296,7 +412,7 @@ void LogValues::appendCSV(std::string &out) const {
         out += singleToText(v);
         out += ',';
     };
-    integer(reagentHighalarm);
+    integer(reagentHighAlarm);
     integer(reagentLowAlarm);
     integer(reagentSetpoint);
     integer(reagent);
@@ -315,15 +431,15 @@ void LogValues::appendCSV(std::string &out) const {
     integer(flow);
     integer(reagentPump);
     integer(acidPump);
-    integer(clValue);
-    integer(cl2Value);
-    integer(nulValue);
-    integer(emptyValue);
+    integer(cellActive);
+    integer(cellActive2);
+    integer(cellNull);
+    integer(cellEmpty);
     integer(redox);
-    integer(vlokPump);
-    integer(bicarbPump);
-    integer(TBC);
-    appendInt(out, GBC);
+    integer(flocculantPump);
+    integer(bicarbonatePump);
+    integer(cellTbc);
+    appendInt(out, cellGbcPercent);
 }
 
 std::string LogValues::toXML(std::int32_t indentation, std::int32_t increment) const {
@@ -332,107 +448,17 @@ std::string LogValues::toXML(std::int32_t indentation, std::int32_t increment) c
     return out;
 }
 
-void LogValues::appendXML(std::string &out, std::int32_t indentation, std::int32_t increment) const {
+void LogValues::appendXML(std::string &out, std::int32_t indentation,
+                          std::int32_t increment) const {
     XmlLines x(out, indentation, increment);
-
     x.open(0, "logData");
-
-    x.openItem(1, "reagent");
-    x.value("value", reagent);
-    x.value("tbc", tbcValue);
-    x.value("setpoint", reagentSetpoint);
-    x.value("highAlarm", reagentHighalarm);
-    x.value("lowAlarm", reagentLowAlarm);
-    x.value("pump", reagentPump);
-    x.value("operatingBits", reagentBits);
-    x.close(1, "loggedItem");
-
-    x.openItem(1, "reagent2");
-    x.value("value", reagent2);
-    x.value("tbc", tbc2Value);
-    x.value("setpoint", reagent2Setpoint);
-    x.value("highAlarm", reagent2HighAlarm);
-    x.value("lowAlarm", reagent2LowAlarm);
-    x.value("pump", reagent2Pump);
-    x.value("operatingBits", reagent2Bits);
-    x.close(1, "loggedItem");
-
-    x.openItem(1, "reagent3");
-    x.value("value", reagent3);
-    x.value("setpoint", reagent3Setpoint);
-    x.value("highAlarm", reagent3HighAlarm);
-    x.value("lowAlarm", reagent3LowAlarm);
-    x.value("pump", reagent3Pump);
-    x.value("operatingBits", reagent3Bits);
-    x.close(1, "loggedItem");
-
-    x.openItem(1, "pH");
-    x.value("value", phInHundredths(pH));
-    x.value("setpoint", phInHundredths(pHSetpoint));
-    x.value("highAlarm", phInHundredths(pHHighAlarm));
-    x.value("lowAlarm", phInHundredths(pHLowAlarm));
-    x.value("pump", acidPump);
-    x.value("operatingBits", pHBits);
-    x.close(1, "loggedItem");
-
-    x.openItem(1, "redox");
-    x.value("redox", redox);
-    x.value("redoxHighAlarm", redoxHighAlarm);
-    x.value("redoxLowAlarm", redoxLowAlarm);
-    x.value("coagPump", coagPump);
-    x.value("redoxBits", redoxBits);
-    x.close(1, "loggedItem");
-
-    x.open(1, "flow");
-    x.value("value", flow);
-    x.value("flowLowAlarm", flowLowAlarm);
-    x.value("flowStopAlarm", flowStopAlarm);
-    x.value("operatingBits", flowBits);
-    x.close(1, "flow");
-
-    x.open(1, "flow2");
-    x.value("value", flow2);
-    x.value("flowLowAlarm", flow2LowAlarm);
-    x.value("flowStopAlarm", flow2StopAlarm);
-    x.value("operatingBits", flow2Bits);
-    x.close(1, "flow2");
-
-    x.openItem(1, "Contacts");
-    x.value("digitalIN", digitalIN);
-    x.close(1, "loggedItem");
-
-    x.openItem(1, "Miscellaneous");
-    x.value("Miscellaneous", Miscellaneous);
-    x.close(1, "loggedItem");
-
-    x.open(1, "Pressure");
-    x.value("PbeforeF1", PbeforeF1);
-    x.value("PafterF1", PafterF1);
-    x.value("PbeforeF2", PbeforeF2);
-    x.value("PafterF2", PafterF2);
-    x.close(1, "Pressure");
-
-    x.open(1, "cell");
-    x.value("active", clValue);
-    x.value("null", nulValue);
-    x.value("empty", emptyValue);
-    x.value("active2", cl2Value);
-    x.value("TBC", TBC);
-    x.value("GBC", GBC);
-    x.close(1, "cell");
-
-    x.open(1, "rest");
-    x.value("temp", WaterTemp);
-    x.value("reagentPump2", reagentPump2);
-    x.value("reagentPump3", reagentPump3);
-    x.value("reagentPump4", reagentPump4);
-    x.value("reagentPump5", reagentPump5);
-    x.value("flow2", flow2);
-    x.value("flow3", flow3);
-    x.value("flow4", flow4);
-    x.value("flow5", flow5);
-    x.close(1, "rest");
-
+    appendReagentItems(*this, x);
+    appendPhAndRedoxItems(*this, x);
+    appendFlowGroups(*this, x);
+    appendStatusItems(*this, x);
+    appendPressureGroup(*this, x);
+    appendCellGroup(*this, x);
+    appendRestGroup(*this, x);
     x.close(0, "logData");
 }
 

@@ -17,14 +17,14 @@ class LogValues {
 public:
     std::int32_t reagent = 0;
     std::int32_t reagentSetpoint = 0;
-    std::int32_t reagentHighalarm = 0;
+    std::int32_t reagentHighAlarm = 0;
     std::int32_t reagentLowAlarm = 0;
     std::int32_t reagentPump = 0;
     std::int32_t reagentPump2 = 0;
     std::int32_t reagentPump3 = 0;
     std::int32_t reagentPump4 = 0;
     std::int32_t reagentPump5 = 0;
-    std::int32_t reagentBits = 0;
+    std::int32_t reagentBits = 0; // operating bits of the reagent channel
     std::int32_t reagent2 = 0;
     std::int32_t reagent2Setpoint = 0;
     std::int32_t reagent2HighAlarm = 0;
@@ -46,7 +46,7 @@ public:
     std::int32_t redox = 0;
     std::int32_t redoxHighAlarm = 0;
     std::int32_t redoxLowAlarm = 0;
-    std::int32_t coagPump = 0;
+    std::int32_t coagulantPump = 0;
     std::int32_t redoxBits = 0;
     std::int32_t flow = 0;
     std::int32_t flowLowAlarm = 0;
@@ -59,30 +59,32 @@ public:
     std::int32_t flow3 = 0;
     std::int32_t flow4 = 0;
     std::int32_t flow5 = 0;
-    std::int32_t digitalIN = 0;
-    std::int32_t Miscellaneous = 0;
-    std::int32_t clValue = 0;
-    std::int32_t cl2Value = 0;
-    std::int32_t tbcValue = 0;
-    std::int32_t tbc2Value = 0;
-    std::int32_t nulValue = 0;
-    std::int32_t emptyValue = 0;
-    std::int32_t TBC = 0;
-    std::int32_t GBC = 0;
-    std::int32_t PbeforeF1 = 0;
-    std::int32_t PafterF1 = 0;
-    std::int32_t PbeforeF2 = 0;
-    std::int32_t PafterF2 = 0;
-    std::int32_t vlokPump = 0;
-    std::int32_t bicarbPump = 0;
-    std::int32_t WaterTemp = 0;
+    std::int32_t digitalInputs = 0;       // one bit per input, inputs 1-6 in bits 0-5
+    std::int32_t miscellaneousStatus = 0; // a status byte the controller does not break down
+    // The measuring cell; the tbc values of reagent channels 1 and 2 stand between its fields.
+    std::int32_t cellActive = 0;
+    std::int32_t cellActive2 = 0; // the cell's second reading
+    std::int32_t reagentTbc = 0;
+    std::int32_t reagent2Tbc = 0;
+    std::int32_t cellNull = 0;
+    std::int32_t cellEmpty = 0;
+    std::int32_t cellTbc = 0;
+    std::int32_t cellGbcPercent = 0;
+    // Pressure before and after the two filters.
+    std::int32_t pressureBeforeFilter1 = 0;
+    std::int32_t pressureAfterFilter1 = 0;
+    std::int32_t pressureBeforeFilter2 = 0;
+    std::int32_t pressureAfterFilter2 = 0;
+    std::int32_t flocculantPump = 0;  // percent
+    std::int32_t bicarbonatePump = 0; // percent
+    std::int32_t waterTemperature = 0;
 
     // Version-2 value block of a controller record. A block too short for the next field is an
     // invalid argument (AqlError 5); the fields read before it keep their values.
-    void fromStringV2AQL1(std::string_view block, ValueBase base);
+    void parseVersion2Block(std::string_view block, ValueBase base);
 
     // The 60 value fields of a stored record line (everything after its fifth field).
-    void fromFile(std::string_view fields);
+    void parseStoredFields(std::string_view fields);
 
     // The 25 columns of the log's part of the CSV export: titles and values.
     std::string csvHeaders() const;

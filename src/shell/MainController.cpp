@@ -195,8 +195,8 @@ AqlError MainController::configurationError(int number, const std::string &probl
 
 config::ConfigTargets MainController::configTargets() {
     config::ConfigTargets t{m_pools, m_view.poolNames, m_systems};
-    t.configSelector = m_configuration ? m_configuration->selector() : nullptr;
-    t.runNewAction = [this] { configuration().optNew_Click(); };
+    t.configSelector = m_configuration ? m_configuration->readerSelection() : nullptr;
+    t.runNewAction = [this] { configuration().addSystem(); };
     t.hideProjectControls = [this] {
         m_view.configurationEntryVisible = false;
         m_view.poolSelectionVisible = false;
@@ -255,7 +255,7 @@ void MainController::selectPool(int index) {
         m_values.poolCode = std::to_string(index);
     }
     if (m_configuration) {
-        m_configuration->clearTextBoxes();
+        m_configuration->clearFields();
     }
     if (m_currentPool) {
         m_currentPool->records().clear();
@@ -316,7 +316,7 @@ void MainController::switchLanguage(const std::string &file) {
     // Every window takes the new language, in the order the operator has always seen it happen.
     m_windows.retranslateAbout();
     if (m_configuration) {
-        m_configuration->Filltext();
+        m_configuration->retranslate();
     }
     m_windows.retranslateConfiguration();
     m_windows.retranslateLog();
@@ -359,13 +359,15 @@ config::ConfigurationController &MainController::configuration() {
         m_configuration = std::make_unique<config::ConfigurationController>(
             m_values, m_systems, m_view.poolNames, m_services.link.messageBox,
             [this](int n) { return getText(n); });
-        m_configuration->reloadMainWindow = [this] { load(); };
-        m_configuration->reportError = [this](int text, const AqlError &e) {
+        config::ConfigurationController::Hooks hooks;
+        hooks.reloadMainWindow = [this] { load(); };
+        hooks.reportError = [this](int text, const AqlError &e) {
             m_console.reportError(getText(text), e);
         };
-        m_configuration->processEvents = [this] { m_services.link.pump.processEvents(); };
-        m_configuration->beep = [this] { m_services.link.beep.beep(); };
-        m_configuration->Form_Load(m_console.view().onlineSelected);
+        hooks.processEvents = [this] { m_services.link.pump.processEvents(); };
+        hooks.beep = [this] { m_services.link.beep.beep(); };
+        m_configuration->setHooks(std::move(hooks));
+        m_configuration->open(m_console.view().onlineSelected);
     }
     return *m_configuration;
 }

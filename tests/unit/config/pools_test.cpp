@@ -1,5 +1,5 @@
-#include "config/SystemList.h"
 #include "config/PoolList.h"
+#include "config/SystemList.h"
 #include "support/ErrorOf.h"
 
 #include <gtest/gtest.h>
@@ -21,27 +21,27 @@ TEST(Pool, initSetsEveryFieldAndASecondInitEmptiesTheRecords) {
     Pool p;
     p.init("Sportfondsen", "Wedstrijdbad", 17, "192.168.1.40", "5001", 3);
     p.records().insert(records::LogRecord());
-    EXPECT_EQ(p.resort() + "/" + p.name() + "/" + p.ipaddress() + "/" + p.port(),
+    EXPECT_EQ(p.resort() + "/" + p.name() + "/" + p.ipAddress() + "/" + p.port(),
               "Sportfondsen/Wedstrijdbad/192.168.1.40/5001");
     EXPECT_EQ(p.address(), 17);
-    EXPECT_EQ(p.Number(), 3);
+    EXPECT_EQ(p.number(), 3);
     EXPECT_EQ(p.records().count(), 1u);
     p.init("010203", "Instructiebad", 1, "10.0.0.2", "502", 4);
     EXPECT_TRUE(p.records().empty());
 }
 
-TEST(Edit, removingTheMiddleOfThreeMovesTheThirdUpAndBadPositionsAreSubscriptErrors) {
+TEST(SystemList, removingTheMiddleOfThreeMovesTheThirdUpAndBadPositionsAreSubscriptErrors) {
     SystemList edit;
-    edit.save("Wedstrijdbad", "192.168.1.40", "5001");
-    edit.save("Instructiebad", "192.168.1.41", "5002");
-    edit.save("Peuterbad", "192.168.1.42", "5003");
+    edit.append("Wedstrijdbad", "192.168.1.40", "5001");
+    edit.append("Instructiebad", "192.168.1.41", "5002");
+    edit.append("Peuterbad", "192.168.1.42", "5003");
     edit.remove(2);
     ASSERT_EQ(edit.count(), 2);
-    EXPECT_EQ(edit.name(1) + " " + edit.name(2) + " " + edit.ipaddress(2) + " " + edit.port(2),
+    EXPECT_EQ(edit.name(1) + " " + edit.name(2) + " " + edit.ipAddress(2) + " " + edit.port(2),
               "Wedstrijdbad Peuterbad 192.168.1.42 5003");
     for (std::int32_t bad : {0, -1, 3, -2147483647 - 1}) {
         EXPECT_EQ(errorNumberOf([&] { (void)edit.name(bad); }), errc::kSubscriptOutOfRange);
-        EXPECT_EQ(errorNumberOf([&] { (void)edit.ipaddress(bad); }), errc::kSubscriptOutOfRange);
+        EXPECT_EQ(errorNumberOf([&] { (void)edit.ipAddress(bad); }), errc::kSubscriptOutOfRange);
         EXPECT_EQ(errorNumberOf([&] { (void)edit.port(bad); }), errc::kSubscriptOutOfRange);
         EXPECT_EQ(errorNumberOf([&] { edit.remove(bad); }), errc::kSubscriptOutOfRange);
     }
@@ -66,7 +66,7 @@ TEST(PoolList, namesAreKeysWhateverTheirLetterCaseAndPoolsStayPutAsTheListGrows)
     }
     EXPECT_EQ(&pools.item(1), &first);
     EXPECT_EQ(&pools.item("bad noord"), &first);
-    EXPECT_EQ(pools.item("\xE9T\xE9").Number(), 2);
+    EXPECT_EQ(pools.item("\xE9T\xE9").number(), 2);
     EXPECT_EQ(pools.item(7).name(), "Bad  Noord");
     EXPECT_EQ(pools.find("Zwembad"), nullptr);
     EXPECT_EQ(errorNumberOf([&] { (void)pools.item(501); }), errc::kSubscriptOutOfRange);

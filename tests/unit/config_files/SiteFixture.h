@@ -25,19 +25,19 @@ struct Site {
     ConfigValues values;
     PoolList pools;
     Names mainSelector{"stale"}, configSelector{"stale"};
-    SystemList editList;
+    SystemList systemList;
     int newActions = 0, hidden = 0;
     std::function<void()> onNew = [this] { ++newActions; };
 
-    void load(const std::filesystem::path &file, Names *combo = nullptr) {
+    void load(const std::filesystem::path &file, Names *configSelection = nullptr) {
         pools.clear();
-        ConfigTargets t{pools, mainSelector, editList};
-        t.configSelector = combo ? combo : &configSelector;
+        ConfigTargets t{pools, mainSelector, systemList};
+        t.configSelector = configSelection ? configSelection : &configSelector;
         t.runNewAction = onNew;
         loadSiteConfig(file.string(), values, t, aql::test::numberedText);
     }
     void loadProject(const std::filesystem::path &file, const std::filesystem::path &program) {
-        ConfigTargets t{pools, mainSelector, editList};
+        ConfigTargets t{pools, mainSelector, systemList};
         t.hideProjectControls = [this] { ++hidden; };
         t.programFolder = program;
         loadProjectConfig(file.string(), values, t, aql::test::numberedText);

@@ -1,9 +1,12 @@
 #include "config/ConfigurationController.h"
+#include "core/TextId.h"
 #include "support/LinkFakes.h"
 #include "support/TempDir.h"
 #include "unit/config_files/SiteFixture.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace aql::config::test {
 namespace {
@@ -27,47 +30,76 @@ std::string threeSystems() {
     return readBytes(fixture("config_files/site_three_written.xml"));
 }
 
-// The window inside a stand-in for the main window, whose load reads the site file, goes Offline
-// and selects the first system (which empties the window's text boxes).
+// The window's logic inside a stand-in for the main window, whose load reads the site file, goes
+// Offline and selects the first system (which empties the window's boxes).
 struct Console {
+    using View = ConfigurationController::View;
+
     TempDir dir;
     Site site;
     RecordingMessageBox box;
-    ConfigurationController window{site.values, site.editList, site.mainSelector, box, numberedText};
-    int loads = 0, pumps = 0, beeps = 0;
+    ConfigurationController window{site.values, site.systemList, site.mainSelector, box,
+                                   numberedText};
+    Subscription watching = window.subscribe([this] { ++notifications; });
+    int loads = 0, pumps = 0, beeps = 0, notifications = 0;
     std::vector<std::pair<int, int>> reported; // text, error number
 
     explicit Console(const std::string &siteFile) {
         site.values.configPath = (dir / "config.xml").string();
         writeBytes(dir / "config.xml", siteFile);
-        site.onNew = [this] { window.optNew_Click(); };
-        window.reloadMainWindow = [this] { mainLoad(); };
-        window.reportError = [this](int text, const AqlError &e) {
+        site.onNew = [this] { window.addSystem(); };
+        ConfigurationController::Hooks hooks;
+        hooks.reloadMainWindow = [this] { mainLoad(); };
+        hooks.reportError = [this](int text, const AqlError &e) {
             reported.emplace_back(text, e.number());
         };
-        window.processEvents = [this] { ++pumps; };
-        window.beep = [this] { ++beeps; };
+        hooks.processEvents = [this] { ++pumps; };
+        hooks.beep = [this] { ++beeps; };
+        window.setHooks(std::move(hooks));
         mainLoad();
-        window.Form_Load(false);
+        window.open(false);
     }
     void mainLoad() {
         ++loads;
-        site.load(dir / "config.xml", window.selector());
+        site.load(dir / "config.xml", window.readerSelection());
         window.setEditingAllowed(true);
-        window.clearTextBoxes();
+        window.clearFields();
     }
+
+    const View &view() const { return window.view(); }
     std::string file() const { return readBytes(dir / "config.xml"); }
+    // Message box i as its text and style, to compare with boxed().
     std::string shown(std::size_t i) const {
         return box.shown.at(i).text + "/" + std::to_string(box.shown.at(i).style);
     }
+    static std::string boxed(int text, int style) {
+        return numberedText(text) + "/" + std::to_string(style);
+    }
+    // The operator picks a system by the name the selection shows.
+    void select(const std::string &name) {
+        const Names &items = view().systems.items;
+        const auto it = std::find(items.begin(), items.end(), name);
+        ASSERT_NE(it, items.end()) << name;
+        window.selectEntry(static_cast<int>(it - items.begin()));
+    }
+    // The three boxes as "name ip port".
+    std::string fields() const {
+        return view().name.text + " " + view().ipAddress.text + " " + view().port.text;
+    }
+    // Which of the action buttons can be pressed, as "new delete save" with "-" for a disabled one.
+    std::string buttons() const {
+        return std::string(view().newSystem.enabled ? "new" : "-") + " " +
+               (view().deleteSystem.enabled ? "delete" : "-") + " " +
+               (view().saveSystem.enabled ? "save" : "-");
+    }
 };
 
-TEST(ConfigurationWindowNew, startsAtNumber0AndRefusesTheHundredAndFirstWithText48) {
+TEST(ConfigurationWindowNew, startsAtNumber0AndRefusesTheHundredAndFirstAsAFullList) {
     Console c(readBytes(fixture("config_files/site_no_systems.xml")));
     EXPECT_EQ(c.file(), kHead + line(1, "0.0.0.0", "0", "T113 0") + kTail);
     EXPECT_EQ(c.loads, 2); // start-up, and the reload New asked for
     for (int i = 1; i < 100; ++i) {
-        c.window.optNew_Click();
+        c.window.addSystem();
     }
     ASSERT_TRUE(c.reported.empty());
     ASSERT_EQ(c.site.pools.count(), 100); // each New writes the file and loads it again
@@ -76,67 +108,68 @@ TEST(ConfigurationWindowNew, startsAtNumber0AndRefusesTheHundredAndFirstWithText
 
     const std::string before = c.file();
     const int loads = c.loads;
-    c.window.optNew_Click();
+    c.window.addSystem();
     ASSERT_EQ(c.box.shown.size(), 1u);
-    EXPECT_EQ(c.shown(0), "T48/16");
+    EXPECT_EQ(c.shown(0), Console::boxed(TextId::SystemListFull, platform::style::kCritical));
     EXPECT_EQ(c.file(), before);
-    EXPECT_EQ(c.site.editList.count() + c.loads, 100 + loads);
-    EXPECT_TRUE(c.window.optNew.enabled && c.window.optFake);
+    EXPECT_EQ(c.site.systemList.count() + c.loads, 100 + loads);
+    EXPECT_TRUE(c.view().newSystem.enabled && !c.view().actionRunning);
 }
 
 TEST(ConfigurationWindowNew, takesTheFirstNumberNotTakenInAnyLetterCase) {
     Console c(kHead + line(1, "", "", "T113 0") + line(2, "", "", "t113 1") + kTail);
-    c.window.optNew_Click();
-    EXPECT_EQ(namesOf(c.site.editList), (Names{"T113 0", "t113 1", "T113 2"}));
+    c.window.addSystem();
+    EXPECT_EQ(namesOf(c.site.systemList), (Names{"T113 0", "t113 1", "T113 2"}));
     EXPECT_EQ(c.pumps, 2); // once after each taken name
-    EXPECT_EQ(c.window.cmbPools.text, "T113 2");
-    EXPECT_EQ(c.window.txtIP.text + " " + c.window.txtPort.text, "0.0.0.0 0");
+    EXPECT_EQ(c.view().systems.text, "T113 2");
+    EXPECT_EQ(c.fields(), "T113 2 0.0.0.0 0");
 }
 
 TEST(ConfigurationWindowSave, refusesATakenNameAndMovesTheSavedEntryToTheEnd) {
     Console c(threeSystems());
-    c.window.selectEntry(1); // Instructiebad
-    c.window.txtName.text = "PEUTERBAD";
-    c.window.optSave_Click();
+    c.select("Instructiebad");
+    c.window.editName("PEUTERBAD");
+    c.window.saveSystem();
     ASSERT_EQ(c.box.shown.size(), 1u);
-    EXPECT_EQ(c.shown(0), "T52/16");
+    EXPECT_EQ(c.shown(0), Console::boxed(TextId::NameInUse, platform::style::kCritical));
     EXPECT_EQ(c.file(), threeSystems());
     EXPECT_EQ(c.site.mainSelector, (Names{"Wedstrijdbad", "Instructiebad", "Peuterbad"}));
-    EXPECT_EQ(c.window.cmbPools.items, c.site.mainSelector);
+    EXPECT_EQ(c.view().systems.items, c.site.mainSelector);
 
-    c.window.selectEntry(0); // Wedstrijdbad, saved under its own name with another port
-    c.window.txtPort.text = "6001";
-    c.window.optSave_Click();
+    c.select("Wedstrijdbad"); // saved under its own name with another port
+    c.window.editPort("6001");
+    c.window.saveSystem();
     EXPECT_EQ(c.file(), kHead + line(1, "192.168.10.22", "5002", "Instructiebad") +
                             line(2, "10.0.0.9", "502", "Peuterbad") +
                             line(3, "192.168.10.21", "6001", "Wedstrijdbad") + kTail);
     EXPECT_EQ(c.site.pools.item("wedstrijdbad").address(), 3);
-    EXPECT_TRUE(c.window.txtName.locked && !c.window.optDel.enabled);
+    EXPECT_TRUE(c.view().name.locked && !c.view().deleteSystem.enabled);
 
-    c.window.selectEntry(1); // Peuterbad in another letter case: its own name is free
-    c.window.txtName.text = "PEUTERBAD";
-    c.window.optSave_Click();
+    c.select("Peuterbad"); // in another letter case its own name is free
+    c.window.editName("PEUTERBAD");
+    c.window.saveSystem();
     EXPECT_EQ(c.box.shown.size(), 1u);
     EXPECT_EQ(c.site.mainSelector, (Names{"Instructiebad", "Wedstrijdbad", "PEUTERBAD"}));
 }
 
-TEST(ConfigurationWindowDelete, asksWithText46AndCancelChangesNothing) {
+TEST(ConfigurationWindowDelete, asksFirstAndCancelChangesNothing) {
     Console c(threeSystems());
-    c.window.selectEntry(1);
+    c.select("Instructiebad");
     c.box.answer = platform::kResultCancel;
-    c.window.optDel_Click();
+    c.window.deleteSystem();
     ASSERT_EQ(c.box.shown.size(), 1u);
-    EXPECT_EQ(c.shown(0), "T46/33");
+    EXPECT_EQ(c.shown(0),
+              Console::boxed(TextId::ConfirmDeleteSystem, platform::style::kQuestionOkCancel));
     EXPECT_EQ(c.file(), threeSystems());
     EXPECT_EQ(c.loads, 1);
 
     c.box.answer = platform::kResultOk;
-    c.window.optDel_Click();
+    c.window.deleteSystem();
     EXPECT_EQ(c.box.shown.size(), 2u);
     EXPECT_EQ(c.file(), kHead + line(1, "192.168.10.21", "5001", "Wedstrijdbad") +
                             line(2, "10.0.0.9", "502", "Peuterbad") + kTail);
-    EXPECT_EQ(c.window.txtName.text, "");
-    EXPECT_FALSE(c.window.optDel.enabled || c.window.optSave.enabled);
+    EXPECT_EQ(c.view().name.text, "");
+    EXPECT_EQ(c.buttons(), "new - -");
 }
 
 TEST(ConfigurationWindowFailures, aFailedWriteIsReportedAndChangesNeitherFileNorWindow) {
@@ -145,30 +178,32 @@ TEST(ConfigurationWindowFailures, aFailedWriteIsReportedAndChangesNeitherFileNor
     std::filesystem::create_directory(c.dir / "config.xml.part"); // the temporary file's place
     writeBytes(c.dir / "config.xml.part" / "keep", "");
 
-    c.window.optNew_Click();
-    c.window.selectEntry(2);
-    c.window.optDel_Click();
-    c.window.selectEntry(0);
-    c.window.txtPort.text = "7001";
-    c.window.optSave_Click();
+    c.window.addSystem();
+    c.select("Peuterbad");
+    c.window.deleteSystem();
+    c.select("Wedstrijdbad");
+    c.window.editPort("7001");
+    c.window.saveSystem();
 
-    EXPECT_EQ(c.reported, (std::vector<std::pair<int, int>>{{49, 75}, {47, 75}, {51, 75}}));
+    EXPECT_EQ(c.reported, (std::vector<std::pair<int, int>>{{TextId::NewSystemFailed, 75},
+                                                            {TextId::DeleteSystemFailed, 75},
+                                                            {TextId::SaveSystemFailed, 75}}));
     EXPECT_EQ(c.file(), threeSystems());
     EXPECT_EQ(c.loads, 1);
-    EXPECT_EQ(namesOf(c.site.editList), names);
+    EXPECT_EQ(namesOf(c.site.systemList), names);
     EXPECT_EQ(c.site.mainSelector, names);
-    EXPECT_EQ(c.window.cmbPools.items, names);
-    EXPECT_TRUE(c.window.optNew.enabled); // New can be tried again
+    EXPECT_EQ(c.view().systems.items, names);
+    EXPECT_TRUE(c.view().newSystem.enabled); // New can be tried again
     // The typing survives, editable, for another try.
-    EXPECT_EQ(c.window.txtName.text + " " + c.window.txtPort.text, "Wedstrijdbad 7001");
-    EXPECT_FALSE(c.window.txtPort.locked);
+    EXPECT_EQ(c.view().name.text + " " + c.view().port.text, "Wedstrijdbad 7001");
+    EXPECT_FALSE(c.view().port.locked);
 }
 
 TEST(ConfigurationWindowEditing, portTakesDigitsAndBackspaceOnlyAndBeepsAtTheRest) {
     Console c(threeSystems());
     std::string accepted;
     for (int key = 0; key < 256; ++key) {
-        if (c.window.txtPort_KeyPress(key)) {
+        if (c.window.acceptPortKey(key)) {
             accepted += static_cast<char>(key);
         }
     }
@@ -178,18 +213,97 @@ TEST(ConfigurationWindowEditing, portTakesDigitsAndBackspaceOnlyAndBeepsAtTheRes
 
 TEST(ConfigurationWindowEditing, nothingCanBeEditedWhileOnline) {
     Console c(threeSystems());
-    ConfigurationController &w = c.window;
-    w.selectEntry(2);
-    w.setEditingAllowed(false); // the Online choice, with a system selected
-    for (bool enabled : {w.txtName.enabled, w.txtIP.enabled, w.txtPort.enabled, w.cmbPools.enabled,
-                         w.optNew.enabled, w.optDel.enabled, w.optSave.enabled}) {
+    const Console::View &v = c.view();
+    c.select("Peuterbad");
+    c.window.setEditingAllowed(false); // the Online choice, with a system selected
+    for (bool enabled : {v.name.enabled, v.ipAddress.enabled, v.port.enabled, v.systems.enabled,
+                         v.newSystem.enabled, v.deleteSystem.enabled, v.saveSystem.enabled}) {
         EXPECT_FALSE(enabled);
     }
-    w.setEditingAllowed(true);
-    EXPECT_TRUE(w.txtPort.enabled && w.optNew.enabled && w.optDel.enabled && w.optSave.enabled);
-    w.Form_Load(true); // opened while Online
-    EXPECT_FALSE(w.txtName.enabled || w.optNew.enabled);
-    EXPECT_EQ(w.cmbPools.items.size(), 3u);
+    c.window.setEditingAllowed(true);
+    EXPECT_TRUE(v.port.enabled);
+    EXPECT_EQ(c.buttons(), "new delete save");
+    c.window.open(true); // opened while Online
+    EXPECT_FALSE(v.name.enabled || v.newSystem.enabled);
+    EXPECT_EQ(v.systems.items.size(), 3u);
+}
+
+TEST(ConfigurationWindowEditing, lockedOrDisabledBoxesTakeNoTyping) {
+    Console c(threeSystems());
+    c.select("Peuterbad");
+    c.window.saveSystem(); // locks the boxes; the reload empties them
+    c.window.editName("Kikkerbad");
+    c.window.editIpAddress("10.1.1.1");
+    c.window.editPort("80");
+    EXPECT_EQ(c.fields(), "  ");
+    c.select("Peuterbad"); // unlocks
+    c.window.setEditingAllowed(false);
+    c.window.editPort("80");
+    EXPECT_EQ(c.view().port.text, "502");
+    c.window.setEditingAllowed(true);
+    c.window.editName("");
+    EXPECT_EQ(c.buttons(), "new delete -"); // Save needs a name
+    c.window.editIpAddress("10.1.1.1");
+    c.window.editPort("80");
+    EXPECT_EQ(c.fields(), " 10.1.1.1 80");
+}
+
+TEST(ConfigurationWindowView, observersHearEachIntentOnceAndSeeAnActionRunWhileItsBoxIsOpen) {
+    Console c(threeSystems());
+    c.notifications = 0;
+    c.select("Peuterbad");
+    c.window.editName("Kikkerbad");
+    c.window.clearFields();
+    EXPECT_EQ(c.notifications, 3);
+
+    // The reload inside Delete runs intents of its own; observers hear of the action when it
+    // starts and once more when it ends, never half-way through.
+    c.select("Peuterbad");
+    c.notifications = 0;
+    std::vector<std::pair<bool, int>> whileOpen; // actionRunning, notifications so far
+    c.box.whileOpen = [&] { whileOpen.emplace_back(c.view().actionRunning, c.notifications); };
+    c.window.deleteSystem();
+    EXPECT_EQ(whileOpen, (std::vector<std::pair<bool, int>>{{true, 1}}));
+    EXPECT_EQ(c.notifications, 2);
+    EXPECT_FALSE(c.view().actionRunning);
+    EXPECT_EQ(c.view().systems.items, (Names{"Wedstrijdbad", "Instructiebad"}));
+
+    c.watching.reset();
+    c.select("Wedstrijdbad");
+    EXPECT_EQ(c.notifications, 2);
+}
+
+TEST(ConfigurationWindowView, textsFollowTheLanguageAndTheTitleLosesItsAccessKey) {
+    TempDir dir;
+    Site site;
+    site.values.configPath = (dir / "config.xml").string();
+    RecordingMessageBox box;
+    std::string language = "nl";
+    auto texts = [&language](int n) {
+        return n == TextId::ConfigurationEntry ? "C&onfiguratie && meer (" + language + ")"
+                                               : language + std::to_string(n);
+    };
+    ConfigurationController window(site.values, site.systemList, site.mainSelector, box, texts);
+    window.open(false);
+    const ConfigurationController::View &v = window.view();
+    EXPECT_EQ(v.title, "Configuratie & meer (nl)");
+    EXPECT_EQ(v.selectionLabel + v.nameLabel + v.ipAddressLabel + v.portLabel, "nl15nl20nl21nl22");
+    language = "en";
+    window.retranslate();
+    EXPECT_EQ(v.title, "Configuratie & meer (en)");
+    for (const ConfigurationController::ActionButton &b :
+         {v.newSystem, v.deleteSystem, v.saveSystem}) {
+        EXPECT_EQ(b.caption.substr(0, 2) + b.toolTip.substr(0, 2), "enen");
+    }
+    EXPECT_EQ(v.newSystem.caption + v.deleteSystem.caption + v.saveSystem.caption, "en23en24en19");
+    EXPECT_EQ(v.newSystem.toolTip + v.deleteSystem.toolTip + v.saveSystem.toolTip,
+              "en118en119en120");
+
+    // Without hooks an action still runs: the main window's part is simply left out.
+    window.addSystem();
+    EXPECT_EQ(v.systems.items, (Names{"en113 0"}));
+    EXPECT_EQ(window.acceptPortKey('x'), false);
+    EXPECT_NE(readBytes(dir / "config.xml").find("name=\"en113 0\""), std::string::npos);
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "core/TextId.h"
 #include "support/ErrorOf.h"
 #include "support/TempDir.h"
 #include "unit/config_files/SiteFixture.h"
@@ -42,7 +43,7 @@ TEST(ProjectConfig, readsTablesByPositionAndAddsEveryPoolAtAddress1UnderTheProje
         const Pool &pool = l.pools.item(i);
         EXPECT_EQ(pool.name() + "|" + pool.resort(), names[i - 1] + "|00");
         EXPECT_EQ(pool.address(), 1);
-        EXPECT_EQ(pool.Number(), i);
+        EXPECT_EQ(pool.number(), i);
     }
     EXPECT_EQ(l.pools.item(2).port(), "5002");
     EXPECT_TRUE(fs::is_directory(program.path() / "Data/Gemeente Zuid/Centrum/Peuterbad"));
@@ -69,7 +70,10 @@ TEST(ProjectConfig, duplicateNamesAnywhereAndFilesBeyondTheTablesFailWith20000) 
         const auto e = errorOf([&] { l.loadProject(file, dir.path()); });
         ASSERT_TRUE(e.has_value());
         EXPECT_EQ(e->number(), 20000);
-        EXPECT_EQ(e->description().rfind("T58 " + file.string() + "\r\n" + detail, 0), 0u)
+        EXPECT_EQ(e->description().rfind(numberedText(TextId::ConfigFileUnreadable) + " " +
+                                             file.string() + "\r\n" + detail,
+                                         0),
+                  0u)
             << e->description();
     }
 }

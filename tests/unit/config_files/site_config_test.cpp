@@ -1,3 +1,4 @@
+#include "core/TextId.h"
 #include "support/ErrorOf.h"
 #include "support/TempDir.h"
 #include "unit/config_files/SiteFixture.h"
@@ -14,14 +15,14 @@ TEST(SiteConfig, readsSystemsInFileOrderAndWritesThemBackNumbered1To3UnderTheFix
     Site s;
     s.load(fixture("config_files/site_three.xml")); // addresses 7, 3, 12; site "Sportpark Oost"
     const Names names{"Wedstrijdbad", "Instructiebad", "Peuterbad"};
-    EXPECT_EQ(namesOf(s.editList), names);
+    EXPECT_EQ(namesOf(s.systemList), names);
     EXPECT_EQ(s.mainSelector, names);
     EXPECT_EQ(s.configSelector, names);
     EXPECT_EQ(s.newActions, 0);
     ASSERT_EQ(s.pools.count(), 3);
     const Pool &last = s.pools.item(3);
     EXPECT_EQ(last.resort() + "|" + std::to_string(last.address()) + "|" +
-                  std::to_string(last.Number()) + "|" + last.ipaddress() + "|" + last.port(),
+                  std::to_string(last.number()) + "|" + last.ipAddress() + "|" + last.port(),
               "Sportpark Oost|12|3|10.0.0.9|502");
     const ProjectTables &t = s.values.tables;
     EXPECT_EQ(t.poolAttribute(0, 0, 2, 0) + "|" + t.poolAttribute(0, 0, 2, 5) + "|" +
@@ -29,7 +30,7 @@ TEST(SiteConfig, readsSystemsInFileOrderAndWritesThemBackNumbered1To3UnderTheFix
               "Peuterbad|10.0.0.9|502");
 
     TempDir dir;
-    writeSiteConfig(s.editList, (dir / "config.xml").string());
+    writeSiteConfig(s.systemList, (dir / "config.xml").string());
     EXPECT_EQ(readBytes(dir / "config.xml"),
               readBytes(fixture("config_files/site_three_written.xml")));
 }
@@ -38,7 +39,7 @@ TEST(SiteConfig, aUtf8FileIsNarrowedToLatin1) {
     Site s;
     s.load(fixture("config_files/site_utf8.xml"));
     EXPECT_EQ(s.values.siteName, "Zwembad \xC9\xE9n");
-    EXPECT_EQ(namesOf(s.editList), (Names{"Zwembad Noord\xEB", "Bad ?5"})); // the euro sign
+    EXPECT_EQ(namesOf(s.systemList), (Names{"Zwembad Noord\xEB", "Bad ?5"})); // the euro sign
 }
 
 TEST(SiteConfig, aFileWithoutSystemElementsRunsNewOnceEvenWhenTheReloadInsideNewFindsNone) {
@@ -73,7 +74,8 @@ TEST(SiteConfig, readProblemsFailWith20000NamingTextsPathAndDetail) {
     };
     TempDir dir;
     const fs::path file = dir / "config.xml";
-    const std::string lead = "T58 " + file.string() + "\r\n";
+    const std::string lead =
+        numberedText(TextId::ConfigFileUnreadable) + " " + file.string() + "\r\n";
     for (const auto &[bytes, detail] : cases) {
         SCOPED_TRACE(detail);
         writeBytes(file, bytes);
@@ -81,7 +83,7 @@ TEST(SiteConfig, readProblemsFailWith20000NamingTextsPathAndDetail) {
         const auto e = errorOf([&] { s.load(file); });
         ASSERT_TRUE(e.has_value());
         EXPECT_EQ(e->number(), 20000);
-        EXPECT_EQ(e->source(), "T57");
+        EXPECT_EQ(e->source(), numberedText(TextId::ConfigFileSource));
         EXPECT_EQ(e->description().rfind(lead, 0), 0u) << e->description();
         EXPECT_NE(e->description().find(detail, lead.size()), std::string::npos);
     }
@@ -89,9 +91,9 @@ TEST(SiteConfig, readProblemsFailWith20000NamingTextsPathAndDetail) {
 
 TEST(SiteConfig, markupControlAndLatin1CharactersSurviveWriteReadWriteByteForByte) {
     SystemList edit;
-    edit.save("Pool \"A\" & <B>", "10.0.0.1", "502");
-    edit.save("Zwembad Noord\xEB \xC3\xA9", "10.0.0.2", "5001"); // not UTF-8 either
-    edit.save("Tab\ten\r\nregel", "<dhcp>", "80&81");
+    edit.append("Pool \"A\" & <B>", "10.0.0.1", "502");
+    edit.append("Zwembad Noord\xEB \xC3\xA9", "10.0.0.2", "5001"); // not UTF-8 either
+    edit.append("Tab\ten\r\nregel", "<dhcp>", "80&81");
     TempDir dir;
     const fs::path file = dir / "config.xml";
     writeSiteConfig(edit, file.string());
@@ -99,7 +101,7 @@ TEST(SiteConfig, markupControlAndLatin1CharactersSurviveWriteReadWriteByteForByt
     EXPECT_EQ(written, readBytes(fixture("config_files/site_markup_written.xml")));
     Site s;
     s.load(file);
-    writeSiteConfig(s.editList, file.string());
+    writeSiteConfig(s.systemList, file.string());
     EXPECT_EQ(readBytes(file), written);
 }
 

@@ -115,7 +115,7 @@ TEST(Conversions, bytesNumbersAndFieldsAsTheParsersReadThem) {
     }
 }
 
-TEST(DateTime, binaryFixedColumnAndExportFormsReadWithoutRangeChecks) {
+TEST(Timestamp, binaryFixedColumnAndExportFormsReadWithoutRangeChecks) {
     Timestamp t;
     t.fromString(bytes({0xFF, 0xFF, 0x00, 0x1F, 0x63, 0xFF}));
     EXPECT_EQ(t.toANSI(), "65535-00-31 99:255:00");
@@ -145,11 +145,11 @@ TEST(ControllerRecord, theSampleDecodesToTheHandWrittenXmlInBothValueBases) {
     std::string shifted = sampleRecordText();
     shifted.insert(15, 1, '\x77'); // one byte in front of the value block
     LogRecord s;
-    s.fromString(shifted, rtype::kLog, false, ValueBase::SystemIdentifier);
+    s.fromString(shifted, rtype::kLog, ValueBase::SystemIdentifier);
     EXPECT_EQ(s.toXML(6, 2), fixtureText("record.xml"));
     // The interactive block is one byte short of the shifted last input.
     EXPECT_EQ(errorNumberOf([&] {
-                  s.fromString(sampleRecordText(), rtype::kLog, false, ValueBase::SystemIdentifier);
+                  s.fromString(sampleRecordText(), rtype::kLog, ValueBase::SystemIdentifier);
               }),
               5);
 }
@@ -159,7 +159,7 @@ TEST(ControllerRecord, shortOrOverflowingTextsFailKeepingTheFieldsBeforeTheFault
     LogRecord r; // 17 characters leave an empty block: the value set refuses its first field
     EXPECT_EQ(errorNumberOf([&] { r.fromString(text.substr(0, 17), rtype::kLog); }), 5);
     ASSERT_NE(r.values(), nullptr);
-    EXPECT_EQ(r.DT(), "2009-03-07 14:05:00");
+    EXPECT_EQ(r.dateTime(), "2009-03-07 14:05:00");
     // 10 block bytes end after reagentBits.
     EXPECT_EQ(errorNumberOf([&] { r.fromString(text.substr(0, 27), rtype::kLog); }), 5);
     EXPECT_EQ(r.values()->reagentBits, 129);
@@ -185,17 +185,17 @@ TEST(RecordTypes, zeroToTwoAreRefusedAfterTheHeaderAndOtherTypesCarryNoValues) {
             EXPECT_EQ(e->source(), "LogRecord.fromString");
             EXPECT_EQ(e->description(), names[type] + std::string(" records not yet implemented"));
             EXPECT_EQ(r.recordNumber, stored ? 99999 : 1234);
-            EXPECT_EQ(r.DT(), stored ? "2010-12-31 23:59:00" : "2009-03-07 14:05:00");
+            EXPECT_EQ(r.dateTime(), stored ? "2010-12-31 23:59:00" : "2009-03-07 14:05:00");
             EXPECT_EQ(r.values(), nullptr);
         }
     }
     LogRecord other;
     other.fromString(sampleRecordText(), 7);
-    EXPECT_EQ(other.DT(), "2009-03-07 14:05:00");
+    EXPECT_EQ(other.dateTime(), "2009-03-07 14:05:00");
     EXPECT_EQ(other.values(), nullptr);
     EXPECT_EQ(errorNumberOf([&] { other.toCSV(); }), 91);
     EXPECT_EQ(errorNumberOf([&] { other.toXML(6, 2); }), 91);
-    EXPECT_EQ(errorNumberOf([] { LogRecord().DT(); }), 91);
+    EXPECT_EQ(errorNumberOf([] { LogRecord().dateTime(); }), 91);
 }
 
 TEST(StoredLine, missingFieldsRepeatTheLastAndBadFieldsFailAfterTheEarlierOnes) {
@@ -206,7 +206,7 @@ TEST(StoredLine, missingFieldsRepeatTheLastAndBadFieldsFailAfterTheEarlierOnes) 
     EXPECT_EQ(r.pH(), "0.07");
     EXPECT_EQ(errorNumberOf([&] { r.fromFile("3,1,2,2009-03-07 14:05,0,1,2,,4", rtype::kLog); }),
               13);
-    EXPECT_EQ(r.values()->tbcValue, 2);
+    EXPECT_EQ(r.values()->reagentTbc, 2);
     EXPECT_EQ(r.values()->reagentSetpoint, 0); // a new value set, filled up to the bad field
     EXPECT_EQ(errorNumberOf([&] { r.fromFile("3,99999999999,1", rtype::kLog); }), 6);
     // pH fields take their leading number and fail only beyond single precision.
@@ -309,20 +309,20 @@ TEST(ExportLine, theFirstCopyOfADuplicateWinsAndEveryFieldMustBeValid) {
 TEST(ExportFiles, writesReplaceLongerFilesExactlyAndFailuresLeaveTheOldFile) {
     aql::test::TempDir dir;
     const RecordList list = sampleList();
-    writeBytes(dir / "LogValues.csv", std::string(100000, 'x'));
-    writeBytes(dir / "LogValues.xml", std::string(100000, 'x'));
-    writeRecordListCsv(dir / "LogValues.csv", list);
-    writeXmlDocument(dir / "LogValues.xml", kInfo, list);
-    EXPECT_EQ(readBytes(dir / "LogValues.csv"), fixtureText("export.csv"));
-    EXPECT_EQ(readBytes(dir / "LogValues.xml"), xmlDocument(kInfo, list));
+    writeBytes(dir / "log.csv", std::string(100000, 'x'));
+    writeBytes(dir / "log.xml", std::string(100000, 'x'));
+    writeRecordListCsv(dir / "log.csv", list);
+    writeXmlDocument(dir / "log.xml", kInfo, list);
+    EXPECT_EQ(readBytes(dir / "log.csv"), fixtureText("export.csv"));
+    EXPECT_EQ(readBytes(dir / "log.xml"), xmlDocument(kInfo, list));
 
     // A folder where the temporary file beside the target would go fails the write even for a
     // user whom file permissions do not stop.
-    std::filesystem::create_directory(dir / "LogValues.csv.part");
-    std::filesystem::create_directory(dir / "LogValues.xml.part");
-    EXPECT_EQ(errorNumberOf([&] { writeRecordListCsv(dir / "LogValues.csv", RecordList()); }), 75);
-    EXPECT_EQ(errorNumberOf([&] { writeXmlDocument(dir / "LogValues.xml", XmlDocumentInfo(), list); }),
+    std::filesystem::create_directory(dir / "log.csv.part");
+    std::filesystem::create_directory(dir / "log.xml.part");
+    EXPECT_EQ(errorNumberOf([&] { writeRecordListCsv(dir / "log.csv", RecordList()); }), 75);
+    EXPECT_EQ(errorNumberOf([&] { writeXmlDocument(dir / "log.xml", XmlDocumentInfo(), list); }),
               75);
-    EXPECT_EQ(readBytes(dir / "LogValues.csv"), fixtureText("export.csv"));
-    EXPECT_EQ(readBytes(dir / "LogValues.xml"), xmlDocument(kInfo, list));
+    EXPECT_EQ(readBytes(dir / "log.csv"), fixtureText("export.csv"));
+    EXPECT_EQ(readBytes(dir / "log.xml"), xmlDocument(kInfo, list));
 }

@@ -283,7 +283,7 @@ TEST(ConfigurationWindow, aNewSystemIsWrittenAndTheMainWindowReloadsIt) {
     ShellRig rig;
     auto &w = rig.open();
     ASSERT_FALSE(w.start());
-    w.configuration().optNew_Click();
+    w.configuration().addSystem();
     EXPECT_EQ(w.view().poolNames.size(), 3u);
     EXPECT_EQ(w.view().poolNames.back(), "E113 0");
     const std::string file = readBytes(rig.dir / "config.xml");
@@ -301,10 +301,10 @@ TEST(ConfigurationWindow, editingIsLockedWhileOnline) {
     auto &c = w.configuration();
     w.setWindows({}); // the log window's hooks arrive later and must not undo the lock
     w.console().chooseOnline();
-    EXPECT_FALSE(c.optNew.enabled);
-    EXPECT_FALSE(c.txtName.enabled);
+    EXPECT_FALSE(c.view().newSystem.enabled);
+    EXPECT_FALSE(c.view().name.enabled);
     w.console().chooseOffline();
-    EXPECT_TRUE(c.optNew.enabled);
+    EXPECT_TRUE(c.view().newSystem.enabled);
 }
 
 TEST(LogWindow, saveOpensItAndRealtimeOnSavesOnEveryCountWhileRecordsAreHeld) {

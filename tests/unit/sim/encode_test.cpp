@@ -75,15 +75,16 @@ TEST(RecordDecoding, consoleParserReadsBackWhatTheGeneratorIntended) {
                 {got.recordNumber, w.number}, {got.recordKey, w.key}, {t->year, w.time.year},
                 {t->month, w.time.month}, {t->day, w.time.day}, {t->hour, w.time.hour},
                 {t->minute, w.time.minute}, {v->reagent, w.reagent},
-                {v->reagentSetpoint, w.reagentSetpoint}, {v->reagentHighalarm, w.reagentHighAlarm},
+                {v->reagentSetpoint, w.reagentSetpoint}, {v->reagentHighAlarm, w.reagentHighAlarm},
                 {v->reagentLowAlarm, w.reagentLowAlarm}, {v->reagentPump, w.reagentPump},
                 {v->reagentBits, w.reagentBits}, {v->pH, w.pH / 100.0},
                 {v->pHSetpoint, w.pHSetpoint / 100.0}, {v->pHHighAlarm, w.pHHighAlarm / 100.0},
                 {v->pHLowAlarm, w.pHLowAlarm / 100.0}, {v->acidPump, w.acidPump},
                 {v->pHBits, w.pHBits}, {v->flow, w.flow}, {v->flowLowAlarm, w.flowLowAlarm},
                 {v->flowStopAlarm, w.flowStopAlarm}, {v->flowBits, w.flowBits},
-                {v->nulValue, w.nulValue}, {v->clValue, w.clValue}, {v->TBC, w.cl2Value},
-                {v->GBC, w.emptyValue}, {v->digitalIN, inputs}, {v->Miscellaneous, w.miscellaneous}};
+                {v->cellNull, w.cellNull}, {v->cellActive, w.cellActive}, {v->cellTbc, w.cellActive2},
+                {v->cellGbcPercent, w.cellEmpty}, {v->digitalInputs, inputs},
+                {v->miscellaneousStatus, w.miscellaneousStatus}};
             // clang-format on
             for (std::size_t i = 0; i < std::size(fields); ++i) {
                 EXPECT_NEAR(fields[i].first, fields[i].second, 1e-4) << "field " << i;

@@ -18,7 +18,8 @@ std::string readAll(const std::string &bytes, std::size_t cut) {
     for (const std::string &piece : {bytes.substr(0, cut), bytes.substr(cut)}) {
         reader.append(piece);
         while (reader.next(f)) {
-            out += {char(f.command), char(f.b2), char(f.b3), char(f.b4), char(f.b5)};
+            out += char(f.command);
+            out.append(f.parameters.begin(), f.parameters.end());
         }
     }
     const FrameCounts &c = reader.counts();
