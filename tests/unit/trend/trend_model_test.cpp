@@ -58,10 +58,6 @@ RecordList handMadeLog() {
     return list;
 }
 
-std::vector<double> column(const TrendModel &m, Series s) {
-    return m.values(s);
-}
-
 } // namespace
 
 TEST(TrendModel, samplesFollowTimeNotRecordNumberAndBadTimesAreCounted) {
@@ -74,11 +70,11 @@ TEST(TrendModel, samplesFollowTimeNotRecordNumberAndBadTimesAreCounted) {
               (std::vector<std::int64_t>{at(14, 0), at(14, 10), at(14, 20), at(14, 30), at(14, 35),
                                          at(14, 40), at(14, 50), at(15, 0)}));
     EXPECT_EQ(m.recordNumbers(), (std::vector<std::int32_t>{1, 2, 3, 4, 7, 5, 6, 8}));
-    EXPECT_EQ(column(m, Series::Reagent),
+    EXPECT_EQ(m.values(Series::Reagent),
               (std::vector<double>{120, 160, 170, 170, 100, 40, 210, 220}));
-    EXPECT_EQ(column(m, Series::Ph), (std::vector<double>{ph(7.25f), ph(7.65f), ph(7.3f), ph(7.3f),
-                                                          ph(7.2f), ph(6.5f), ph(6.9f), ph(7.2f)}));
-    EXPECT_EQ(column(m, Series::Flow), (std::vector<double>{20, 8, 4, 12, 12, 12, 12, 12}));
+    EXPECT_EQ(m.values(Series::Ph), (std::vector<double>{ph(7.25f), ph(7.65f), ph(7.3f), ph(7.3f),
+                                                         ph(7.2f), ph(6.5f), ph(6.9f), ph(7.2f)}));
+    EXPECT_EQ(m.values(Series::Flow), (std::vector<double>{20, 8, 4, 12, 12, 12, 12, 12}));
     const auto range = m.fullRange();
     ASSERT_TRUE(range);
     EXPECT_EQ(range->from, at(14, 0));
@@ -212,9 +208,7 @@ TEST(TrendModel, readoutShowsNearestSampleWithPointDecimals) {
 TEST(TrendModel, redoxAndWaterTemperatureAreShownOnlyWhereRecordsCarryThem) {
     const TrendModel exported = TrendModel::fromRecords(handMadeLog());
     EXPECT_FALSE(exported.availableSeries().contains(Series::Redox));
-    EXPECT_FALSE(exported.availableSeries().contains(Series::RedoxHighAlarm));
     EXPECT_FALSE(exported.availableSeries().contains(Series::WaterTemperature));
-    EXPECT_TRUE(exported.availableSeries().contains(Series::Flow));
     EXPECT_TRUE(exported.polylines(Series::Redox, *exported.fullRange(), 100).empty());
 
     // Stored lines of the full layout: 60 value fields, pH in hundredths; redox, its high and low
@@ -326,17 +320,6 @@ TEST(TrendModel, timeIsCalendarSecondsSince1970) {
         EXPECT_EQ(timeText(c.seconds), c.text);
     }
     EXPECT_EQ(timeText(-60), "1969-12-31 23:59");
-}
-
-TEST(TrendModel, seriesKeysAndChoicesRoundTrip) {
-    for (std::size_t i = 0; i < kSeriesCount; ++i) {
-        const auto s = static_cast<Series>(i);
-        EXPECT_EQ(seriesFromKey(seriesInfo(s).key), s);
-    }
-    EXPECT_FALSE(seriesFromKey("pH "));
-    const SeriesSet chosen{Series::Ph, Series::FlowStopAlarm, Series::WaterTemperature};
-    EXPECT_EQ(SeriesSet::fromBits(chosen.bits()), chosen);
-    EXPECT_EQ(SeriesSet::fromBits(0xFFFFFFFFu), SeriesSet::all());
 }
 
 TEST(TrendModel, emptyLogGivesAnEmptyChart) {
