@@ -1,7 +1,7 @@
 // Samples are held as columns (one vector of times, one of values per series) so that a zoom
 // reads one contiguous column. A zoom finds the visible samples by binary search and walks only
-// those: at a pixel per bucket the walk is the whole cost, about a millisecond per 100,000 visible
-// samples, which keeps even a full-range redraw of every series far inside a frame.
+// those: the walk is the whole cost, well under a millisecond per 100,000 visible samples, so even
+// a full-range redraw of every series fits in a frame without precomputed min/max levels.
 
 #include "trend/TrendModel.h"
 
