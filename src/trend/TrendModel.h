@@ -95,7 +95,7 @@ public:
 
     // pH, reagent and flow with their limits always. Redox with its limits, and the water
     // temperature, only when some record holds a non-zero value in them: the controller's current
-    // record layout carries neither and leaves them 0, which no real pool reading ever is.
+    // record layout carries neither and leaves them 0, and no real probe reads 0 for a whole log.
     SeriesSet availableSeries() const { return m_available; }
 
     // First to last sample time; none without samples.
