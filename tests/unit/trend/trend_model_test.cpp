@@ -1,0 +1,332 @@
+#include "records/LogRecord.h"
+#include "records/RecordList.h"
+#include "trend/Calendar.h"
+#include "trend/TrendModel.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cmath>
+#include <string>
+#include <vector>
+
+using namespace aql::trend;
+using aql::records::LogRecord;
+using aql::records::RecordList;
+
+namespace {
+
+// 2009-03-07 14:00, from `date -u -d "2009-03-07 14:00" +%s`.
+constexpr std::int64_t kAt1400 = 1236434400;
+constexpr std::int64_t at(int hour, int minute) {
+    return kAt1400 + (hour - 14) * 3600 + minute * 60;
+}
+
+// pH travels as a single-precision number from the record to the chart.
+double ph(float v) {
+    return v;
+}
+
+LogRecord exported(const std::string &line) {
+    LogRecord r;
+    r.fromExportCsv(line, aql::records::rtype::kLog);
+    return r;
+}
+
+// A log as the CSV export writes it. Columns: type, key, number, time, temperature, reagent high,
+// low, setpoint, value (twice), pH high, low, setpoint, value (twice), flow low, stop, value
+// (twice), then ten columns the chart does not read. Record 7's clock had been set back; records
+// 9 and 10 carry impossible times. Sorted by time the records run 1 2 3 4 7 5 6 8.
+RecordList handMadeLog() {
+    const char *const kTail = ",0,0,0,0,0,0,0,0,0,0,0";
+    const char *const kLines[] = {
+        "3,0,1,2009-03-07 14:00:00,0,150,50,100,120,120,7.6,7,7.2,7.25,7.25,10,5,20,20",
+        "3,0,2,2009-03-07 14:10:00,0,150,50,100,160,160,7.6,7,7.2,7.65,7.65,10,5,8,8",
+        "3,0,3,2009-03-07 14:20:00,0,150,50,100,170,170,7.6,7,7.2,7.3,7.3,10,5,4,4",
+        "3,0,4,2009-03-07 14:30:00,0,200,50,100,170,170,0,7,7.2,7.3,7.3,0,5,12,12",
+        "3,0,5,2009-03-07 14:40:00,0,200,50,100,40,40,7.6,7.8,7.2,6.5,6.5,10,5,12,12",
+        "3,0,6,2009-03-07 14:50:00,0,200,50,0,210,210,7.6,7,7.2,6.9,6.9,10,0,12,12",
+        "3,0,7,2009-03-07 14:35:00,0,200,50,100,100,100,7.6,7,7.2,7.2,7.2,10,5,12,12",
+        "3,0,8,2009-03-07 15:00:00,0,200,50,100,220,220,7.6,7,7.2,7.2,7.2,10,5,12,12",
+        "3,0,9,2009-00-07 14:00:00,0,200,50,100,100,100,7.6,7,7.2,7.2,7.2,10,5,12,12",
+        "3,0,10,2009-03-07 99:00:00,0,200,50,100,100,100,7.6,7,7.2,7.2,7.2,10,5,12,12",
+    };
+    RecordList list;
+    for (const char *line : kLines) {
+        list.insert(exported(std::string(line) + kTail));
+    }
+    return list;
+}
+
+} // namespace
+
+TEST(TrendModel, samplesFollowTimeNotRecordNumberAndBadTimesAreCounted) {
+    const TrendModel m = TrendModel::fromRecords(handMadeLog());
+
+    EXPECT_EQ(m.sampleCount(), 8u);
+    EXPECT_EQ(m.impossibleTimestampCount(), 2u);
+    EXPECT_EQ(m.clockSetBackCount(), 1u);
+    EXPECT_EQ(m.times(),
+              (std::vector<std::int64_t>{at(14, 0), at(14, 10), at(14, 20), at(14, 30), at(14, 35),
+                                         at(14, 40), at(14, 50), at(15, 0)}));
+    EXPECT_EQ(m.recordNumbers(), (std::vector<std::int32_t>{1, 2, 3, 4, 7, 5, 6, 8}));
+    EXPECT_EQ(m.values(Series::Reagent),
+              (std::vector<double>{120, 160, 170, 170, 100, 40, 210, 220}));
+    EXPECT_EQ(m.values(Series::Ph), (std::vector<double>{ph(7.25f), ph(7.65f), ph(7.3f), ph(7.3f),
+                                                         ph(7.2f), ph(6.5f), ph(6.9f), ph(7.2f)}));
+    EXPECT_EQ(m.values(Series::Flow), (std::vector<double>{20, 8, 4, 12, 12, 12, 12, 12}));
+    const auto range = m.fullRange();
+    ASSERT_TRUE(range);
+    EXPECT_EQ(range->from, at(14, 0));
+    EXPECT_EQ(range->to, at(15, 0));
+}
+
+TEST(TrendModel, limitsAreStepsWithGapsWhereZeroOrHighNotAboveLow) {
+    const TrendModel m = TrendModel::fromRecords(handMadeLog());
+    using S = std::vector<StepRun>;
+    // Record 4 has no pH high alarm; record 5's high 7.6 is below its low 7.8, so neither counts.
+    EXPECT_EQ(m.steps(Series::PhHighAlarm), (S{{at(14, 0), at(14, 30), ph(7.6f)},
+                                               {at(14, 35), at(14, 40), ph(7.6f)},
+                                               {at(14, 50), at(15, 0), ph(7.6f)}}));
+    EXPECT_EQ(m.steps(Series::PhLowAlarm),
+              (S{{at(14, 0), at(14, 40), ph(7.0f)}, {at(14, 50), at(15, 0), ph(7.0f)}}));
+    EXPECT_EQ(m.steps(Series::PhSetpoint), (S{{at(14, 0), at(15, 0), ph(7.2f)}}));
+    EXPECT_EQ(m.steps(Series::ReagentHighAlarm),
+              (S{{at(14, 0), at(14, 30), 150}, {at(14, 30), at(15, 0), 200}}));
+    EXPECT_EQ(m.steps(Series::ReagentLowAlarm), (S{{at(14, 0), at(15, 0), 50}}));
+    EXPECT_EQ(m.steps(Series::ReagentSetpoint),
+              (S{{at(14, 0), at(14, 50), 100}, {at(15, 0), at(15, 0), 100}}));
+    EXPECT_EQ(m.steps(Series::FlowLowAlarm),
+              (S{{at(14, 0), at(14, 30), 10}, {at(14, 35), at(15, 0), 10}}));
+    EXPECT_EQ(m.steps(Series::FlowStopAlarm),
+              (S{{at(14, 0), at(14, 50), 5}, {at(15, 0), at(15, 0), 5}}));
+    EXPECT_TRUE(m.steps(Series::Reagent).empty());
+
+    EXPECT_TRUE(std::isnan(m.values(Series::PhHighAlarm)[3]));
+    EXPECT_TRUE(std::isnan(m.values(Series::PhLowAlarm)[5]));
+
+    // Drawn: a riser where 150 becomes 200, a break at each gap.
+    const auto full = *m.fullRange();
+    using L = std::vector<std::vector<Point>>;
+    EXPECT_EQ(m.polylines(Series::ReagentHighAlarm, full, 800),
+              (L{{{at(14, 0), 150}, {at(14, 30), 150}, {at(14, 30), 200}, {at(15, 0), 200}}}));
+    EXPECT_EQ(m.polylines(Series::ReagentSetpoint, full, 800),
+              (L{{{at(14, 0), 100}, {at(14, 50), 100}}, {{at(15, 0), 100}}}));
+}
+
+TEST(TrendModel, excursionsRunFromFirstRecordBeyondALimitToTheNextOneBack) {
+    const TrendModel m = TrendModel::fromRecords(handMadeLog());
+    struct Expected {
+        Series limit;
+        std::int64_t start, end;
+        std::size_t first, count;
+        double extreme;
+    };
+    const Expected kExpected[] = {
+        {Series::PhHighAlarm, at(14, 10), at(14, 20), 1, 1, ph(7.65f)},
+        // 6.5 at 14:40 is no excursion: that record's pH alarms are unset.
+        {Series::PhLowAlarm, at(14, 50), at(15, 0), 6, 1, ph(6.9f)},
+        {Series::ReagentHighAlarm, at(14, 10), at(14, 30), 1, 2, 170},
+        // The log ends beyond the limit: the stretch ends with it.
+        {Series::ReagentHighAlarm, at(14, 50), at(15, 0), 6, 2, 220},
+        {Series::ReagentLowAlarm, at(14, 40), at(14, 50), 5, 1, 40},
+        {Series::FlowLowAlarm, at(14, 10), at(14, 30), 1, 2, 4},
+        {Series::FlowStopAlarm, at(14, 20), at(14, 30), 2, 1, 4},
+    };
+    std::vector<Excursion> all;
+    for (Series limit : {Series::PhHighAlarm, Series::PhLowAlarm, Series::ReagentHighAlarm,
+                         Series::ReagentLowAlarm, Series::FlowLowAlarm, Series::FlowStopAlarm,
+                         Series::PhSetpoint, Series::Ph}) {
+        for (const Excursion &e : m.excursions(limit)) {
+            all.push_back(e);
+        }
+    }
+    ASSERT_EQ(all.size(), std::size(kExpected));
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(all[i].limit, kExpected[i].limit);
+        EXPECT_EQ(all[i].start, kExpected[i].start);
+        EXPECT_EQ(all[i].end, kExpected[i].end);
+        EXPECT_EQ(all[i].firstSample, kExpected[i].first);
+        EXPECT_EQ(all[i].sampleCount, kExpected[i].count);
+        EXPECT_EQ(all[i].extreme, kExpected[i].extreme);
+    }
+}
+
+TEST(TrendModel, shadingJoinsExcursionsLessThanAPixelApart) {
+    const TrendModel m = TrendModel::fromRecords(handMadeLog());
+    const TimeRange full = *m.fullRange(); // 3601 s: a 1200 s gap is under a column at 3 px
+    using I = std::vector<Interval>;
+    EXPECT_EQ(m.shading(Series::ReagentHighAlarm, full, 3), (I{{at(14, 10), at(15, 0)}}));
+    EXPECT_EQ(m.shading(Series::ReagentHighAlarm, full, 4),
+              (I{{at(14, 10), at(14, 30)}, {at(14, 50), at(15, 0)}}));
+    // A gap of exactly one column (1200 s of 3600 s at 3 px) shows.
+    EXPECT_EQ(m.shading(Series::ReagentHighAlarm, {at(14, 0) + 1, at(15, 0)}, 3),
+              (I{{at(14, 10), at(14, 30)}, {at(14, 50), at(15, 0)}}));
+    EXPECT_EQ(m.shading(Series::ReagentHighAlarm, {at(14, 31), at(14, 49)}, 100), I{});
+    EXPECT_EQ(m.shading(Series::ReagentHighAlarm, {at(14, 25), at(14, 40)}, 100),
+              (I{{at(14, 10), at(14, 30)}}));
+}
+
+TEST(TrendModel, readoutShowsNearestSampleWithPointDecimals) {
+    const TrendModel m = TrendModel::fromRecords(handMadeLog());
+    const SeriesSet shown{Series::Ph, Series::PhHighAlarm, Series::PhLowAlarm, Series::Flow,
+                          Series::Redox};
+    struct Case {
+        std::int64_t mouse;
+        std::int32_t record;
+    };
+    const Case kCases[] = {
+        {at(14, 4), 1}, {at(14, 5), 1}, // halfway: the earlier one
+        {at(14, 6), 2}, {at(13, 0), 1}, {at(16, 0), 8}, {at(14, 32), 4}, {at(14, 33), 7},
+    };
+    for (const Case &c : kCases) {
+        EXPECT_EQ(m.readoutAt(c.mouse, shown).recordNumber, c.record) << timeText(c.mouse);
+    }
+
+    // A locale with a decimal comma must not reach the readout.
+    const std::string saved = std::setlocale(LC_ALL, nullptr);
+    std::setlocale(LC_ALL, "de_DE.UTF-8");
+    const Readout r = m.readoutAt(at(14, 30), shown);
+    std::setlocale(LC_ALL, saved.c_str());
+    ASSERT_TRUE(r.found);
+    EXPECT_EQ(r.time, at(14, 30));
+    EXPECT_EQ(r.timeText, "2009-03-07 14:30");
+    ASSERT_EQ(r.entries.size(), 4u); // redox is not carried by these records
+    EXPECT_EQ(r.entries[0].text, "7.30");
+    EXPECT_FALSE(r.entries[1].value); // record 4 has no high alarm
+    EXPECT_EQ(r.entries[2].text, "7.00");
+    EXPECT_EQ(r.entries[3].text, "12");
+    const auto label = [](Series s) {
+        return s == Series::Ph ? std::string("pH") : std::string(seriesInfo(s).key);
+    };
+    EXPECT_EQ(readoutText(r, label), "2009-03-07 14:30  pH 7.30  pHLowAlarm 7.00  flow 12 m3/h");
+
+    EXPECT_FALSE(TrendModel().readoutAt(at(14, 0), shown).found);
+}
+
+TEST(TrendModel, redoxAndWaterTemperatureAreShownOnlyWhereRecordsCarryThem) {
+    const TrendModel exported = TrendModel::fromRecords(handMadeLog());
+    EXPECT_FALSE(exported.availableSeries().contains(Series::Redox));
+    EXPECT_FALSE(exported.availableSeries().contains(Series::WaterTemperature));
+    EXPECT_TRUE(exported.polylines(Series::Redox, *exported.fullRange(), 100).empty());
+
+    // Stored lines of the full layout: 60 value fields, pH in hundredths; redox, its high and low
+    // alarm at fields 27-29, water temperature at field 52. Only the second record has redox, and
+    // its alarms there are no pair (high 650 not above low 650).
+    const char *const kStored[] = {
+        "3,0,1,2009-03-07 14:00,0,120,0,100,150,50,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,725,720,760,"
+        "700,0,0,0,0,0,0,0,20,10,5,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,26,0,0,0,0,0,0,0,0",
+        "3,0,2,2009-03-07 14:10,0,120,0,100,150,50,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,725,720,760,"
+        "700,0,0,680,650,650,0,0,20,10,5,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,27,0,0,0,0,0,0,0,0",
+    };
+    TrendBuilder builder;
+    for (const char *line : kStored) {
+        LogRecord r;
+        r.fromFile(line, aql::records::rtype::kLog);
+        builder.add(r);
+    }
+    builder.add(LogRecord()); // no value set: counted apart
+    const TrendModel stored = builder.build();
+    EXPECT_EQ(stored.withoutValuesCount(), 1u);
+    const SeriesSet optional{Series::Redox, Series::RedoxHighAlarm, Series::RedoxLowAlarm,
+                             Series::WaterTemperature};
+    EXPECT_EQ(stored.availableSeries() & optional, optional);
+    EXPECT_EQ(stored.values(Series::Redox), (std::vector<double>{0, 680}));
+    EXPECT_EQ(stored.values(Series::WaterTemperature), (std::vector<double>{26, 27}));
+    EXPECT_EQ(stored.values(Series::Ph), (std::vector<double>{ph(7.25f), ph(7.25f)}));
+    EXPECT_TRUE(stored.steps(Series::RedoxHighAlarm).empty());
+    EXPECT_TRUE(stored.steps(Series::RedoxLowAlarm).empty());
+    const Readout r = stored.readoutAt(at(14, 10), SeriesSet{Series::Redox});
+    ASSERT_EQ(r.entries.size(), 1u);
+    EXPECT_EQ(readoutText(r, nullptr), "2009-03-07 14:10  redox 680 mV");
+}
+
+TEST(TrendModel, samplesOfEqualTimeKeepTheOrderGiven) {
+    // 2000 records over 50 distinct minutes, the minutes shuffled: within a minute the records
+    // must stay in the order they came, as a record list gives them by number.
+    TrendBuilder builder;
+    for (int i = 0; i < 2000; ++i) {
+        RecordReading r;
+        r.recordNumber = i;
+        r.moment = momentAt(at(14, 0) + 60 * ((i * 7919) % 50));
+        builder.add(r);
+    }
+    const TrendModel m = builder.build();
+    ASSERT_EQ(m.sampleCount(), 2000u);
+    for (std::size_t i = 1; i < m.sampleCount(); ++i) {
+        ASSERT_LE(m.times()[i - 1], m.times()[i]);
+        if (m.times()[i - 1] == m.times()[i]) {
+            ASSERT_LT(m.recordNumbers()[i - 1], m.recordNumbers()[i]) << i;
+        }
+    }
+    EXPECT_EQ(m.readoutAt(at(14, 0), SeriesSet()).recordNumber, 0);
+    EXPECT_EQ(m.readoutAt(at(14, 1), SeriesSet()).recordNumber, 29); // 29 * 7919 % 50 == 1
+}
+
+TEST(TrendModel, impossibleTimestampsAreLeftOutAndCounted) {
+    struct Case {
+        CalendarMoment moment;
+        bool possible;
+    };
+    const Case kCases[] = {
+        {{2009, 0, 7, 14, 0, 0}, false},    {{2009, 13, 1, 0, 0, 0}, false},
+        {{2009, 3, 0, 14, 0, 0}, false},    {{2009, 1, 32, 0, 0, 0}, false},
+        {{2009, 4, 31, 0, 0, 0}, false},    {{2009, 4, 30, 0, 0, 0}, true},
+        {{2009, 2, 29, 0, 0, 0}, false},    {{2008, 2, 29, 0, 0, 0}, true},
+        {{2000, 2, 29, 0, 0, 0}, true},     {{2009, 3, 7, 24, 0, 0}, false},
+        {{2009, 3, 7, 99, 0, 0}, false},    {{2009, 3, 7, -1, 0, 0}, false},
+        {{2009, 3, 7, 23, 60, 0}, false},   {{2009, 3, 7, 23, 59, 0}, true},
+        {{2009, 3, 7, 23, 59, 60}, false},  {{0, 0, 0, 0, 0, 0}, false},
+        {{1969, 12, 31, 23, 59, 0}, false}, {{1970, 1, 1, 0, 0, 0}, true},
+        {{2099, 12, 31, 23, 59, 0}, true},  {{2099, 12, 31, 23, 59, 0}, true},
+        {{2100, 1, 1, 0, 0, 0}, false},     {{65535, 255, 255, 255, 255, 0}, false},
+    };
+    TrendBuilder builder;
+    std::size_t possible = 0;
+    for (const Case &c : kCases) {
+        EXPECT_EQ(isPossible(c.moment), c.possible)
+            << c.moment.year << "-" << c.moment.month << "-" << c.moment.day << " " << c.moment.hour
+            << ":" << c.moment.minute << ":" << c.moment.second;
+        RecordReading reading;
+        reading.moment = c.moment;
+        builder.add(reading);
+        possible += c.possible ? 1 : 0;
+    }
+    const TrendModel m = builder.build();
+    EXPECT_EQ(m.sampleCount(), possible);
+    EXPECT_EQ(m.impossibleTimestampCount(), std::size(kCases) - possible);
+    // Back to 2008, 2000 and 1970; the same moment twice is no step back.
+    EXPECT_EQ(m.clockSetBackCount(), 3u);
+}
+
+TEST(TrendModel, timeIsCalendarSecondsSince1970) {
+    // Expected values from `date -u -d "<moment>" +%s`.
+    struct Case {
+        CalendarMoment moment;
+        std::int64_t seconds;
+        const char *text;
+    };
+    const Case kCases[] = {
+        {{1970, 1, 1, 0, 0, 0}, 0, "1970-01-01 00:00"},
+        {{2009, 3, 7, 14, 5, 0}, 1236434700, "2009-03-07 14:05"},
+        {{2000, 2, 29, 12, 34, 0}, 951827640, "2000-02-29 12:34"},
+        {{2008, 12, 31, 23, 59, 0}, 1230767940, "2008-12-31 23:59"},
+        {{2024, 3, 1, 0, 0, 0}, 1709251200, "2024-03-01 00:00"},
+        {{2099, 12, 31, 23, 59, 0}, 4102444740, "2099-12-31 23:59"},
+    };
+    for (const Case &c : kCases) {
+        EXPECT_EQ(secondsSinceEpoch(c.moment), c.seconds) << c.text;
+        EXPECT_EQ(timeText(c.seconds), c.text);
+    }
+    EXPECT_EQ(timeText(-60), "1969-12-31 23:59");
+}
+
+TEST(TrendModel, emptyLogGivesAnEmptyChart) {
+    const TrendModel m = TrendModel::fromRecords(RecordList());
+    EXPECT_EQ(m.sampleCount(), 0u);
+    EXPECT_FALSE(m.fullRange());
+    EXPECT_TRUE(m.decimate(Series::Ph, {0, 100}, 100).empty());
+    EXPECT_TRUE(m.decimateSteps(Series::PhHighAlarm, {0, 100}, 100).empty());
+    EXPECT_TRUE(m.polylines(Series::PhHighAlarm, {0, 100}, 100).empty());
+}
