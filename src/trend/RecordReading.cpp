@@ -21,7 +21,7 @@ std::optional<RecordReading> readRecord(const records::LogRecord &record) {
     set(Series::PhLowAlarm, v->pHLowAlarm);
     set(Series::Reagent, v->reagent);
     set(Series::ReagentSetpoint, v->reagentSetpoint);
-    set(Series::ReagentHighAlarm, v->reagentHighalarm);
+    set(Series::ReagentHighAlarm, v->reagentHighAlarm);
     set(Series::ReagentLowAlarm, v->reagentLowAlarm);
     set(Series::Flow, v->flow);
     set(Series::FlowLowAlarm, v->flowLowAlarm);
@@ -29,7 +29,7 @@ std::optional<RecordReading> readRecord(const records::LogRecord &record) {
     set(Series::Redox, v->redox);
     set(Series::RedoxHighAlarm, v->redoxHighAlarm);
     set(Series::RedoxLowAlarm, v->redoxLowAlarm);
-    set(Series::WaterTemperature, v->WaterTemp);
+    set(Series::WaterTemperature, v->waterTemperature);
     return r;
 }
 
