@@ -11,6 +11,7 @@
 #include "platform/Beep.h"
 #include "platform/qt/QtClock.h"
 #include "platform/qt/QtEventPump.h"
+#include "platform/qt/QtFileSaver.h"
 #include "platform/qt/QtSocket.h"
 #include "platform/qt/QtTimerFactory.h"
 #include "records/Exports.h"
@@ -88,9 +89,10 @@ std::string nowText(const platform::Clock &clock) {
 bool writeExports(const cli::CliArgs &args, const records::RecordList &records,
                   const platform::Clock &clock, const std::string &defaultPool) {
     bool ok = true;
+    platform::QtFileSaver files;
     try {
         if (auto csv = args.value("csv")) {
-            records::writeRecordListCsv(std::filesystem::u8path(*csv), records);
+            records::writeRecordListCsv(files, std::filesystem::u8path(*csv), records);
             std::cerr << "wrote " << records.count() << " records to " << *csv << "\n";
         }
     } catch (const AqlError &e) {
@@ -106,7 +108,7 @@ bool writeExports(const cli::CliArgs &args, const records::RecordList &records,
             info.siteName = args.value("site").value_or("");
             info.poolName = args.value("pool").value_or(defaultPool);
             info.numberOfPools = 1;
-            records::writeXmlDocument(std::filesystem::u8path(*xml), info, records);
+            records::writeXmlDocument(files, std::filesystem::u8path(*xml), info, records);
             std::cerr << "wrote " << records.count() << " records to " << *xml << "\n";
         }
     } catch (const AqlError &e) {

@@ -38,9 +38,10 @@ template <class F> void orNothing(std::function<F> &hook, std::function<F> nothi
 
 ConfigurationController::ConfigurationController(ConfigValues &values, SystemList &systems,
                                                  std::vector<std::string> &mainSelector,
-                                                 platform::MessageBox &box, Texts texts)
+                                                 platform::MessageBox &box,
+                                                 platform::FileSaver &saver, Texts texts)
     : m_values(values), m_systems(systems), m_mainSelector(mainSelector), m_box(box),
-      m_texts(std::move(texts)) {
+      m_saver(saver), m_texts(std::move(texts)) {
     setHooks({});
     // Nothing is selected yet, so there is nothing to delete or save.
     m_view.deleteSystem.enabled = false;
@@ -417,7 +418,7 @@ void ConfigurationController::writeFile(const Snapshot &before) {
     // The file is replaced whole or not at all; when it stays as it was, the window and the main
     // window's selection go back to showing what it holds, and the operator's typing is kept.
     try {
-        writeSiteConfig(m_systems, m_values.configPath);
+        writeSiteConfig(m_saver, m_systems, m_values.configPath);
     } catch (...) {
         restore(before);
         throw;

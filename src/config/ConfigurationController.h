@@ -4,6 +4,7 @@
 #include "config/SystemList.h"
 #include "core/Error.h"
 #include "core/Observers.h"
+#include "platform/FileSaver.h"
 #include "platform/MessageBox.h"
 
 #include <cstdint>
@@ -69,10 +70,10 @@ public:
     };
 
     // `systems` and `mainSelector` are the main window's: the system list the site file is
-    // written from, and the main window's pool selection.
+    // written from, and the main window's pool selection. The site file goes through `saver`.
     ConfigurationController(ConfigValues &values, SystemList &systems,
                             std::vector<std::string> &mainSelector, platform::MessageBox &box,
-                            Texts texts);
+                            platform::FileSaver &saver, Texts texts);
 
     void setHooks(Hooks hooks);
 
@@ -156,6 +157,7 @@ private:
     SystemList &m_systems;
     std::vector<std::string> &m_mainSelector;
     platform::MessageBox &m_box;
+    platform::FileSaver &m_saver;
     Texts m_texts;
     Hooks m_hooks;
     View m_view;

@@ -1,7 +1,6 @@
 #include "config/SiteConfig.h"
 
 #include "config/PoolFolders.h"
-#include "core/AtomicFile.h"
 #include "core/Error.h"
 #include "core/Numbers.h"
 #include "core/TextId.h"
@@ -690,8 +689,9 @@ std::string siteConfigText(const SystemList &systems) {
     return out;
 }
 
-void writeSiteConfig(const SystemList &systems, const std::string &configPath) {
-    writeFileAtomically(std::filesystem::path(configPath), siteConfigText(systems));
+void writeSiteConfig(platform::FileSaver &saver, const SystemList &systems,
+                     const std::string &configPath) {
+    saver.saveWhole(std::filesystem::u8path(configPath), siteConfigText(systems));
 }
 
 } // namespace aql::config

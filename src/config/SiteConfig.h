@@ -2,6 +2,7 @@
 
 #include "config/PoolList.h"
 #include "config/SystemList.h"
+#include "platform/FileSaver.h"
 
 #include <filesystem>
 #include <functional>
@@ -115,8 +116,9 @@ void loadProjectConfig(const std::string &path, ConfigValues &v, ConfigTargets &
 // The site file's bytes for a system list (ISO-8859-1, CR LF).
 std::string siteConfigText(const SystemList &systems);
 
-// Writes siteConfigText to configPath through a temporary file: the old file stays whole unless
+// Writes siteConfigText to configPath (UTF-8) through the saver: the old file stays whole unless
 // the new one was written completely. AqlError 75 on failure.
-void writeSiteConfig(const SystemList &systems, const std::string &configPath);
+void writeSiteConfig(platform::FileSaver &saver, const SystemList &systems,
+                     const std::string &configPath);
 
 } // namespace aql::config

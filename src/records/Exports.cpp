@@ -1,10 +1,9 @@
 #include "records/Exports.h"
 
-#include "core/AtomicFile.h"
 #include "core/Error.h"
 #include "core/Numbers.h"
 
-#include <fstream>
+#include <memory>
 #include <system_error>
 
 namespace aql::records {
@@ -68,8 +67,9 @@ std::string recordListCsv(const RecordList &records) {
     return out;
 }
 
-void writeRecordListCsv(const std::filesystem::path &path, const RecordList &records) {
-    writeFileAtomically(path, recordListCsv(records));
+void writeRecordListCsv(platform::FileSaver &saver, const std::filesystem::path &path,
+                        const RecordList &records) {
+    saver.saveWhole(path, recordListCsv(records));
 }
 
 namespace {
@@ -130,51 +130,6 @@ void buildXmlDocument(const XmlDocumentInfo &info, const RecordList &records, st
     out += kLineEnd;
 }
 
-AqlError fileError(const std::filesystem::path &target, const std::string &why) {
-    return AqlError(errc::kPathFileAccess, "writeXmlDocument",
-                    "Could not write " + target.u8string() + ": " + why);
-}
-
-// The XML export of a long log runs to hundreds of megabytes, more than is sensible to hold in
-// memory beside the records, so it goes to disk in pieces. The target is replaced the way
-// writeFileAtomically replaces it: a temporary file beside it is renamed over it only once
-// complete, and on any failure removed again, leaving the old file as it was.
-template <class Produce>
-void writeInPiecesAtomically(const std::filesystem::path &target, Produce &&produce) {
-    std::filesystem::path temp = target;
-    temp += ".part";
-    std::ofstream file(temp, std::ios::binary | std::ios::trunc);
-    if (!file) {
-        throw fileError(target, "cannot create the file");
-    }
-    try {
-        produce([&](std::string_view piece) {
-            file.write(piece.data(), static_cast<std::streamsize>(piece.size()));
-            if (!file) {
-                throw fileError(target, "writing failed");
-            }
-        });
-        file.close();
-        if (file.fail()) {
-            throw fileError(target, "closing failed");
-        }
-    } catch (...) {
-        if (file.is_open()) {
-            file.close();
-        }
-        std::error_code ignored;
-        std::filesystem::remove(temp, ignored);
-        throw;
-    }
-    std::error_code ec;
-    std::filesystem::rename(temp, target, ec);
-    if (ec) {
-        std::error_code ignored;
-        std::filesystem::remove(temp, ignored);
-        throw fileError(target, ec.message());
-    }
-}
-
 } // namespace
 
 std::string xmlDocument(const XmlDocumentInfo &info, const RecordList &records) {
@@ -187,20 +142,23 @@ std::string xmlDocument(const XmlDocumentInfo &info, const RecordList &records) 
     return out;
 }
 
-void writeXmlDocument(const std::filesystem::path &path, const XmlDocumentInfo &info,
-                      const RecordList &records) {
+void writeXmlDocument(platform::FileSaver &saver, const std::filesystem::path &path,
+                      const XmlDocumentInfo &info, const RecordList &records) {
+    // The XML export of a long log runs to hundreds of megabytes, more than is sensible to hold in
+    // memory beside the records, so it goes to the file in pieces; the saver still replaces the
+    // target only once the whole document is there.
     constexpr std::size_t kPiece = 1 << 20;
-    writeInPiecesAtomically(path, [&](auto &&write) {
-        std::string buffer;
-        buffer.reserve(kPiece + widestXmlRecord(records) + 4096);
-        buildXmlDocument(info, records, buffer, [&](std::string &text) {
-            if (text.size() >= kPiece) {
-                write(text);
-                text.clear();
-            }
-        });
-        write(buffer);
+    const std::unique_ptr<platform::FileSink> sink = saver.open(path);
+    std::string buffer;
+    buffer.reserve(kPiece + widestXmlRecord(records) + 4096);
+    buildXmlDocument(info, records, buffer, [&](std::string &text) {
+        if (text.size() >= kPiece) {
+            sink->write(text);
+            text.clear();
+        }
     });
+    sink->write(buffer);
+    sink->commit();
 }
 
 } // namespace aql::records

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/FileSaver.h"
 #include "records/RecordList.h"
 
 #include <cstdint>
@@ -17,8 +18,10 @@ std::string exportCsvHeader();
 // record, every line ended by CR LF. An empty list gives an empty text (no header either).
 std::string recordListCsv(const RecordList &records);
 
-// Writes recordListCsv to `path` atomically (AqlError 75 on failure, the old file untouched).
-void writeRecordListCsv(const std::filesystem::path &path, const RecordList &records);
+// Writes recordListCsv to `path` through the saver (AqlError 75 on failure, an existing file
+// untouched).
+void writeRecordListCsv(platform::FileSaver &saver, const std::filesystem::path &path,
+                        const RecordList &records);
 
 // What the XML document says about its origin and its pool.
 struct XmlDocumentInfo {
@@ -41,8 +44,9 @@ inline constexpr std::string_view kContactAddress = "support@aqlremote.invalid";
 // (& < > "): a site or pool name comes from the configuration and must not break the document.
 std::string xmlDocument(const XmlDocumentInfo &info, const RecordList &records);
 
-// Writes xmlDocument to `path` atomically (AqlError 75 on failure, the old file untouched).
-void writeXmlDocument(const std::filesystem::path &path, const XmlDocumentInfo &info,
-                      const RecordList &records);
+// Writes xmlDocument to `path` through the saver (AqlError 75 on failure, an existing file
+// untouched).
+void writeXmlDocument(platform::FileSaver &saver, const std::filesystem::path &path,
+                      const XmlDocumentInfo &info, const RecordList &records);
 
 } // namespace aql::records

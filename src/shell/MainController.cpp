@@ -357,7 +357,7 @@ void MainController::closeAll() {
 config::ConfigurationController &MainController::configuration() {
     if (!m_configuration) {
         m_configuration = std::make_unique<config::ConfigurationController>(
-            m_values, m_systems, m_view.poolNames, m_services.link.messageBox,
+            m_values, m_systems, m_view.poolNames, m_services.link.messageBox, m_services.files,
             [this](int n) { return getText(n); });
         config::ConfigurationController::Hooks hooks;
         hooks.reloadMainWindow = [this] { load(); };

@@ -8,6 +8,7 @@
 #include "core/Observers.h"
 #include "link/Console.h"
 #include "platform/FileDialog.h"
+#include "platform/FileSaver.h"
 #include "platform/SettingsBackend.h"
 #include "shell/CommandLine.h"
 #include "shell/LanguageTexts.h"
@@ -30,6 +31,7 @@ struct ShellServices {
     link::PlatformServices link;
     platform::SettingsBackend &settings;
     platform::FileDialog &fileDialog;
+    platform::FileSaver &files; // every whole file the program writes
 };
 
 // The main window's texts in the current language.

@@ -1,5 +1,6 @@
 #include "config/ConfigurationController.h"
 #include "core/TextId.h"
+#include "support/DiskFileSaver.h"
 #include "support/LinkFakes.h"
 #include "support/TempDir.h"
 #include "unit/config_files/SiteFixture.h"
@@ -38,8 +39,9 @@ struct Console {
     TempDir dir;
     Site site;
     RecordingMessageBox box;
-    ConfigurationController window{site.values, site.systemList, site.mainSelector, box,
-                                   numberedText};
+    DiskFileSaver files;
+    ConfigurationController window{site.values, site.systemList, site.mainSelector,
+                                   box,         files,           numberedText};
     Subscription watching = window.subscribe([this] { ++notifications; });
     int loads = 0, pumps = 0, beeps = 0, notifications = 0;
     std::vector<std::pair<int, int>> reported; // text, error number
@@ -175,8 +177,9 @@ TEST(ConfigurationWindowDelete, asksFirstAndCancelChangesNothing) {
 TEST(ConfigurationWindowFailures, aFailedWriteIsReportedAndChangesNeitherFileNorWindow) {
     Console c(threeSystems());
     const Names names = c.site.mainSelector;
-    std::filesystem::create_directory(c.dir / "config.xml.part"); // the temporary file's place
-    writeBytes(c.dir / "config.xml.part" / "keep", "");
+    // The saver's temporary file cannot be made where a folder stands.
+    std::filesystem::create_directory(c.dir / "config.xml.test-part");
+    writeBytes(c.dir / "config.xml.test-part" / "keep", "");
 
     c.window.addSystem();
     c.select("Peuterbad");
@@ -283,7 +286,9 @@ TEST(ConfigurationWindowView, textsFollowTheLanguageAndTheTitleLosesItsAccessKey
         return n == TextId::ConfigurationEntry ? "C&onfiguratie && meer (" + language + ")"
                                                : language + std::to_string(n);
     };
-    ConfigurationController window(site.values, site.systemList, site.mainSelector, box, texts);
+    DiskFileSaver files;
+    ConfigurationController window(site.values, site.systemList, site.mainSelector, box, files,
+                                   texts);
     window.open(false);
     const ConfigurationController::View &v = window.view();
     EXPECT_EQ(v.title, "Configuratie & meer (nl)");

@@ -1,4 +1,5 @@
 #include "core/TextId.h"
+#include "support/DiskFileSaver.h"
 #include "support/ErrorOf.h"
 #include "support/TempDir.h"
 #include "unit/config_files/SiteFixture.h"
@@ -30,7 +31,8 @@ TEST(SiteConfig, readsSystemsInFileOrderAndWritesThemBackNumbered1To3UnderTheFix
               "Peuterbad|10.0.0.9|502");
 
     TempDir dir;
-    writeSiteConfig(s.systemList, (dir / "config.xml").string());
+    DiskFileSaver files;
+    writeSiteConfig(files, s.systemList, (dir / "config.xml").string());
     EXPECT_EQ(readBytes(dir / "config.xml"),
               readBytes(fixture("config_files/site_three_written.xml")));
 }
@@ -73,6 +75,7 @@ TEST(SiteConfig, readProblemsFailWith20000NamingTextsPathAndDetail) {
          "address \"zeven\" of system \"A\" is not a number"},
     };
     TempDir dir;
+    DiskFileSaver files;
     const fs::path file = dir / "config.xml";
     const std::string lead =
         numberedText(TextId::ConfigFileUnreadable) + " " + file.string() + "\r\n";
@@ -95,13 +98,14 @@ TEST(SiteConfig, markupControlAndLatin1CharactersSurviveWriteReadWriteByteForByt
     edit.append("Zwembad Noord\xEB \xC3\xA9", "10.0.0.2", "5001"); // not UTF-8 either
     edit.append("Tab\ten\r\nregel", "<dhcp>", "80&81");
     TempDir dir;
+    DiskFileSaver files;
     const fs::path file = dir / "config.xml";
-    writeSiteConfig(edit, file.string());
+    writeSiteConfig(files, edit, file.string());
     const std::string written = readBytes(file);
     EXPECT_EQ(written, readBytes(fixture("config_files/site_markup_written.xml")));
     Site s;
     s.load(file);
-    writeSiteConfig(s.systemList, file.string());
+    writeSiteConfig(files, s.systemList, file.string());
     EXPECT_EQ(readBytes(file), written);
 }
 

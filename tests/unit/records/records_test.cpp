@@ -2,6 +2,7 @@
 #include "records/Conversions.h"
 #include "records/Exports.h"
 #include "support/ErrorOf.h"
+#include "support/MemoryFileSaver.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -307,22 +308,21 @@ TEST(ExportLine, theFirstCopyOfADuplicateWinsAndEveryFieldMustBeValid) {
 }
 
 TEST(ExportFiles, writesReplaceLongerFilesExactlyAndFailuresLeaveTheOldFile) {
-    aql::test::TempDir dir;
+    aql::test::MemoryFileSaver files;
     const RecordList list = sampleList();
-    writeBytes(dir / "log.csv", std::string(100000, 'x'));
-    writeBytes(dir / "log.xml", std::string(100000, 'x'));
-    writeRecordListCsv(dir / "log.csv", list);
-    writeXmlDocument(dir / "log.xml", kInfo, list);
-    EXPECT_EQ(readBytes(dir / "log.csv"), fixtureText("export.csv"));
-    EXPECT_EQ(readBytes(dir / "log.xml"), xmlDocument(kInfo, list));
+    files.addFile("log.csv", std::string(100000, 'x'));
+    files.addFile("log.xml", std::string(100000, 'x'));
+    writeRecordListCsv(files, "log.csv", list);
+    writeXmlDocument(files, "log.xml", kInfo, list);
+    EXPECT_EQ(files.content("log.csv"), fixtureText("export.csv"));
+    EXPECT_EQ(files.content("log.xml"), xmlDocument(kInfo, list));
 
-    // A folder where the temporary file beside the target would go fails the write even for a
-    // user whom file permissions do not stop.
-    std::filesystem::create_directory(dir / "log.csv.part");
-    std::filesystem::create_directory(dir / "log.xml.part");
-    EXPECT_EQ(errorNumberOf([&] { writeRecordListCsv(dir / "log.csv", RecordList()); }), 75);
-    EXPECT_EQ(errorNumberOf([&] { writeXmlDocument(dir / "log.xml", XmlDocumentInfo(), list); }),
+    // A disk that fills half-way fails the write and leaves what was there.
+    files.fillDiskAfter("log.csv", 100);
+    files.fillDiskAfter("log.xml", 100);
+    EXPECT_EQ(errorNumberOf([&] { writeRecordListCsv(files, "log.csv", list); }), 75);
+    EXPECT_EQ(errorNumberOf([&] { writeXmlDocument(files, "log.xml", XmlDocumentInfo(), list); }),
               75);
-    EXPECT_EQ(readBytes(dir / "log.csv"), fixtureText("export.csv"));
-    EXPECT_EQ(readBytes(dir / "log.xml"), xmlDocument(kInfo, list));
+    EXPECT_EQ(files.content("log.csv"), fixtureText("export.csv"));
+    EXPECT_EQ(files.content("log.xml"), xmlDocument(kInfo, list));
 }

@@ -1,6 +1,7 @@
 #include "shell/MainController.h"
 
 #include "core/Error.h"
+#include "support/DiskFileSaver.h"
 #include "support/LinkFakes.h"
 #include "support/MemorySettings.h"
 #include "support/TempDir.h"
@@ -56,6 +57,7 @@ struct ShellRig {
     FixedClock clock;
     MemorySettings settings;
     NoFileDialog dialog;
+    aql::test::DiskFileSaver files;
     std::unique_ptr<shell::MainController> main;
 
     ShellRig() {
@@ -65,7 +67,7 @@ struct ShellRig {
     }
     shell::MainController &open(const std::string &arguments = "") {
         main = std::make_unique<shell::MainController>(
-            shell::ShellServices{{socket, timers, pump, box, beep, clock}, settings, dialog},
+            shell::ShellServices{{socket, timers, pump, box, beep, clock}, settings, dialog, files},
             dir.path(), shell::CommandLine("AQLRemote", arguments));
         return *main;
     }
