@@ -137,21 +137,14 @@ TEST(Timestamp, binaryFixedColumnAndExportFormsReadWithoutRangeChecks) {
     EXPECT_EQ(t.toANSI(), "-0999--01--02 -03:-04:00"); // failures change nothing
 }
 
-TEST(ControllerRecord, theSampleDecodesToTheHandWrittenXmlInBothValueBases) {
+TEST(ControllerRecord, theSampleDecodesToTheHandWrittenXml) {
     LogRecord r;
     r.fromString(sampleRecordText(), rtype::kLog);
     EXPECT_EQ(r.toXML(6, 2), fixtureText("record.xml"));
-
-    std::string shifted = sampleRecordText();
-    shifted.insert(15, 1, '\x77'); // one byte in front of the value block
-    LogRecord s;
-    s.fromString(shifted, rtype::kLog, ValueBase::SystemIdentifier);
-    EXPECT_EQ(s.toXML(6, 2), fixtureText("record.xml"));
-    // The interactive block is one byte short of the shifted last input.
-    EXPECT_EQ(errorNumberOf([&] {
-                  s.fromString(sampleRecordText(), rtype::kLog, ValueBase::SystemIdentifier);
-              }),
-              5);
+    // The last input stands at block position 55: a block one byte shorter cannot be read.
+    std::string short54 = sampleRecordText();
+    short54.erase(15 + 54, 1);
+    EXPECT_EQ(errorNumberOf([&] { r.fromString(short54, rtype::kLog); }), 5);
 }
 
 TEST(ControllerRecord, shortOrOverflowingTextsFailKeepingTheFieldsBeforeTheFault) {
