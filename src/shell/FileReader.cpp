@@ -103,26 +103,22 @@ RecordLineError FileReader::tooLong(std::size_t number) {
 }
 
 void FileReader::insertLine(std::string_view line, bool exportLayout, std::size_t number) {
+    if (exportLayout) {
+        const auto fields = static_cast<std::size_t>(std::count(line.begin(), line.end(), ',')) + 1;
+        if (fields != kExportColumns) {
+            // Read any other way its values would land in the wrong fields without a word.
+            throw RecordLineError(standardError(errc::kTypeMismatch, "FileReader.readFile"), number,
+                                  std::to_string(fields) + " fields where the export header has " +
+                                      std::to_string(kExportColumns));
+        }
+    }
     records::LogRecord record;
     try {
         if (exportLayout) {
-            const auto fields =
-                static_cast<std::size_t>(std::count(line.begin(), line.end(), ',')) + 1;
-            if (fields != kExportColumns) {
-                // Reading it any other way would put values in the wrong fields without a word.
-                throw RecordLineError(standardError(errc::kTypeMismatch, "FileReader.readFile"),
-                                      number,
-                                      std::to_string(fields) +
-                                          " fields where the export header "
-                                          "announces " +
-                                          std::to_string(kExportColumns));
-            }
             record.fromExportCsv(line, records::rtype::kLog);
         } else {
             record.fromFile(line, records::rtype::kLog);
         }
-    } catch (const RecordLineError &) {
-        throw;
     } catch (const AqlError &e) {
         throw RecordLineError(e, number, e.description());
     }

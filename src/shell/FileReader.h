@@ -17,7 +17,7 @@ namespace aql::shell {
 
 // A record file refused at one of its lines: the error readFile raises, with which line (counted
 // from 1, the header being line 1) and why, in English, for a message such as
-// "log.csv, line 7: 29 fields where the export header announces 30".
+// "log.csv, line 7: 29 fields where the export header has 30".
 class RecordLineError : public AqlError {
 public:
     RecordLineError(const AqlError &error, std::size_t lineNumber, std::string reason);
