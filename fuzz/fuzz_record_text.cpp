@@ -1,5 +1,5 @@
 // Controller record texts into LogRecord::fromString. The first byte picks the record type (its low
-// three bits, 0-7) and the value base (bit 3); the rest is the record text. Bad input may only end
+// three bits, 0-7; the other bits are unused); the rest is the record text. Bad input may only end
 // in an AqlError; an accepted record must export without one.
 #include "core/Error.h"
 #include "records/LogRecord.h"
@@ -13,13 +13,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         return 0;
     }
     const std::int32_t type = data[0] & 0x07;
-    const auto base = (data[0] & 0x08) != 0 ? aql::records::ValueBase::SystemIdentifier
-                                            : aql::records::ValueBase::Interactive;
     const std::string_view text(reinterpret_cast<const char *>(data + 1), size - 1);
 
     aql::records::LogRecord record;
     try {
-        record.fromString(text, type, base);
+        record.fromString(text, type);
     } catch (const aql::AqlError &) {
         return 0;
     }

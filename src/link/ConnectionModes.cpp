@@ -59,6 +59,9 @@ void ConnectionModes::enterOnline() {
     m_panel.changed();
     if (!m_link.connected()) {
         m_link.connect();
+        // The connection window locks Save while it connects; what was held before is still held.
+        m_panel.edit().saveEnabled = recordsHeld() > 0;
+        m_panel.changed();
     }
     // A failed connect has already selected Offline from inside connect(); going on would leave
     // the mode Online and the poll timer running with nothing connected.
@@ -85,7 +88,8 @@ void ConnectionModes::enterOffline() {
     }
     m_sender.setOperatingMode(mode::kOffline);
     m_replyWatchTimer->setEnabled(false);
-    m_panel.edit().saveEnabled = false;
+    // A link that drops mid-download leaves what arrived in memory: Save stays the way to keep it.
+    m_panel.edit().saveEnabled = recordsHeld() > 0;
     m_panel.edit().getLogEnabled = false;
     m_panel.changed();
     m_pollTimer->setEnabled(false);
@@ -93,6 +97,8 @@ void ConnectionModes::enterOffline() {
 }
 
 void ConnectionModes::requestLog() {
+    m_panel.edit().getLogPressed = false;
+    m_panel.changed();
     m_sender.sendGetLog();
 }
 
@@ -130,10 +136,10 @@ void ConnectionModes::sendPoll() {
 
 void ConnectionModes::refreshRecordCount() {
     m_recordCountTimer->setEnabled(false);
-    const std::size_t n = m_state.currentRecords ? m_state.currentRecords->count() : 0;
+    const std::size_t n = recordsHeld();
     PanelView &panel = m_panel.edit();
     if (n > 0) {
-        panel.saveEnabled = panel.onlineSelected;
+        panel.saveEnabled = true;
         panel.baseFileEnabled = !panel.onlineSelected;
         panel.saveTooltip = std::to_string(n) + " " + m_texts(TextId::RecordsHeld);
         panel.recordCount = std::to_string(n);
@@ -143,12 +149,17 @@ void ConnectionModes::refreshRecordCount() {
         }
     } else {
         panel.baseFileEnabled = true;
+        panel.saveEnabled = false;
         panel.savePressed = false;
         panel.recordCount = "0";
         m_panel.changed();
     }
     m_recordCountTimer->setEnabled(true);
     m_pump.processEvents();
+}
+
+std::size_t ConnectionModes::recordsHeld() const {
+    return m_state.currentRecords ? m_state.currentRecords->count() : 0;
 }
 
 void ConnectionModes::expireReply() {

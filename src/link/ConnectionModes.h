@@ -8,6 +8,7 @@
 #include "platform/EventPump.h"
 #include "platform/Timer.h"
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 
@@ -42,7 +43,11 @@ public:
     void chooseOffline();
     // Offline whatever is selected now (the main window's load).
     void resetToOffline();
+    // Get Log: shows its button up again and asks the controller for its log (sent only while
+    // Online and connected).
     void requestLog();
+    // Save: shows its button up again and opens the log window; enabled whenever records are
+    // held, Online or not.
     void saveLog();
     void toggleShift();
     // A valid addressed reply restarts the reply watch.
@@ -62,6 +67,7 @@ public:
 private:
     void enterOnline();
     void enterOffline();
+    std::size_t recordsHeld() const;
 
     PanelModel &m_panel;
     LinkState &m_state;

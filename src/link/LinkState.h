@@ -1,7 +1,5 @@
 #pragma once
 
-#include "records/LogValues.h"
-
 #include <cstdint>
 
 namespace aql::records {
@@ -15,7 +13,6 @@ namespace aql::link {
 struct LinkState {
     std::uint8_t controllerAddress = 0;
     records::RecordList *currentRecords = nullptr; // the log of the pool being operated
-    records::ValueBase valueBase = records::ValueBase::Interactive;
     // A valid reply arrived since the reply watch last looked.
     bool replyReceived = false;
     // As the controller last sent it: bits 0-6 a display-memory address, bit 7 set = shown.

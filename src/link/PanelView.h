@@ -42,7 +42,8 @@ struct PanelView {
     bool onlineSelected = false; // false: Offline is selected
     bool onlineEnabled = true;
     bool getLogEnabled = false;
-    bool saveEnabled = false;
+    bool getLogPressed = false; // Get Log and Save are buttons that stay down once clicked
+    bool saveEnabled = false;   // whenever records are held, Online or not
     bool savePressed = false;
     std::string saveTooltip; // empty: the language's own tooltip
     std::string recordCount = "0";

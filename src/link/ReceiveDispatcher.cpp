@@ -174,7 +174,7 @@ void ReceiveDispatcher::showDisplay(std::string_view body, bool beepAllowed) {
 void ReceiveDispatcher::storeLogRecord(std::string_view body) {
     try {
         m_lastRecord = records::LogRecord();
-        m_lastRecord.fromString(body, records::rtype::kLog, m_state.valueBase);
+        m_lastRecord.fromString(body, records::rtype::kLog);
         if (m_state.currentRecords == nullptr) {
             return;
         }

@@ -51,7 +51,7 @@ void VariablesController::handleBlockReceived(std::int16_t block, std::string_vi
     if (value(kChangeFlagBlock, kChangeFlagVariable) == 1) {
         // The controller says its variables changed: clear the flag and read every block again.
         // The flag lives in block 2, so the write goes there whichever block is asked next.
-        startWrite({kChangeFlagBlock, kChangeFlagVariable, 0});
+        clearChangeFlag();
         m_cycling = true;
     }
 
@@ -84,9 +84,28 @@ void VariablesController::startWrite(const Write &write) {
     m_pollTimer->setInterval(kWriteInterval);
 }
 
+void VariablesController::clearChangeFlag() {
+    const bool onFlag =
+        m_write.block == kChangeFlagBlock && m_write.variable == kChangeFlagVariable;
+    if (m_writePending && onFlag && m_write.value == 0) {
+        return; // already under way
+    }
+    // The operator's write resumes once the flag reads 0; one aimed at the flag itself is
+    // overtaken by the clearing, which writes the same variable.
+    if (m_writePending && !onFlag) {
+        m_waitingWrite = m_write;
+    }
+    startWrite({kChangeFlagBlock, kChangeFlagVariable, 0});
+}
+
 void VariablesController::confirmWrite() {
     m_writePending = false;
     m_pollTimer->setInterval(kIdleInterval);
+    if (m_waitingWrite) {
+        startWrite(*m_waitingWrite);
+        m_askBlock = m_waitingWrite->block;
+        m_waitingWrite.reset();
+    }
 }
 
 void VariablesController::pollNextBlock() {
@@ -125,23 +144,26 @@ void VariablesController::selectCell(int cell) {
         changed();
         return;
     }
-    m_write.block = static_cast<std::int16_t>(m_view.selectedTab + 1);
-    m_write.variable = static_cast<std::int16_t>(cell + 1 - kCellsPerTab * m_view.selectedTab);
-    m_view.editVariableText = "Var. nr.: " + std::to_string(m_write.variable);
+    Write target;
+    target.block = static_cast<std::int16_t>(m_view.selectedTab + 1);
+    target.variable = static_cast<std::int16_t>(cell + 1 - kCellsPerTab * m_view.selectedTab);
+    m_editTarget = target;
+    m_view.editVariableText = "Var. nr.: " + std::to_string(target.variable);
     m_view.editCurrentText = "Var. Actueel: " + m_view.cellValues[static_cast<std::size_t>(cell)];
-    m_panelFromGrid = false;
     m_view.editPanelVisible = true;
     m_view.focus = Focus::EditBox;
     changed();
 }
 
-void VariablesController::selectGridRow(int row) {
-    if (row < 0 || row >= kGridRows) {
+void VariablesController::selectGridCell(int row, int column) {
+    if (row < 0 || row >= kGridRows || column < 0 || column >= kGridColumns) {
         return;
     }
     m_view.editVariableText = "Var. nr.: " + std::to_string(row - 1);
-    m_view.editCurrentText = "Var. Actueel: " + m_view.grid[static_cast<std::size_t>(row)][1];
-    m_panelFromGrid = true;
+    m_view.editCurrentText =
+        "Var. Actueel: " +
+        m_view.grid[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
+    m_editTarget.reset();
     m_view.editPanelVisible = true;
     m_view.focus = Focus::EditBox;
     changed();
@@ -154,11 +176,12 @@ void VariablesController::setEditText(std::string text) {
 
 void VariablesController::cancelEdit() {
     m_view.editPanelVisible = false;
+    m_editTarget.reset();
     changed();
 }
 
 void VariablesController::confirmEdit() {
-    if (m_panelFromGrid) {
+    if (!m_editTarget) {
         // A grid row names no block: writing would hit whichever variable a tab chose last.
         m_view.editPanelVisible = false;
         m_view.editText.clear();
@@ -184,7 +207,16 @@ void VariablesController::confirmEdit() {
     }
     m_view.editPanelVisible = false;
     m_view.editText.clear();
-    startWrite({m_write.block, m_write.variable, typed});
+    Write write = *m_editTarget;
+    write.value = typed;
+    m_editTarget.reset();
+    if (m_writePending) {
+        // Clicks are refused while a write is pending, so the one under way is the change flag's
+        // clearing, which began after the panel opened.
+        m_waitingWrite = write;
+    } else {
+        startWrite(write);
+    }
     changed();
 }
 

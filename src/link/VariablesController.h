@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -26,6 +27,7 @@ public:
     static constexpr int kCellsPerTab = 25;
     static constexpr int kCellsShown = kTabs * kCellsPerTab;
     static constexpr int kGridRows = 124;
+    static constexpr int kGridColumns = 2;
     static constexpr int kIdleInterval = 3000;
     static constexpr int kWriteInterval = 500;
     static constexpr int kChangeFlagBlock = 2;
@@ -48,7 +50,7 @@ public:
         bool busyNoticeVisible = false;
         std::string askedBlockText; // the block the last poll asked for
         bool pollHeartbeat = false; // toggled by every poll
-        std::array<std::array<std::string, 2>, kGridRows> grid{};
+        std::array<std::array<std::string, kGridColumns>, kGridRows> grid{};
         Focus focus = Focus::None;
     };
 
@@ -81,9 +83,13 @@ public:
     // A value cell (0-199) clicked: opens the edit panel on its variable, or shows the busy
     // notice while a write is pending.
     void selectCell(int cell);
-    void selectGridRow(int row);
+    // A grid cell clicked: the edit panel shows its row and its text, but names no variable, so
+    // Enter there writes nothing. A cell outside the grid does nothing.
+    void selectGridCell(int row, int column);
     void setEditText(std::string text);
-    // Writes the typed value; a text that is no whole number of 16 bits is refused with a message.
+    // Writes the typed value to the variable the edit panel was opened on; a text that is no whole
+    // number of 16 bits is refused with a message. While the controller's change flag is being
+    // cleared the write waits and starts once the flag reads 0.
     void confirmEdit();
     void cancelEdit();
     void dismissBusyNotice();
@@ -104,6 +110,7 @@ public:
 private:
     void startWrite(const Write &write);
     void confirmWrite();
+    void clearChangeFlag();
     void changed() const { m_notifier.notify(); }
 
     CommandSender &m_sender;
@@ -117,7 +124,11 @@ private:
     bool m_cycling = false; // reading all blocks in one pass
     bool m_writePending = false;
     Write m_write;
-    bool m_panelFromGrid = false; // the edit panel shows a grid row, not a variable of a tab
+    // The variable the edit panel is open on (none for a grid row); only Enter on the panel uses
+    // it, so clearing the change flag meanwhile cannot redirect the typed value.
+    std::optional<Write> m_editTarget;
+    // The operator's write, set aside while the change flag is cleared.
+    std::optional<Write> m_waitingWrite;
 };
 
 } // namespace aql::link

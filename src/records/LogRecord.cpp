@@ -114,7 +114,7 @@ ExportColumns splitExportColumns(std::string_view line) {
 
 } // namespace
 
-void LogRecord::fromString(std::string_view text, std::int32_t type, ValueBase base) {
+void LogRecord::fromString(std::string_view text, std::int32_t type) {
     recordType = type;
     recordKey = longFromChars(mid(text, 2, 4));
     recordNumber = longFromChars(mid(text, 6, 4));
@@ -130,7 +130,7 @@ void LogRecord::fromString(std::string_view text, std::int32_t type, ValueBase b
     refuseUnimplemented(type);
     if (type == rtype::kLog) {
         m_values.emplace();
-        m_values->parseVersion2Block(block, base);
+        m_values->parseVersion2Block(block);
     }
 }
 

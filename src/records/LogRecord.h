@@ -29,8 +29,7 @@ public:
     // A controller record text (the body of a log record packet: type byte, key, number,
     // timestamp, value block, two unread bytes). Types 0-2 raise AqlError 20000 from
     // "LogRecord.fromString" after the header and timestamp are set.
-    void fromString(std::string_view text, std::int32_t type,
-                    ValueBase base = ValueBase::Interactive);
+    void fromString(std::string_view text, std::int32_t type);
 
     // One stored record line: type (ignored), key, number, timestamp, temperature, then the 60
     // value fields of the stored layout.

@@ -10,9 +10,9 @@
 #include <cstring>
 #include <limits>
 
-// Version-2 value block of a controller record. A field with number k stands at block position
-// base + k, base being -1 interactively (k = 2 is position 1) and 0 with a system identifier.
-// Positions below are for base -1; all numbers little-endian.
+// Version-2 value block of a controller record, positions from 1, all numbers little-endian. The
+// controller sends the same block however this program was started, so it is read the same way
+// with or without a system code on the command line.
 //
 //   pos    width  field                   pos    width  field
 //   1-2    word   reagent                 21     byte   flow
@@ -30,9 +30,8 @@
 //
 // The fields are read in position order up to flowBits, then the inputs, then the cell words
 // (cellTbc and cellGbcPercent reading the bytes of cellActive2 and cellEmpty again) and the status
-// byte. A short block therefore fails at a known field with the earlier ones kept, and an
-// interactive block needs 55 bytes (56 with a system identifier) although the cell words end
-// earlier.
+// byte. A short block therefore fails at a known field with the earlier ones kept, and a block
+// needs 55 bytes although the cell words end earlier.
 
 namespace aql::records {
 namespace {
@@ -257,55 +256,49 @@ void appendRestGroup(const LogValues &v, XmlLines &x) {
 
 } // namespace
 
-void LogValues::parseVersion2Block(std::string_view block, ValueBase base) {
-    const std::int64_t offset = static_cast<std::int64_t>(base);
-    auto at = [&](int k, std::size_t width) {
-        const std::int64_t position = offset + k;
-        return position < 1 ? std::string_view{}
-                            : mid(block, static_cast<std::size_t>(position), width);
-    };
-    auto word = [&](int k) { return wordFromChars(at(k, 2)); };
-    auto byte = [&](int k) { return byteFromChar(at(k, 1)); };
-    auto hundredths = [&](int k) {
-        return static_cast<float>(static_cast<double>(word(k)) / 100.0);
+void LogValues::parseVersion2Block(std::string_view block) {
+    auto word = [&](std::size_t position) { return wordFromChars(mid(block, position, 2)); };
+    auto byte = [&](std::size_t position) { return byteFromChar(mid(block, position, 1)); };
+    auto hundredths = [&](std::size_t position) {
+        return static_cast<float>(static_cast<double>(word(position)) / 100.0);
     };
 
-    reagent = word(2);
-    reagentSetpoint = word(4);
-    reagentHighAlarm = word(6);
-    reagentLowAlarm = word(8);
-    reagentPump = byte(10);
-    reagentBits = byte(11);
-    pH = hundredths(12);
-    pHSetpoint = hundredths(14);
-    pHHighAlarm = hundredths(16);
-    pHLowAlarm = hundredths(18);
-    acidPump = byte(20);
-    pHBits = byte(21);
-    flow = byte(22);
-    flowLowAlarm = byte(23);
-    flowStopAlarm = byte(24);
-    flowBits = byte(25);
+    reagent = word(1);
+    reagentSetpoint = word(3);
+    reagentHighAlarm = word(5);
+    reagentLowAlarm = word(7);
+    reagentPump = byte(9);
+    reagentBits = byte(10);
+    pH = hundredths(11);
+    pHSetpoint = hundredths(13);
+    pHHighAlarm = hundredths(15);
+    pHLowAlarm = hundredths(17);
+    acidPump = byte(19);
+    pHBits = byte(20);
+    flow = byte(21);
+    flowLowAlarm = byte(22);
+    flowStopAlarm = byte(23);
+    flowBits = byte(24);
 
     struct Input {
-        int k;
+        std::size_t position;
         std::int32_t bit;
     };
-    static constexpr Input kInputs[] = {{36, 1}, {40, 2}, {44, 4}, {48, 8}, {52, 16}, {56, 32}};
+    static constexpr Input kInputs[] = {{35, 1}, {39, 2}, {43, 4}, {47, 8}, {51, 16}, {55, 32}};
     digitalInputs = 0;
     for (const Input &input : kInputs) {
-        if (byte(input.k) != 0) {
+        if (byte(input.position) != 0) {
             digitalInputs += input.bit;
         }
     }
 
-    cellNull = word(27);
-    cellActive = word(29);
-    cellActive2 = word(31);
-    cellEmpty = word(33);
-    cellTbc = word(31);
-    cellGbcPercent = word(33);
-    miscellaneousStatus = byte(49);
+    cellNull = word(26);
+    cellActive = word(28);
+    cellActive2 = word(30);
+    cellEmpty = word(32);
+    cellTbc = word(30);
+    cellGbcPercent = word(32);
+    miscellaneousStatus = byte(48);
 }
 
 void LogValues::parseStoredFields(std::string_view fields) {

@@ -6,11 +6,6 @@
 
 namespace aql::records {
 
-// Where the first value of a controller value block stands: interactive use reads it at block
-// position 1 (base -1); a program started with a system identifier reads every value one position
-// later (base 0).
-enum class ValueBase : std::int16_t { Interactive = -1, SystemIdentifier = 0 };
-
 // The values of one controller log record. Integer fields hold the controller's raw numbers; the
 // four pH fields are in pH units. Every field is 0 until a parser sets it.
 class LogValues {
@@ -81,7 +76,7 @@ public:
 
     // Version-2 value block of a controller record. A block too short for the next field is an
     // invalid argument (AqlError 5); the fields read before it keep their values.
-    void parseVersion2Block(std::string_view block, ValueBase base);
+    void parseVersion2Block(std::string_view block);
 
     // The 60 value fields of a stored record line (everything after its fifth field).
     void parseStoredFields(std::string_view fields);

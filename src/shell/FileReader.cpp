@@ -16,6 +16,9 @@ namespace {
 constexpr std::size_t kExportColumns = 30;
 } // namespace
 
+RecordLineError::RecordLineError(const AqlError &error, std::size_t lineNumber, std::string reason)
+    : AqlError(error), m_lineNumber(lineNumber), m_reason(std::move(reason)) {}
+
 bool isRecordHeader(std::string_view line) {
     // Blanks trimmed off those ten characters cannot change whether the word stands inside them.
     return line.substr(0, 10).find("Record") != std::string_view::npos;
@@ -43,10 +46,13 @@ void FileReader::readFile(const std::string &fileName, const std::string & /*del
 }
 
 void FileReader::readStream(std::istream &in) {
+    const std::string unreadable = m_texts.getText(TextId::StoredLogUnreadable);
     try {
         readLines(in);
+    } catch (const RecordLineError &e) {
+        throw RecordLineError(e.withSource("ReadFile", unreadable), e.lineNumber(), e.reason());
     } catch (const AqlError &e) {
-        throw e.withSource("ReadFile", m_texts.getText(TextId::StoredLogUnreadable));
+        throw e.withSource("ReadFile", unreadable);
     }
 }
 
@@ -56,9 +62,10 @@ void FileReader::readLines(std::istream &in) {
         m_box.show(m_texts.getText(TextId::StoredLogEmpty), platform::style::kCritical);
         return;
     }
+    std::size_t number = 1;
     std::string_view line;
     if (lines.next(line) == LineReader::Status::TooLong) {
-        throw standardError(errc::kInvalidArgument, "FileReader.readFile");
+        throw tooLong(number);
     }
     if (!isRecordHeader(line)) {
         m_box.show(m_texts.getText(TextId::NotAStoredLog), platform::style::kCritical);
@@ -67,31 +74,61 @@ void FileReader::readLines(std::istream &in) {
     // Our own export puts the columns in another order than the stored layout and writes pH in
     // pH units; read through the stored layout, its values would land in the wrong fields.
     const bool exportLayout = line == records::exportCsvHeader();
+    // An editor may leave an empty line at the end; anywhere else it is a line that says nothing.
+    std::size_t emptyLine = 0;
     for (;;) {
         const LineReader::Status status = lines.next(line);
+        ++number;
         if (status == LineReader::Status::End) {
             return;
         }
-        if (status == LineReader::Status::TooLong) {
-            throw standardError(errc::kInvalidArgument, "FileReader.readFile");
+        if (emptyLine != 0) {
+            throw RecordLineError(standardError(errc::kTypeMismatch, "FileReader.readFile"),
+                                  emptyLine, "empty line");
         }
-        insertLine(line, exportLayout);
+        if (status == LineReader::Status::TooLong) {
+            throw tooLong(number);
+        }
+        if (line.empty()) {
+            emptyLine = number;
+            continue;
+        }
+        insertLine(line, exportLayout, number);
     }
 }
 
-void FileReader::insertLine(std::string_view line, bool exportLayout) {
+RecordLineError FileReader::tooLong(std::size_t number) {
+    return RecordLineError(standardError(errc::kInvalidArgument, "FileReader.readFile"), number,
+                           "longer than " + std::to_string(kMaxLineLength) + " characters");
+}
+
+void FileReader::insertLine(std::string_view line, bool exportLayout, std::size_t number) {
+    if (exportLayout) {
+        const auto fields = static_cast<std::size_t>(std::count(line.begin(), line.end(), ',')) + 1;
+        if (fields != kExportColumns) {
+            // Read any other way its values would land in the wrong fields without a word.
+            throw RecordLineError(standardError(errc::kTypeMismatch, "FileReader.readFile"), number,
+                                  std::to_string(fields) + " fields where the export header has " +
+                                      std::to_string(kExportColumns));
+        }
+    }
     records::LogRecord record;
-    if (exportLayout &&
-        static_cast<std::size_t>(std::count(line.begin(), line.end(), ',')) == kExportColumns - 1) {
-        record.fromExportCsv(line, records::rtype::kLog);
-    } else {
-        record.fromFile(line, records::rtype::kLog);
+    try {
+        if (exportLayout) {
+            record.fromExportCsv(line, records::rtype::kLog);
+        } else {
+            record.fromFile(line, records::rtype::kLog);
+        }
+    } catch (const AqlError &e) {
+        throw RecordLineError(e, number, e.description());
     }
     try {
         // A key already present is the normal case when a file is read twice: skipped silently.
         (void)m_target.insert(record);
     } catch (const AqlError &e) {
-        throw e.withSource("FileReader.insertLine", "Unable to add database record to collection");
+        throw RecordLineError(
+            e.withSource("FileReader.insertLine", "Unable to add database record to collection"),
+            number, e.description());
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Error.h"
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
 #include "records/RecordList.h"
@@ -13,6 +14,21 @@
 #include <string>
 
 namespace aql::shell {
+
+// A record file refused at one of its lines: the error readFile raises, with which line (counted
+// from 1, the header being line 1) and why, in English, for a message such as
+// "log.csv, line 7: 29 fields where the export header has 30".
+class RecordLineError : public AqlError {
+public:
+    RecordLineError(const AqlError &error, std::size_t lineNumber, std::string reason);
+
+    std::size_t lineNumber() const { return m_lineNumber; }
+    const std::string &reason() const { return m_reason; }
+
+private:
+    std::size_t m_lineNumber;
+    std::string m_reason;
+};
 
 // Reads a stored record file (a CSV log as the log export writes it) back into a record list,
 // normally the current pool's.
@@ -32,13 +48,14 @@ public:
     // (critical style); the list keeps what it held. Any error while reading (file not found, a
     // line no parser can read) ends the reading, keeps the records inserted so far and is raised
     // as AqlError with the same number, source "ReadFile" and the text "stored log unreadable" as
-    // its description.
+    // its description; an error at a line is a RecordLineError that says which line and why.
     //
-    // Under the export's own header line, a line of exactly 30 fields is read in the export's
-    // column layout (pH in pH units); every other line is a stored record line.
+    // Under the export's own header line every line is read in the export's column layout (30
+    // fields, pH in pH units); a line of another field count is refused (error 13). Under any
+    // other header every line is a stored record line.
     //
     // Lines: as the export writes them (CR LF), or ended by LF or CR alone; the last line needs no
-    // line end. An empty line is a line that no parser can read.
+    // line end. One empty line at the very end is allowed; any other empty line is refused.
     void readFile(const std::string &fileName, const std::string &delimiter = ",",
                   bool firstRowNames = true, std::int32_t stopRow = 20000);
 
@@ -49,7 +66,8 @@ public:
 
 private:
     void readLines(std::istream &in);
-    void insertLine(std::string_view line, bool exportLayout);
+    void insertLine(std::string_view line, bool exportLayout, std::size_t number);
+    static RecordLineError tooLong(std::size_t number);
 
     records::RecordList &m_target;
     const LanguageTexts &m_texts;

@@ -37,6 +37,33 @@ TEST(SiteConfig, readsSystemsInFileOrderAndWritesThemBackNumbered1To3UnderTheFix
               readBytes(fixture("config_files/site_three_written.xml")));
 }
 
+// After a configuration save the main window reads the file again: systems that are gone from it
+// must be gone from every list and table row, or the selection would still connect to them.
+TEST(SiteConfig, rereadingAShorterFileLeavesNoRowOfTheLongerOne) {
+    Site s;
+    s.load(fixture("config_files/site_three.xml"));
+    ASSERT_EQ(s.values.tables.poolAttribute(0, 0, 2, ProjectTables::kIpAttribute), "10.0.0.9");
+    TempDir dir;
+    writeBytes(dir / "config.xml",
+               "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n<aqlRemoteConfig>"
+               "<siteName>Sportpark Oost</siteName><managedSystems>"
+               "<system address=\"4\" ipaddress=\"10.0.0.4\" port=\"504\" name=\"Buitenbad\"/>"
+               "</managedSystems></aqlRemoteConfig>\r\n");
+    s.load(dir / "config.xml");
+    EXPECT_EQ(namesOf(s.systemList), Names{"Buitenbad"});
+    EXPECT_EQ(s.mainSelector, Names{"Buitenbad"});
+    EXPECT_EQ(s.configSelector, Names{"Buitenbad"});
+    EXPECT_EQ(s.pools.count(), 1);
+    const ProjectTables &t = s.values.tables;
+    EXPECT_EQ(t.poolAttribute(0, 0, 0, ProjectTables::kIpAttribute), "10.0.0.4");
+    for (int row : {1, 2}) {
+        for (int k : {ProjectTables::kNameAttribute, ProjectTables::kIpAttribute,
+                      ProjectTables::kPortAttribute}) {
+            EXPECT_EQ(t.poolAttribute(0, 0, row, k), "") << "row " << row << ", attribute " << k;
+        }
+    }
+}
+
 TEST(SiteConfig, aUtf8FileIsNarrowedToLatin1) {
     Site s;
     s.load(fixture("config_files/site_utf8.xml"));

@@ -1,6 +1,7 @@
 #include "core/Error.h"
 #include "core/Numbers.h"
 
+#include "support/DecimalCommaLocale.h"
 #include "support/ErrorOf.h"
 
 #include <gtest/gtest.h>
@@ -66,13 +67,11 @@ TEST(SingleToText, writesTheGeneralFormWithAPointWhateverTheLocale) {
     EXPECT_EQ(aql::singleToText(0.00001f), "1E-05");
 
     // A user whose numbers use a decimal comma must still get "7.25" in a comma-separated file.
-    if (std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr ||
-        std::setlocale(LC_ALL, "nl_NL.UTF-8") != nullptr) {
-        EXPECT_EQ(aql::singleToText(7.25f), "7.25");
-        EXPECT_EQ(aql::textToInt32("2.5"), 2);
-        EXPECT_DOUBLE_EQ(aql::leadingNumber("7.25"), 7.25);
-        std::setlocale(LC_ALL, "C");
-    }
+    aql::test::DecimalCommaLocale comma;
+    ASSERT_TRUE(comma.active()) << aql::test::DecimalCommaLocale::kMissing;
+    EXPECT_EQ(aql::singleToText(7.25f), "7.25");
+    EXPECT_EQ(aql::textToInt32("2.5"), 2);
+    EXPECT_DOUBLE_EQ(aql::leadingNumber("7.25"), 7.25);
 }
 
 TEST(Padded, padsToTheWidthAndWritesWiderValuesInFull) {

@@ -423,7 +423,7 @@ TEST(LogDownload, aRecordThatCannotBeParsedIsDroppedAndTheRestOfTheReadIsStillHa
     EXPECT_EQ(rig.socket.state(), ss::kConnected);
 }
 
-TEST(CommsTimer, withRecordsHeldOfflineSaveIsDisabledAndBaseFileEnabled) {
+TEST(CommsTimer, withRecordsHeldOfflineSaveAndBaseFileAreBothEnabled) {
     LinkRig rig;
     for (int n = 1; n <= 12; ++n) {
         records::LogRecord r;
@@ -432,9 +432,74 @@ TEST(CommsTimer, withRecordsHeldOfflineSaveIsDisabledAndBaseFileEnabled) {
     }
     rig.loadMainWindow();
     rig.timers.advance(100);
-    EXPECT_FALSE(rig.panel().saveEnabled);
+    EXPECT_TRUE(rig.panel().saveEnabled);
     EXPECT_TRUE(rig.panel().baseFileEnabled);
     EXPECT_EQ(rig.panel().recordCount, "12");
     EXPECT_EQ(rig.panel().saveTooltip, "12 T62");
     EXPECT_TRUE(rig.console.modes().countingRecords());
+    rig.records.clear();
+    rig.timers.advance(100);
+    EXPECT_FALSE(rig.panel().saveEnabled); // nothing to save
+    EXPECT_EQ(rig.panel().recordCount, "0");
+}
+
+// A download that ends with the link (a corrupt reply, no answer, the operator choosing Offline)
+// leaves the records in memory; they must stay exportable.
+TEST(SaveButton, staysUsableWhenTheLinkDropsAfterADownload) {
+    enum class Drop { CorruptReply, NoAnswer, OfflineChosen, ReconnectRefused };
+    for (Drop drop :
+         {Drop::CorruptReply, Drop::NoAnswer, Drop::OfflineChosen, Drop::ReconnectRefused}) {
+        SCOPED_TRACE(static_cast<int>(drop));
+        LinkRig rig;
+        int logWindowsOpened = 0;
+        link::ConnectionModes::Hooks hooks;
+        hooks.openLogWindow = [&] { ++logWindowsOpened; };
+        rig.console.setModeHooks(hooks);
+        rig.loadMainWindow();
+        rig.goOnline();
+        rig.socket.deliver(addressedLine(1, recordBody(1001, 1)) + "\r" +
+                           addressedLine(1, recordBody(1002, 2)) + "\r");
+        rig.timers.advance(100);
+        ASSERT_TRUE(rig.panel().saveEnabled);
+        switch (drop) {
+        case Drop::CorruptReply: {
+            std::string bad = addressedLine(1, displayBody(1, 0, "x"));
+            bad.back() = static_cast<char>(bad.back() ^ 0x01);
+            rig.socket.deliver(bad + "\r");
+            break;
+        }
+        case Drop::NoAnswer: rig.timers.advance(10100); break;
+        case Drop::OfflineChosen: rig.console.chooseOffline(); break;
+        case Drop::ReconnectRefused:
+            rig.console.chooseOffline();
+            rig.socket.outcome = FakeSocket::ConnectOutcome::Refuse;
+            rig.goOnline();
+            break;
+        }
+        ASSERT_FALSE(rig.panel().onlineSelected);
+        EXPECT_TRUE(rig.panel().saveEnabled); // at once, not only at the next count
+        rig.timers.advance(100);
+        EXPECT_TRUE(rig.panel().saveEnabled);
+        EXPECT_EQ(rig.panel().recordCount, "2");
+        rig.console.saveLog();
+        EXPECT_EQ(logWindowsOpened, 1);
+        EXPECT_EQ(rig.records.count(), 2u);
+    }
+}
+
+// Get Log and Save are drawn as buttons that stay down once clicked; each action tells the window
+// to show its button up again.
+TEST(ModeButtons, getLogAndSavePopBackUpAfterAClick) {
+    LinkRig rig;
+    rig.loadMainWindow();
+    rig.goOnline();
+    int changes = 0;
+    auto subscription = rig.console.subscribe([&] { ++changes; });
+    rig.console.requestLog();
+    EXPECT_GE(changes, 1);
+    EXPECT_FALSE(rig.panel().getLogPressed);
+    changes = 0;
+    rig.console.saveLog();
+    EXPECT_GE(changes, 1);
+    EXPECT_FALSE(rig.panel().savePressed);
 }

@@ -2,6 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
 using namespace aql;
 using namespace aql::test;
 
@@ -50,6 +56,44 @@ struct VariablesRig : LinkRig {
             }
         }
         return out;
+    }
+};
+
+// A controller that keeps its variables, takes every write sent to it and answers every block
+// request with the block as it then stands.
+struct AnsweringController {
+    std::map<std::pair<int, int>, int> values;
+    std::size_t framesSeen = 0;
+    std::vector<std::array<int, 3>> writes; // block, variable, value as received
+
+    void serve(VariablesRig &rig) {
+        for (; framesSeen < rig.socket.sent.size(); ++framesSeen) {
+            const std::string frame = rig.socket.sent[framesSeen]; // answering may send more
+            auto at = [&frame](std::size_t i) { return static_cast<unsigned char>(frame[i]); };
+            if (at(2) == 3) {
+                const int value = at(5) << 8 | at(6);
+                values[{at(3), at(4)}] = value;
+                writes.push_back({at(3), at(4), value});
+            } else if (at(2) == 4) {
+                rig.controllerReportsBlock(at(3), blockValues(at(3)));
+            }
+        }
+    }
+    std::vector<std::pair<int, int>> blockValues(int block) const {
+        std::vector<std::pair<int, int>> out;
+        for (const auto &[where, value] : values) {
+            if (where.first == block) {
+                out.emplace_back(where.second, value);
+            }
+        }
+        return out;
+    }
+    // The variables window's clock running for `ms`, the controller answering as it goes.
+    void run(VariablesRig &rig, int ms) {
+        for (int t = 0; t < ms; t += 100) {
+            rig.timers.advance(100);
+            serve(rig);
+        }
     }
 };
 
@@ -166,12 +210,73 @@ TEST(Variables, enterAfterAGridClickNeverWritesToAnotherVariable) {
     rig.chooseVariable(3, 10); // chosen on a tab, then cancelled
     rig.w().cancelEdit();
     EXPECT_FALSE(rig.window().editPanelVisible);
-    rig.w().selectGridRow(20);
+    rig.w().selectGridCell(20, 1);
     EXPECT_EQ(rig.window().editVariableText, "Var. nr.: 19");
     rig.typeValue("5");
     rig.controllerReportsBlock(3, {});
     EXPECT_TRUE(rig.writes().empty());
     EXPECT_FALSE(rig.w().writePending());
+}
+
+TEST(Variables, aGridClickShowsTheTextOfTheClickedCell) {
+    VariablesRig rig;
+    const struct {
+        int row, column;
+        const char *variable, *current;
+    } cases[] = {
+        {20, 0, "Var. nr.: 19", "Var. Actueel: 19"},
+        {20, 1, "Var. nr.: 19", "Var. Actueel: "},
+        {0, 0, "Var. nr.: -1", "Var. Actueel: AQL-170 Variables"},
+        {123, 0, "Var. nr.: 122", "Var. Actueel: 122"},
+    };
+    for (const auto &c : cases) {
+        rig.w().selectGridCell(c.row, c.column);
+        EXPECT_TRUE(rig.window().editPanelVisible);
+        EXPECT_EQ(rig.window().editVariableText, c.variable) << c.row << "," << c.column;
+        EXPECT_EQ(rig.window().editCurrentText, c.current) << c.row << "," << c.column;
+        rig.w().cancelEdit();
+    }
+    rig.w().selectGridCell(5, 2); // no such cell: nothing opens
+    EXPECT_FALSE(rig.window().editPanelVisible);
+}
+
+// The controller raises its change flag (block 2, variable 12) when its variables change, also
+// while the operator has the edit panel open or a write under way. Clearing it must neither take
+// the operator's value nor lose the operator's write.
+TEST(Variables, theChangeFlagNeverRedirectsOrDropsTheOperatorsWrite) {
+    enum class Enter { BeforeTheFlagIsSeen, WhileTheFlagIsCleared, AfterTheFlagIsCleared };
+    for (Enter when :
+         {Enter::BeforeTheFlagIsSeen, Enter::WhileTheFlagIsCleared, Enter::AfterTheFlagIsCleared}) {
+        SCOPED_TRACE(static_cast<int>(when));
+        VariablesRig rig;
+        AnsweringController controller;
+        controller.values[{2, 12}] = 1;
+        controller.values[{4, 7}] = 3;
+        rig.chooseVariable(4, 7);
+        if (when == Enter::WhileTheFlagIsCleared) {
+            rig.controllerReportsBlock(2, controller.blockValues(2));
+            ASSERT_TRUE(rig.w().writePending());
+        } else if (when == Enter::AfterTheFlagIsCleared) {
+            controller.run(rig, 4000);
+            ASSERT_EQ(controller.values[std::make_pair(2, 12)], 0);
+            ASSERT_FALSE(rig.w().writePending());
+        }
+        EXPECT_TRUE(rig.window().editPanelVisible);
+        rig.typeValue("25");
+        EXPECT_FALSE(rig.window().editPanelVisible);
+        controller.run(rig, 10000);
+
+        EXPECT_EQ(controller.values[std::make_pair(4, 7)], 25);
+        EXPECT_EQ(controller.values[std::make_pair(2, 12)], 0);
+        for (const auto &w : controller.writes) {
+            const bool flagCleared = w == std::array<int, 3>{{2, 12, 0}};
+            const bool operatorsWrite = w == std::array<int, 3>{{4, 7, 25}};
+            EXPECT_TRUE(flagCleared || operatorsWrite) << w[0] << ":" << w[1] << "=" << w[2];
+        }
+        EXPECT_FALSE(rig.w().writePending());
+        EXPECT_EQ(rig.w().pollIntervalMs(), 3000);
+        EXPECT_EQ(rig.w().value(4, 7), 25);
+    }
 }
 
 TEST(Variables, theChangeFlagIsClearedInBlock2AndAllBlocksAreReadAgain) {

@@ -1,4 +1,5 @@
 #include "records/Workbook.h"
+#include "support/DecimalCommaLocale.h"
 #include "support/ErrorOf.h"
 #include "support/TempDir.h"
 
@@ -14,6 +15,7 @@
 // what needs no reader: the sheet name, the package, reproducibility, errors and clean-up.
 
 using namespace aql::records;
+using aql::test::DecimalCommaLocale;
 using aql::test::errorOf;
 using aql::test::TempDir;
 
@@ -146,10 +148,8 @@ TEST(Workbook, failureWhileWritingIsError75AndLeavesNothing) {
 // The workbook library prints fractions with the C library; a caller in a decimal-comma locale
 // must get a readable file (checked by the read-back) and its own locale back.
 TEST(Workbook, callersNumericLocaleIsKeptAfterwards) {
-    const char *german = std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
-    if (german == nullptr) {
-        GTEST_SKIP() << "locale de_DE.UTF-8 is not installed";
-    }
+    DecimalCommaLocale comma(LC_NUMERIC);
+    ASSERT_TRUE(comma.active()) << DecimalCommaLocale::kMissing;
     TempDir scratch;
     const std::string bytes = workbookBytes(twoRecords(), infoIn(scratch.path()));
     const std::string point = std::localeconv()->decimal_point;

@@ -19,6 +19,16 @@ std::string stored(int number, int key) {
            "35,20,10,0,5,0,0,0,37,4,120,110,0,0,95,96,3,80,96,80,27,0,0,0,0,7,0,0,0";
 }
 
+// The line error a call raises (any other error escapes), or nullopt when it returns normally.
+template <class F> std::optional<RecordLineError> lineErrorOf(F &&call) {
+    try {
+        call();
+    } catch (const RecordLineError &e) {
+        return e;
+    }
+    return std::nullopt;
+}
+
 class FileReaderTest : public ::testing::Test {
 protected:
     test::TempDir dir;
@@ -46,7 +56,7 @@ protected:
     }
 };
 
-TEST_F(FileReaderTest, storedLines312EndUpOrderedWithTheirOwnValuesEvenUnderTheExportHeader) {
+TEST_F(FileReaderTest, storedLines312EndUpOrderedWithTheirOwnValues) {
     reader.readFile(test::fixture("shell/stored_3_1_2.csv").string(), ",", true, 20000);
     EXPECT_TRUE(box.shown.empty());
     ASSERT_EQ(held(), "1:1001 2:1002 3:1003 ");
@@ -87,23 +97,32 @@ TEST_F(FileReaderTest, theFirstLineMustHoldRecordInItsFirstTenCharacters) {
 }
 
 TEST_F(FileReaderTest, aBadLineStopsTheReadKeepsEarlierRecordsAndRaisesAsReadFile) {
-    const std::pair<std::string, int> cases[] = {
-        {"3,garbage,3,2009-03-07 14:05,21,1", errc::kTypeMismatch},
-        {"", errc::kTypeMismatch}, // an empty line in the middle of the file
-        {"3,1,99999999999,2009-03-07 14:05,21,1", errc::kOverflow},
-        {std::string(70000, '7'), errc::kInvalidArgument},
+    const struct {
+        std::string bad;
+        int number;
+        std::string reason;
+    } cases[] = {
+        {"3,garbage,3,2009-03-07 14:05,21,1", errc::kTypeMismatch, "Type mismatch"},
+        {"", errc::kTypeMismatch, "empty line"}, // an empty line in the middle of the file
+        {"3,1,99999999999,2009-03-07 14:05,21,1", errc::kOverflow, "Overflow"},
+        {std::string(70000, '7'), errc::kInvalidArgument, "longer than 65536 characters"},
     };
-    for (const auto &[bad, number] : cases) {
+    for (const auto &[bad, number, reason] : cases) {
         list.clear();
-        const auto e = test::errorOf([&] {
+        const auto e = lineErrorOf([&] {
             reader.readFile(lines({"Record", stored(2, 20), stored(1, 10), bad, stored(4, 40)}));
         });
         ASSERT_TRUE(e) << bad.substr(0, 40);
         EXPECT_EQ(e->number(), number);
         EXPECT_EQ(e->source(), "ReadFile");
         EXPECT_EQ(e->description(), "####-103-####");
+        EXPECT_EQ(e->lineNumber(), 4u);
+        EXPECT_EQ(e->reason(), reason);
         EXPECT_EQ(held(), "1:10 2:20 ");
     }
+    const auto header = lineErrorOf([&] { reader.readFile(lines({std::string(70000, 'R')})); });
+    ASSERT_TRUE(header);
+    EXPECT_EQ(header->lineNumber(), 1u);
     const auto absent = test::errorOf([&] { reader.readFile((dir / "absent.csv").string()); });
     ASSERT_TRUE(absent);
     EXPECT_EQ(absent->number(), errc::kFileNotFound);
@@ -125,6 +144,83 @@ TEST_F(FileReaderTest, thirtyFieldLinesUnderTheExportHeaderReadInTheExportLayout
                            "6.8,7.2,7.25,7.25,20,10,35,35,40,15,95,96,3,80,650,12,9,96,80"}));
     ASSERT_NE(list.find("K9"), nullptr);
     EXPECT_EQ(list.find("K9")->values()->reagent, 300);
+}
+
+// An export line with every column distinct, for record `number`.
+std::string exported(int number) {
+    return "3," + std::to_string(1000 + number) + "," + std::to_string(number) +
+           ",2009-03-07 14:05:00,21,300,50,120,150,150,7.8,6.8,7.2,7.25,7.25,20,10,35,35,40,15,95,"
+           "96,3,80,650,12,9,96,80";
+}
+
+TEST_F(FileReaderTest, exportLines312UnderTheExportHeaderEndUpOrdered) {
+    reader.readFile(lines({records::exportCsvHeader(), exported(3), exported(1), exported(2)}));
+    EXPECT_EQ(held(), "1:1001 2:1002 3:1003 ");
+    EXPECT_EQ(list.find("K2")->values()->reagent, 150);
+    EXPECT_TRUE(box.shown.empty());
+}
+
+// Under the export's header only the export's layout is read: a line of any other field count
+// would come out scrambled if it were read another way, so the file is refused at that line.
+TEST_F(FileReaderTest, underTheExportHeaderALineOfAnotherFieldCountIsRefusedAtItsLine) {
+    const std::string good = exported(2);
+    const struct {
+        std::string bad;
+        std::string reason;
+    } cases[] = {
+        {good.substr(0, good.size() - 3), "29 fields"},                // a truncated last line
+        {"3,1,104,2024-06-03 03:15:00,0,150", "6 fields"},             // too few
+        {good + ",7", "31 fields"},                                    // too many
+        {stored(4, 40), "65 fields"},                                  // the stored layout
+        {good.substr(0, 27) + "x" + good.substr(28), "Type mismatch"}, // right count, bad value
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.bad);
+        list.clear();
+        const auto e = lineErrorOf([&] {
+            reader.readFile(lines({records::exportCsvHeader(), exported(1), good, c.bad}));
+        });
+        ASSERT_TRUE(e);
+        EXPECT_EQ(e->number(), errc::kTypeMismatch);
+        EXPECT_EQ(e->source(), "ReadFile");
+        EXPECT_EQ(e->description(), "####-103-####");
+        EXPECT_EQ(e->lineNumber(), 4u);
+        EXPECT_NE(e->reason().find(c.reason), std::string::npos) << e->reason();
+        EXPECT_EQ(held(), "1:1001 2:1002 ");
+    }
+}
+
+TEST_F(FileReaderTest, oneTrailingEmptyLineEndsTheFileAndAnyOtherEmptyLineIsRefused) {
+    for (const std::string &header : {records::exportCsvHeader(), std::string("Record")}) {
+        SCOPED_TRACE(header.substr(0, 12));
+        const bool exportLayout = header != "Record";
+        const std::string a = exportLayout ? exported(1) : stored(1, 1001);
+        const std::string b = exportLayout ? exported(2) : stored(2, 1002);
+
+        list.clear();
+        EXPECT_NO_THROW(reader.readFile(lines({header, a, b, ""})));
+        EXPECT_EQ(held(), "1:1001 2:1002 ");
+        list.clear();
+        EXPECT_NO_THROW(reader.readFile(lines({header, ""})));
+        EXPECT_EQ(held(), "");
+
+        const struct {
+            std::vector<std::string> content;
+            std::size_t at;
+            std::string heldBefore;
+        } refused[] = {
+            {{header, a, b, "", ""}, 4u, "1:1001 2:1002 "}, // two empty lines at the end
+            {{header, a, "", b}, 3u, "1:1001 "},            // one between records
+        };
+        for (const auto &[content, at, heldBefore] : refused) {
+            list.clear();
+            const auto e = lineErrorOf([&] { reader.readFile(lines(content)); });
+            ASSERT_TRUE(e) << at;
+            EXPECT_EQ(e->lineNumber(), at);
+            EXPECT_EQ(e->reason(), "empty line");
+            EXPECT_EQ(held(), heldBefore);
+        }
+    }
 }
 
 TEST_F(FileReaderTest, baseFileImportEmptiesTheListOnlyOnceAFileIsChosen) {

@@ -1,5 +1,6 @@
 #include "records/LogRecord.h"
 #include "records/RecordList.h"
+#include "support/DecimalCommaLocale.h"
 #include "trend/Calendar.h"
 #include "trend/TrendModel.h"
 
@@ -185,10 +186,11 @@ TEST(TrendModel, readoutShowsNearestSampleWithPointDecimals) {
     }
 
     // A locale with a decimal comma must not reach the readout.
-    const std::string saved = std::setlocale(LC_ALL, nullptr);
-    std::setlocale(LC_ALL, "de_DE.UTF-8");
-    const Readout r = m.readoutAt(at(14, 30), shown);
-    std::setlocale(LC_ALL, saved.c_str());
+    const Readout r = [&] {
+        aql::test::DecimalCommaLocale comma;
+        EXPECT_TRUE(comma.active()) << aql::test::DecimalCommaLocale::kMissing;
+        return m.readoutAt(at(14, 30), shown);
+    }();
     ASSERT_TRUE(r.found);
     EXPECT_EQ(r.time, at(14, 30));
     EXPECT_EQ(r.timeText, "2009-03-07 14:30");
