@@ -1,12 +1,11 @@
 #include "records/Exports.h"
-#include "support/TempDir.h"
+#include "support/MemoryFileSaver.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
 using namespace aql::records;
-using aql::test::readBytes;
 
 namespace {
 
@@ -54,9 +53,9 @@ TEST(XmlFile, aLogOfSeveralWritePiecesIsTheInMemoryDocumentByteForByte) {
     const std::string document = xmlDocument(info, list);
     ASSERT_GT(document.size(), 3u << 20) << "too small to need several write pieces";
 
-    aql::test::TempDir dir;
-    writeXmlDocument(dir / "log.xml", info, list);
-    const std::string written = readBytes(dir / "log.xml");
+    aql::test::MemoryFileSaver files;
+    writeXmlDocument(files, "log.xml", info, list);
+    const std::string written = files.content("log.xml").value_or("");
     ASSERT_EQ(written.size(), document.size());
     EXPECT_TRUE(written == document) << "the file differs from the in-memory document";
 }
@@ -71,11 +70,11 @@ TEST(XmlFile, theConfiguredContactIsWrittenEscapedAndOnlyAnEmptyOneGivesTheDefau
         {"Bad & <Baths>", "  <contact>Bad &amp; &lt;Baths&gt;</contact>\r\n"},
         {"", "  <contact>" + std::string(kContactAddress) + "</contact>\r\n"},
     };
-    aql::test::TempDir dir;
+    aql::test::MemoryFileSaver files;
     for (const auto &c : cases) {
         const XmlDocumentInfo info = infoWithContact(c.contact);
-        writeXmlDocument(dir / "log.xml", info, list);
-        const std::string xml = readBytes(dir / "log.xml");
+        writeXmlDocument(files, "log.xml", info, list);
+        const std::string xml = files.content("log.xml").value_or("");
         EXPECT_NE(xml.find(c.element), std::string::npos) << c.contact;
         EXPECT_EQ(xml.find("<contact>"), xml.rfind("<contact>")) << c.contact;
         EXPECT_EQ(xml, xmlDocument(info, list)) << c.contact;

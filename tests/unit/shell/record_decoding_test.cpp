@@ -1,5 +1,6 @@
 #include "shell/MainController.h"
 
+#include "support/DiskFileSaver.h"
 #include "support/LinkFakes.h"
 #include "support/MemorySettings.h"
 #include "support/TempDir.h"
@@ -38,6 +39,7 @@ struct Program {
     FixedClock clock;
     MemorySettings settings;
     NoFileDialog dialog;
+    aql::test::DiskFileSaver files;
     std::unique_ptr<shell::MainController> main;
 
     Program() {
@@ -64,7 +66,7 @@ struct Program {
     // send one log record; returns that record as the log holds it.
     const records::LogRecord &receive(const std::string &arguments, const std::string &record) {
         main = std::make_unique<shell::MainController>(
-            shell::ShellServices{{socket, timers, pump, box, beep, clock}, settings, dialog},
+            shell::ShellServices{{socket, timers, pump, box, beep, clock}, settings, dialog, files},
             dir.path(), shell::CommandLine("AQLRemote", arguments));
         EXPECT_FALSE(main->start());
         main->console().chooseOnline(); // project mode is Online already
