@@ -27,6 +27,7 @@ constexpr int kLogLinesShown = 12; // the list's height; it scrolls to the other
 constexpr int kSettingDigits = 7;  // the attempts, time-out and tick boxes
 constexpr int kPortDigits = 6;
 constexpr int kHostCharacters = 16;
+constexpr int kPasswordCharacters = 20;
 
 QLineEdit *readOnlyBox() {
     auto *box = new QLineEdit;
@@ -82,19 +83,30 @@ void ConnectionWindow::buildPasswordPage() {
     connect(m_ok, &QPushButton::clicked, this, &ConnectionWindow::confirmPassword);
     connect(m_cancel, &QPushButton::clicked, this, [this] { m_link.cancelPassword(); });
 
+    // A panel in the middle of the window; what lies behind it stays covered until the password
+    // is given.
+    auto *panel = new QFrame;
+    panel->setFrameShape(QFrame::StyledPanel);
     auto *row = new QHBoxLayout;
     row->addWidget(m_passwordLabel);
     row->addWidget(m_password, 1);
+    m_password->setMinimumWidth(m_password->fontMetrics().averageCharWidth() * kPasswordCharacters);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(m_ok);
     buttons->addWidget(m_cancel);
+    auto *inside = new QVBoxLayout(panel);
+    inside->setContentsMargins(16, 16, 16, 16);
+    inside->setSpacing(12);
+    inside->addLayout(row);
+    inside->addLayout(buttons);
 
-    auto *page = new QVBoxLayout(m_passwordPage);
-    page->addStretch(1);
-    page->addLayout(row);
-    page->addLayout(buttons);
-    page->addStretch(1);
+    auto *page = new QGridLayout(m_passwordPage);
+    page->setRowStretch(0, 1);
+    page->setRowStretch(2, 1);
+    page->setColumnStretch(0, 1);
+    page->setColumnStretch(2, 1);
+    page->addWidget(panel, 1, 1);
 }
 
 void ConnectionWindow::buildServicePage() {
@@ -159,7 +171,8 @@ void ConnectionWindow::buildServicePage() {
     connect(m_close, &QPushButton::clicked, this, [this] { m_link.closeConnection(); });
     connect(m_hide, &QPushButton::clicked, this, [this] { m_link.hide(); });
 
-    // Label column, then the boxes; the host row carries the port beside it.
+    // One label column and one column of boxes, so every box starts at the same place; a box's
+    // second caption and the port follow it on its row.
     auto *grid = new QGridLayout;
     grid->setColumnStretch(1, 1);
     grid->addWidget(m_hostLabel, 0, 0);
@@ -177,9 +190,8 @@ void ConnectionWindow::buildServicePage() {
     auto *line = new QFrame;
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Sunken);
+    grid->addWidget(line, 3, 0, 1, 2);
 
-    auto *settings = new QGridLayout;
-    settings->setColumnStretch(3, 1);
     const struct {
         QLabel *before;
         QLineEdit *box;
@@ -187,11 +199,13 @@ void ConnectionWindow::buildServicePage() {
     } rows[] = {{m_attemptsBefore, m_attempts, m_attemptsAfter},
                 {m_timeoutBefore, m_timeout, m_timeoutAfter},
                 {m_ticksBefore, m_ticks, m_ticksAfter}};
-    int r = 0;
+    int r = 4;
     for (const auto &row : rows) {
-        settings->addWidget(row.before, r, 0);
-        settings->addWidget(row.box, r, 1);
-        settings->addWidget(row.after, r, 2);
+        grid->addWidget(row.before, r, 0);
+        auto *setting = new QHBoxLayout;
+        setting->addWidget(row.box);
+        setting->addWidget(row.after, 1);
+        grid->addLayout(setting, r, 1);
         ++r;
     }
 
@@ -205,8 +219,6 @@ void ConnectionWindow::buildServicePage() {
     auto *page = new QVBoxLayout(m_servicePage);
     page->setContentsMargins(0, 0, 0, 0);
     page->addLayout(grid);
-    page->addWidget(line);
-    page->addLayout(settings);
     page->addWidget(m_eventLog, 1);
     page->addLayout(buttons);
 

@@ -2,12 +2,6 @@
 
 namespace aql::ui {
 
-namespace {
-constexpr char16_t kControlPictures = 0x2400;
-constexpr char16_t kDeletePicture = 0x2421;
-constexpr char16_t kReplacement = 0xFFFD;
-} // namespace
-
 QString withoutAccessKey(const QString &caption) {
     QString out;
     out.reserve(caption.size());
@@ -25,16 +19,16 @@ QString withoutAccessKey(const QString &caption) {
 }
 
 QString printableBytes(const std::string &bytes) {
+    static const char *const kHex = "0123456789ABCDEF";
     QString out;
     out.reserve(static_cast<qsizetype>(bytes.size()));
     for (const char c : bytes) {
         const auto b = static_cast<unsigned char>(c);
-        if (b < 0x20) {
-            out += QChar(static_cast<char16_t>(kControlPictures + b));
-        } else if (b == 0x7F) {
-            out += QChar(kDeletePicture);
-        } else if (b >= 0x80 && b < 0xA0) {
-            out += QChar(kReplacement);
+        if (b < 0x20 || (b >= 0x7F && b < 0xA0)) {
+            out += QLatin1Char('[');
+            out += QLatin1Char(kHex[b >> 4]);
+            out += QLatin1Char(kHex[b & 0x0F]);
+            out += QLatin1Char(']');
         } else {
             out += QChar(static_cast<char16_t>(b));
         }

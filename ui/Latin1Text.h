@@ -21,9 +21,9 @@ inline std::string toLatin1(const QString &text) {
 // "&&" stands for one "&".
 QString withoutAccessKey(const QString &caption);
 
-// Raw bytes as a service engineer can read them: control bytes become the Unicode control
-// pictures (U+2400 + byte, DEL as U+2421), the single-byte control range 0x80-0x9F the
-// replacement character, so a frame's length and layout stay visible.
+// Raw bytes as a service engineer can read them: bytes without a glyph (0x00-0x1F, 0x7F-0x9F)
+// become their hexadecimal value in brackets, "[0D]", so a frame's every byte stays visible.
+// Brackets never occur in the controller's replies, whose payload characters run from "0" to "?".
 QString printableBytes(const std::string &bytes);
 
 } // namespace aql::ui

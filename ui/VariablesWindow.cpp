@@ -51,6 +51,8 @@ VariablesWindow::VariablesWindow(link::VariablesController &variables, QWidget *
 
     m_tabs = new QTabWidget;
     m_tabs->setObjectName(QStringLiteral("blocks"));
+    // All eight tabs in view at once: scroll arrows would hide blocks 7 and 8.
+    m_tabs->setUsesScrollButtons(false);
     for (int tab = 0; tab < Controller::kTabs; ++tab) {
         m_tabs->addTab(buildTab(tab), QString());
     }

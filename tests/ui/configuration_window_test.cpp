@@ -78,7 +78,7 @@ struct ConfigurationRig : ShellRig {
 
 } // namespace
 
-TEST(ConfigurationWindow, newDeleteAndSaveRoundTripThroughTheSiteFile) {
+TEST(ConfigurationWindowUi, newDeleteAndSaveRoundTripThroughTheSiteFile) {
     ConfigurationRig rig;
     EXPECT_EQ(rig.items(), QStringList({"Wedstrijdbad", "Instructiebad", "Peuterbad"}));
 
@@ -119,7 +119,7 @@ TEST(ConfigurationWindow, newDeleteAndSaveRoundTripThroughTheSiteFile) {
     EXPECT_EQ(rig.main->view().poolNames, mainPools);
 }
 
-TEST(ConfigurationWindow, deleteAnsweredWithCancelLeavesTheFileAlone) {
+TEST(ConfigurationWindowUi, deleteAnsweredWithCancelLeavesTheFileAlone) {
     ConfigurationRig rig;
     const std::string before = rig.siteFile();
     rig.box.answer = platform::kResultCancel;
@@ -129,7 +129,7 @@ TEST(ConfigurationWindow, deleteAnsweredWithCancelLeavesTheFileAlone) {
     EXPECT_EQ(rig.items().size(), 3);
 }
 
-TEST(ConfigurationWindow, buttonsAndBoxesFollowTheRules) {
+TEST(ConfigurationWindowUi, buttonsAndBoxesFollowTheRules) {
     ConfigurationRig rig;
     auto *remove = rig.find<QPushButton>("deleteSystem");
     auto *save = rig.find<QPushButton>("saveSystem");
@@ -150,7 +150,7 @@ TEST(ConfigurationWindow, buttonsAndBoxesFollowTheRules) {
     EXPECT_FALSE(rig.systems()->isEnabled());
 }
 
-TEST(ConfigurationWindow, portTakesDigitsFromEveryRoute) {
+TEST(ConfigurationWindowUi, portTakesDigitsFromEveryRoute) {
     ConfigurationRig rig;
     rig.select("Peuterbad");
     QLineEdit *port = rig.field("port");
@@ -176,7 +176,7 @@ TEST(ConfigurationWindow, portTakesDigitsFromEveryRoute) {
     EXPECT_EQ(rig.beep.count, 2);
 }
 
-TEST(ConfigurationWindow, runOpensWithNothingSelectedAndEmptiesTheBoxesAfterwards) {
+TEST(ConfigurationWindowUi, runOpensWithNothingSelectedAndEmptiesTheBoxesAfterwards) {
     ConfigurationRig rig;
     rig.select("Peuterbad");
     rig.window->hide();
@@ -196,7 +196,7 @@ TEST(ConfigurationWindow, runOpensWithNothingSelectedAndEmptiesTheBoxesAfterward
     EXPECT_TRUE(rig.field("ipAddress")->text().isEmpty());
 }
 
-TEST(ConfigurationWindow, everyControlCarriesItsCaptionAsAccessibleName) {
+TEST(ConfigurationWindowUi, everyControlCarriesItsCaptionAsAccessibleName) {
     ConfigurationRig rig;
     EXPECT_EQ(rig.window->windowTitle(), QStringLiteral("Configuration"));
     const std::vector<std::pair<const char *, const char *>> named = {

@@ -85,7 +85,7 @@ struct VariablesRig : LinkRig {
 
 } // namespace
 
-TEST(VariablesWindow, aBlockReplyShowsInTheCellsOfItsBlockAtTheNextPoll) {
+TEST(VariablesWindowUi, aBlockReplyShowsInTheCellsOfItsBlockAtTheNextPoll) {
     VariablesRig rig;
     rig.controllerReports(4, {{7, 300}, {3, 0xFFFF}, {25, 0x80E8}});
     rig.controllerReports(1, {{7, 11}});
@@ -111,7 +111,7 @@ TEST(VariablesWindow, aBlockReplyShowsInTheCellsOfItsBlockAtTheNextPoll) {
     EXPECT_EQ(rig.find<QLabel>("askedBlock")->text(), QStringLiteral("2"));
 }
 
-TEST(VariablesWindow, thePollIndicatorAndGridFollowTheController) {
+TEST(VariablesWindowUi, thePollIndicatorAndGridFollowTheController) {
     VariablesRig rig;
     auto *heartbeat = rig.find<QRadioButton>("pollHeartbeat");
     const bool before = heartbeat->isChecked();
@@ -124,7 +124,7 @@ TEST(VariablesWindow, thePollIndicatorAndGridFollowTheController) {
     EXPECT_EQ(grid->item(123, 0)->text(), QStringLiteral("122"));
 }
 
-TEST(VariablesWindow, enterInTheEditBoxWritesThroughTheController) {
+TEST(VariablesWindowUi, enterInTheEditBoxWritesThroughTheController) {
     VariablesRig rig;
     rig.controllerReports(4, {{7, 24}});
     rig.timers.advance(link::VariablesController::kIdleInterval);
@@ -149,7 +149,7 @@ TEST(VariablesWindow, enterInTheEditBoxWritesThroughTheController) {
     EXPECT_EQ(rig.window->valueCell(cellOf(4, 7))->text(), QStringLiteral("25"));
 }
 
-TEST(VariablesWindow, theKeyboardOpensAValueToo) {
+TEST(VariablesWindowUi, theKeyboardOpensAValueToo) {
     VariablesRig rig;
     QLineEdit *cell = rig.window->valueCell(cellOf(1, 3));
     cell->setFocus();
@@ -162,7 +162,7 @@ TEST(VariablesWindow, theKeyboardOpensAValueToo) {
     }
 }
 
-TEST(VariablesWindow, escapeCancelsTheEditWithoutWriting) {
+TEST(VariablesWindowUi, escapeCancelsTheEditWithoutWriting) {
     VariablesRig rig;
     rig.clickValue(2, 5);
     ASSERT_TRUE(rig.editPanelShown());
@@ -175,7 +175,7 @@ TEST(VariablesWindow, escapeCancelsTheEditWithoutWriting) {
     EXPECT_TRUE(rig.writes().empty());
 }
 
-TEST(VariablesWindow, aClickWhileAWriteIsPendingShowsTheBusyNoticeUntilOk) {
+TEST(VariablesWindowUi, aClickWhileAWriteIsPendingShowsTheBusyNoticeUntilOk) {
     VariablesRig rig;
     rig.clickValue(1, 1);
     QTest::keyClicks(rig.editBox(), QStringLiteral("7"));
@@ -193,7 +193,7 @@ TEST(VariablesWindow, aClickWhileAWriteIsPendingShowsTheBusyNoticeUntilOk) {
     EXPECT_EQ(rig.controller().lastWrite().variable, 1) << "the pending write is unchanged";
 }
 
-TEST(VariablesWindow, aGridRowOpensTheEditPanelOnThatRow) {
+TEST(VariablesWindowUi, aGridRowOpensTheEditPanelOnThatRow) {
     VariablesRig rig;
     auto *grid = rig.find<QTableWidget>("variableGrid");
     const QRect row = grid->visualItemRect(grid->item(6, 1));
@@ -202,7 +202,7 @@ TEST(VariablesWindow, aGridRowOpensTheEditPanelOnThatRow) {
     EXPECT_EQ(rig.find<QLabel>("editVariable")->text(), QStringLiteral("Var. nr.: 5"));
 }
 
-TEST(VariablesWindow, closingTellsTheOwner) {
+TEST(VariablesWindowUi, closingTellsTheOwner) {
     VariablesRig rig;
     bool closed = false;
     QObject::connect(rig.window.get(), &ui::VariablesWindow::closed, [&] { closed = true; });
