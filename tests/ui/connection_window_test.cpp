@@ -37,7 +37,7 @@ struct ConnectionRig : LinkRig {
     QLineEdit *password() { return find<QLineEdit>("password"); }
     QListWidget *eventLog() { return find<QListWidget>("eventLog"); }
     bool passwordPageShown() {
-        return window.findChild<QStackedWidget *>()->currentWidget() == password()->parentWidget();
+        return window.findChild<QStackedWidget *>()->currentWidget()->isAncestorOf(password());
     }
     // Shows the window through the link, as the main window's button does, and waits for it.
     void open() {
