@@ -41,7 +41,7 @@ constexpr int kGridValueWidth = 1700 / 15; // the value column's width of old, i
 constexpr int kEditDigits = 8;
 constexpr const char *kCellProperty = "variableCell";
 
-enum BottomPage { kNoPanel, kEditPage, kBusyPage };
+enum PanelPage { NoPanelPage, EditPage, BusyPage };
 } // namespace
 
 VariablesWindow::VariablesWindow(link::VariablesController &variables, QWidget *parent)
@@ -275,11 +275,11 @@ void VariablesWindow::refresh() {
 
     // The notice answers a click while a write is pending; it covers an open edit panel until
     // it is dismissed, as it always did.
-    const int page = view.busyNoticeVisible  ? kBusyPage
-                     : view.editPanelVisible ? kEditPage
-                                             : kNoPanel;
-    const bool editOpened = page == kEditPage && m_panels->currentIndex() != kEditPage;
-    const bool busyOpened = page == kBusyPage && m_panels->currentIndex() != kBusyPage;
+    const int page = view.busyNoticeVisible  ? BusyPage
+                     : view.editPanelVisible ? EditPage
+                                             : NoPanelPage;
+    const bool editOpened = page == EditPage && m_panels->currentIndex() != EditPage;
+    const bool busyOpened = page == BusyPage && m_panels->currentIndex() != BusyPage;
     m_panels->setCurrentIndex(page);
 
     parts::setText(m_askedBlock, fromLatin1(view.askedBlockText));
