@@ -69,14 +69,6 @@ struct ConnectionRig : LinkRig {
 
 } // namespace
 
-TEST(ConnectionWindowUi, followsTheLinkInShowingAndHiding) {
-    ConnectionRig rig;
-    EXPECT_FALSE(rig.window.isVisible());
-    rig.open();
-    rig.link().hide();
-    EXPECT_FALSE(rig.window.isVisible());
-}
-
 TEST(ConnectionWindowUi, onlyTheServicePasswordUncoversTheWindow) {
     ConnectionRig rig;
     rig.open();
