@@ -288,6 +288,8 @@ void TcpLink::retranslate() {
     c.connect = m_texts(TextId::Connect);
     c.hide = m_texts(TextId::Hide);
     c.close = m_texts(TextId::CloseConnection);
+    c.hostLabel = m_texts(TextId::IpAddressLabel);
+    c.portLabel = m_texts(TextId::PortLabel);
     c.sentLabel = m_texts(TextId::SentLabel);
     c.receivedLabel = m_texts(TextId::ReceivedLabel);
     c.attemptsBefore = m_texts(TextId::TimeoutAfter);

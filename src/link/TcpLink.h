@@ -31,6 +31,7 @@ public:
         std::string title;
         std::string passwordLabel, ok, cancel;
         std::string connect, hide, close;
+        std::string hostLabel, portLabel; // the configuration window's "IP address:" and "Port:"
         std::string sentLabel, receivedLabel;
         std::string attemptsBefore, attemptsAfter; // around the attempts box
         std::string timeoutBefore, timeoutAfter;   // around the answer time-out box

@@ -228,6 +228,7 @@ TEST(ConnectionWindow, captionsFollowTheLanguageTable) {
         {c.close, "T31"},          {c.sentLabel, "T32"},     {c.receivedLabel, "T33"},
         {c.attemptsBefore, "T34"}, {c.attemptsAfter, "T35"}, {c.timeoutBefore, "T34"},
         {c.timeoutAfter, "T36"},   {c.ticksBefore, "T37"},   {c.ticksAfter, "T38"},
+        {c.hostLabel, "T21"},      {c.portLabel, "T22"},
     };
     for (const auto &[caption, text] : shown) {
         EXPECT_EQ(caption, text);

@@ -1,0 +1,118 @@
+// The language switch re-texts every open service window, from the language files the program
+// ships.
+
+#include "ShellRig.h"
+#include "ui/ConfigurationWindow.h"
+#include "ui/ConnectionWindow.h"
+#include "ui/VariablesWindow.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+
+#include <gtest/gtest.h>
+
+using namespace aql;
+using namespace aql::test;
+
+namespace {
+
+const std::string kSite = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n"
+                          "<aqlRemoteConfig version=\"1.0\">\r\n"
+                          "    <siteName>Zwembad Oost</siteName>\r\n"
+                          "    <managedSystems>\r\n"
+                          "      <system address=\"1\" ipaddress=\"127.0.0.1\" port=\"4001\" "
+                          "name=\"Main pool\"/>\r\n"
+                          "    </managedSystems>\r\n"
+                          "</aqlRemoteConfig>\r\n";
+
+struct Texts {
+    const char *connectionTitle, *password, *connect, *close, *hide, *sent, *timeoutAfter, *host;
+    const char *configurationTitle, *selectSystem, *name, *newSystem, *newTip, *save;
+};
+
+const Texts kEnglish = {
+    "Communication", "Password:",     "Connect",          "Close",         "Hide",
+    "Send",          "Timeout after", "IP address:",      "Configuration", "Select system",
+    "Name:",         "&New",          "Add a new system", "&Save"};
+const Texts kDutch = {"Verbinding",
+                      "Wachtwoord:",
+                      "Verbinden",
+                      "Sluiten",
+                      "Verbergen",
+                      "Verzenden",
+                      "Time-out na",
+                      "IP-adres:",
+                      "Configuratie",
+                      "Kies systeem",
+                      "Naam:",
+                      "&Nieuw",
+                      "Een nieuw systeem toevoegen",
+                      "&Opslaan"};
+
+template <typename W> W *child(QWidget &window, const char *name) {
+    auto *w = window.findChild<W *>(QString::fromLatin1(name));
+    EXPECT_NE(w, nullptr) << name;
+    return w;
+}
+
+QString labelFor(QWidget &window, const char *box) {
+    for (QLabel *label : window.findChildren<QLabel *>()) {
+        if (label->buddy() == child<QWidget>(window, box)) {
+            return label->text();
+        }
+    }
+    return {};
+}
+
+void expectTexts(ui::ConnectionWindow &connection, ui::ConfigurationWindow &configuration,
+                 const Texts &t) {
+    const auto q = [](const char *s) { return QString::fromLatin1(s); };
+    EXPECT_EQ(connection.windowTitle(), q(t.connectionTitle));
+    EXPECT_EQ(labelFor(connection, "password"), q(t.password));
+    EXPECT_EQ(child<QPushButton>(connection, "connect")->text(), q(t.connect));
+    EXPECT_EQ(child<QPushButton>(connection, "close")->text(), q(t.close));
+    EXPECT_EQ(child<QPushButton>(connection, "hide")->text(), q(t.hide));
+    EXPECT_EQ(labelFor(connection, "lastSent"), q(t.sent));
+    EXPECT_EQ(labelFor(connection, "answerTimeout"), q(t.timeoutAfter));
+    EXPECT_EQ(labelFor(connection, "host"), q(t.host));
+
+    EXPECT_EQ(configuration.windowTitle(), q(t.configurationTitle));
+    EXPECT_EQ(labelFor(configuration, "systems"), q(t.selectSystem));
+    EXPECT_EQ(labelFor(configuration, "name"), q(t.name));
+    EXPECT_EQ(child<QPushButton>(configuration, "newSystem")->text(), q(t.newSystem));
+    EXPECT_EQ(child<QPushButton>(configuration, "newSystem")->toolTip(), q(t.newTip));
+    EXPECT_EQ(child<QPushButton>(configuration, "saveSystem")->text(), q(t.save));
+}
+
+} // namespace
+
+TEST(ServiceWindowsLanguage, theLanguageSwitchReTextsEveryOpenWindow) {
+    ShellRig rig(kSite);
+    ASSERT_TRUE(rig.started);
+    ui::ConnectionWindow connection(rig.main->console().connection());
+    ui::ConfigurationWindow configuration(rig.main->configuration());
+    ui::VariablesWindow variables(rig.main->console().variables());
+    rig.main->console().connection().show();
+    configuration.show();
+    variables.show();
+
+    expectTexts(connection, configuration, kEnglish);
+    rig.main->chooseDutch();
+    expectTexts(connection, configuration, kDutch);
+    // The variables window's captions are the same in every language.
+    EXPECT_EQ(child<QTabWidget>(variables, "blocks")->tabText(7), QStringLiteral("Blok 8"));
+    EXPECT_EQ(variables.windowTitle(), QStringLiteral("Variables"));
+    rig.main->chooseEnglish();
+    expectTexts(connection, configuration, kEnglish);
+}
+
+TEST(ServiceWindowsLanguage, aWindowCreatedAfterTheSwitchStartsInTheNewLanguage) {
+    ShellRig rig(kSite);
+    ASSERT_TRUE(rig.started);
+    rig.main->chooseDutch();
+    ui::ConnectionWindow connection(rig.main->console().connection());
+    ui::ConfigurationWindow configuration(rig.main->configuration());
+    expectTexts(connection, configuration, kDutch);
+}
