@@ -111,9 +111,10 @@ VariablesWindow::VariablesWindow(link::VariablesController &variables, QWidget *
         }
     }
     connect(m_grid, &QTableWidget::cellClicked, this,
-            [this](int row, int) { m_variables.selectGridRow(row); });
-    connect(m_grid, &QTableWidget::activated, this,
-            [this](const QModelIndex &index) { m_variables.selectGridRow(index.row()); });
+            [this](int row, int column) { m_variables.selectGridCell(row, column); });
+    connect(m_grid, &QTableWidget::activated, this, [this](const QModelIndex &index) {
+        m_variables.selectGridCell(index.row(), index.column());
+    });
 
     auto *left = new QVBoxLayout;
     left->addWidget(m_tabs);

@@ -2,6 +2,7 @@
 
 #include "platform/FileDialog.h"
 #include "shell/MainController.h"
+#include "support/DiskFileSaver.h"
 #include "support/LinkFakes.h"
 #include "support/MemorySettings.h"
 #include "support/TempDir.h"
@@ -38,6 +39,7 @@ struct ShellRig {
     FixedClock clock;
     MemorySettings settings;
     NoFileDialog dialog;
+    DiskFileSaver files;
     std::unique_ptr<shell::MainController> main;
 
     explicit ShellRig(const std::string &siteFile) {
@@ -47,7 +49,7 @@ struct ShellRig {
         }
         writeBytes(dir / "config.xml", siteFile);
         main = std::make_unique<shell::MainController>(
-            shell::ShellServices{{socket, timers, pump, box, beep, clock}, settings, dialog},
+            shell::ShellServices{{socket, timers, pump, box, beep, clock}, settings, dialog, files},
             dir.path(), shell::CommandLine("AQLRemote", ""));
         started = !main->start().has_value();
     }

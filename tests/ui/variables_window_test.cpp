@@ -156,7 +156,7 @@ TEST(VariablesWindowUi, theKeyboardOpensAValueToo) {
     for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Space, Qt::Key_F2}) {
         QTest::keyClick(cell, key);
         EXPECT_TRUE(rig.editPanelShown()) << key;
-        EXPECT_EQ(rig.controller().lastWrite().variable, 3);
+        EXPECT_EQ(rig.controller().view().editVariableText, "Var. nr.: 3");
         QTest::keyClick(rig.editBox(), Qt::Key_Escape);
         cell->setFocus();
     }
