@@ -139,6 +139,26 @@ TEST(LogWindowWidget, quitAndEscapeCloseTheWindowAndStopTheCount) {
     }
 }
 
+TEST(LogWindowWidget, everyButtonAnswersItsOwnAccessKey) {
+    LogWindowRig rig;
+    rig.window.show();
+    QApplication::setActiveWindow(&rig.window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&rig.window));
+    // Each key opens its own file dialog: the filters tell which button answered.
+    for (const auto &[key, filter] :
+         {std::pair{Qt::Key_E, "English 204|*.xlsx"}, std::pair{Qt::Key_X, "XML files|*.xml"},
+          std::pair{Qt::Key_S, "CSV files|*.csv"}}) {
+        rig.dialog.calls.clear();
+        QTest::keyClick(&rig.window, key, Qt::AltModifier);
+        // An access key presses its button the way a click does, a moment later.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !rig.dialog.calls.empty(); }, 2000));
+        ASSERT_EQ(rig.dialog.calls.size(), 1u) << filter;
+        EXPECT_EQ(rig.dialog.calls[0].filter, filter);
+    }
+    QTest::keyClick(&rig.window, Qt::Key_Q, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !rig.window.isVisible(); }, 2000));
+}
+
 TEST(RecordTableWindowWidget, showsTheHeaderAndARecordsCells) {
     records::RecordList list;
     test::addLogRecords(list, 1, 3);
@@ -187,6 +207,9 @@ TEST(RecordTableWindowWidget, theTimestampColumnIsWideEnoughAndTheGridFollowsThe
     QApplication::processEvents();
     EXPECT_EQ(grid->width() - before.width(), 300);
     EXPECT_EQ(grid->height() - before.height(), 200);
+
+    QTest::keyClick(grid, Qt::Key_Escape);
+    EXPECT_FALSE(window.isVisible());
 }
 
 TEST(AboutDialogWidget, showsItsTextsOnTopAndOkHidesIt) {

@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QScreen>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -39,6 +40,13 @@ RecordTableWindow::RecordTableWindow(shell::RecordTable table, QWidget *parent)
     m_grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     m_grid->horizontalHeader()->setHighlightSections(false);
     fitColumns();
+
+    // A window without buttons still closes from the keyboard.
+    for (const QKeySequence &keys :
+         {QKeySequence(Qt::Key_Escape), QKeySequence(QKeySequence::Close)}) {
+        auto *shortcut = new QShortcut(keys, this);
+        connect(shortcut, &QShortcut::activated, this, &QWidget::close);
+    }
 
     auto *layout = new QVBoxLayout(this);
     const int margin = fontMetrics().averageCharWidth() * 2;
