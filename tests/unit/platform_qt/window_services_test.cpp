@@ -34,14 +34,6 @@ TEST(QtTopmostWindow, keepsAHiddenWindowHiddenAndAShownOneInItsPlace) {
     EXPECT_EQ(shown.geometry(), before);
 }
 
-TEST(QtTopmostWindow, aWindowThatIsGoneIsNeitherTouchedNorOnTop) {
-    auto *window = new QWidget;
-    platform::qt::QtTopmostWindow onTop(window);
-    delete window;
-    onTop.makeTopmost();
-    EXPECT_FALSE(onTop.isTopmost());
-}
-
 TEST(QtTopmostWindow, boxesBelongToTheModalWindowWhenThereIsOne) {
     QWidget main;
     main.show();

@@ -166,18 +166,5 @@ TEST(LanguageFiles, noTwoEntriesOfOneWindowShareAnAccessKey) {
     }
 }
 
-TEST(LanguageFiles, theButtonsAnOperatorUsesMostCarryAnAccessKey) {
-    const int keyed[] = {TextId::Offline, TextId::Online, TextId::GetLog, TextId::Save,
-                         TextId::Excel,   TextId::Xml,    TextId::Quit};
-    for (const char *name : kFiles) {
-        test::RecordingMessageBox box;
-        shell::LanguageTexts texts(box);
-        texts.readText(fileBytes(name), name);
-        for (int n : keyed) {
-            EXPECT_NE(accessKey(texts.getText(n)), 0) << name << ": text " << n;
-        }
-    }
-}
-
 } // namespace
 } // namespace aql
