@@ -122,6 +122,12 @@ struct TextId {
         Xml = 107,
         Quit = 108,
         LogWindowTitle = 109,
+        WorkbookFilter = 204,       // the file dialog's description of *.xlsx
+        SavedAsWorkbook = 205,      // followed by a blank and the file name
+        OpenWorkbookQuestion = 206, // OK opens the saved workbook
+        WorkbookNotOpened = 207,    // followed by a blank and the file name
+        LogNotSaved = 208,          // followed by the reason on a line of its own
+        RealtimeNotSaved = 209,     // followed by the reason on a line of its own
 
         // About window.
         ProductLabel = 40,
@@ -132,7 +138,7 @@ struct TextId {
         NotAWholeNumber = 203,
 
         // The last text of the language files; new texts continue from here without a gap.
-        LastText = 203,
+        LastText = 209,
     };
 };
 

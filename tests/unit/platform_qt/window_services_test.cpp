@@ -1,0 +1,78 @@
+#include "platform/qt/QtFileOpener.h"
+#include "platform/qt/QtTopmostWindow.h"
+#include "support/TempDir.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace aql {
+namespace {
+
+TEST(QtTopmostWindow, keepsAHiddenWindowHiddenAndAShownOneInItsPlace) {
+    QWidget hidden;
+    platform::qt::QtTopmostWindow hiddenOnTop(&hidden);
+    EXPECT_FALSE(hiddenOnTop.isTopmost());
+    hiddenOnTop.makeTopmost();
+    EXPECT_TRUE(hiddenOnTop.isTopmost());
+    EXPECT_FALSE(hidden.isVisible());
+
+    QDialog shown;
+    shown.setGeometry(120, 140, 320, 200);
+    shown.show();
+    const QRect before = shown.geometry();
+    platform::qt::QtTopmostWindow shownOnTop(&shown);
+    shownOnTop.makeTopmost();
+    EXPECT_TRUE(shown.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(shown.windowFlags().testFlag(Qt::Dialog));
+    EXPECT_TRUE(shown.isVisible());
+    EXPECT_EQ(shown.geometry(), before);
+}
+
+TEST(QtTopmostWindow, boxesBelongToTheModalWindowWhenThereIsOne) {
+    QWidget main;
+    main.show();
+    QDialog modal(&main);
+    modal.setModal(true);
+    modal.show();
+    EXPECT_EQ(platform::qt::frontWindow(), &modal);
+    modal.hide();
+    EXPECT_NE(platform::qt::frontWindow(), &modal);
+}
+
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl &url) { urls << url; }
+};
+
+TEST(QtFileOpener, opensAnExistingFileThroughTheDesktopAndRefusesAMissingOne) {
+    UrlCatcher catcher;
+    // Instead of a spreadsheet program: the desktop hands file URLs to the catcher.
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
+    test::TempDir dir;
+    const auto file = dir.path() / "log.xlsx";
+    std::ofstream(file, std::ios::binary) << "PK";
+
+    platform::qt::QtFileOpener opener;
+    EXPECT_TRUE(opener.open(file));
+    ASSERT_EQ(catcher.urls.size(), 1);
+    EXPECT_EQ(catcher.urls[0], QUrl::fromLocalFile(QString::fromStdString(file.u8string())));
+
+    EXPECT_FALSE(opener.open(dir.path() / "missing.xlsx"));
+    EXPECT_FALSE(opener.open(dir.path()));
+    EXPECT_EQ(catcher.urls.size(), 1);
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+}
+
+} // namespace
+} // namespace aql
+
+#include "window_services_test.moc"

@@ -1,0 +1,99 @@
+#include "shell/RecordTable.h"
+
+#include "LogRecords.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace aql {
+namespace {
+
+std::vector<std::string> row(const shell::RecordTable &table, std::size_t r) {
+    std::vector<std::string> cells;
+    for (int c = 0; c < shell::RecordTable::kColumns; ++c) {
+        cells.push_back(table.cell(r, c));
+    }
+    return cells;
+}
+
+TEST(RecordTable, headerHoldsTheSeventeenFixedTitles) {
+    const std::vector<std::string> titles(shell::RecordTable::columnTitles().begin(),
+                                          shell::RecordTable::columnTitles().end());
+    EXPECT_EQ(titles,
+              (std::vector<std::string>{"", "H2O2", "H2O2 SP", "H2O2 PMP", "H2O2 HA", "H2O2 LA",
+                                        "pH", "pH SP", "ACID PMP", "pH HA", "pH LA", "Flow",
+                                        "Flow LA", "Flow DS", "cl val", "nul val", "Rea valve"}));
+}
+
+TEST(RecordTable, aRowShowsTheTimestampAndTheSixteenReadOuts) {
+    records::RecordList list;
+    test::addLogRecords(list, 7, 1);
+    const shell::RecordTable table(&list);
+    ASSERT_EQ(table.rowCount(), 1u);
+    // exportLine: reagent high 850, low 400, setpoint 600, value 612; pH high 7.6, low 6.8,
+    // setpoint 7.2, value 7.25; flow low 5, stop 3, value 18; pumps 40 and 25; cell 700,
+    // second reading 650, null 100, empty -2.
+    EXPECT_EQ(row(table, 0), (std::vector<std::string>{"2009-03-07 14:05:00", "612", "600", "40",
+                                                       "850", "400", "7.25", "7.2", "25", "7.6",
+                                                       "6.8", "18", "5", "3", "700", "100", "-2"}));
+}
+
+TEST(RecordTable, rowsFollowTheListOrder) {
+    records::RecordList list;
+    for (int n : {30, 10, 20}) {
+        list.insert(test::logRecord(n));
+    }
+    records::LogRecord later;
+    later.fromExportCsv("3,5,5,2010-01-02 03:04:00,21,1,2,3,4,4,7,7,7,7,7,1,2,3,3,4,5,6,7,8,9,"
+                        "0,0,0,0,0",
+                        records::rtype::kLog);
+    list.insert(later);
+    const shell::RecordTable table(&list);
+    ASSERT_EQ(table.rowCount(), 4u);
+    EXPECT_EQ(table.cell(0, 0), "2010-01-02 03:04:00");
+    EXPECT_EQ(table.cell(0, 1), "4");
+    EXPECT_EQ(table.cell(3, 1), "612");
+}
+
+TEST(RecordTable, keepsItsCopyWhenThePoolsRecordsChangeOrGo) {
+    auto list = std::make_unique<records::RecordList>();
+    test::addLogRecords(*list, 1, 2);
+    const shell::RecordTable table(list.get());
+    test::addLogRecords(*list, 3, 5);
+    EXPECT_EQ(table.rowCount(), 2u);
+    list->clear();
+    list.reset();
+    EXPECT_EQ(table.rowCount(), 2u);
+    EXPECT_EQ(table.cell(1, 0), "2009-03-07 14:05:00");
+    EXPECT_EQ(table.cell(1, 6), "7.25");
+}
+
+TEST(RecordTable, aRecordWithoutValuesShowsItsTimestampAlone) {
+    records::RecordList list;
+    records::LogRecord notALog;
+    notALog.fromExportCsv(test::exportLine(4), 4);
+    ASSERT_EQ(notALog.values(), nullptr);
+    list.insert(notALog);
+    const shell::RecordTable table(&list);
+    std::vector<std::string> expected(shell::RecordTable::kColumns);
+    expected[0] = "2009-03-07 14:05:00";
+    EXPECT_EQ(row(table, 0), expected);
+}
+
+TEST(RecordTable, cellsOutsideTheTableAreEmpty) {
+    records::RecordList list;
+    test::addLogRecords(list, 1, 1);
+    const shell::RecordTable table(&list);
+    EXPECT_EQ(table.cell(1, 0), "");
+    EXPECT_EQ(table.cell(0, -1), "");
+    EXPECT_EQ(table.cell(0, shell::RecordTable::kColumns), "");
+    const shell::RecordTable none(nullptr);
+    EXPECT_EQ(none.rowCount(), 0u);
+    EXPECT_EQ(none.cell(0, 0), "");
+}
+
+} // namespace
+} // namespace aql

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "core/Observers.h"
+#include "platform/qt/QtTopmostWindow.h"
+#include "shell/LogController.h"
+
+#include <QDialog>
+
+#include <memory>
+
+class QLabel;
+class QPushButton;
+
+namespace aql::platform {
+class FileDialog;
+class MessageBox;
+} // namespace aql::platform
+
+namespace aql::ui {
+
+// Boxes and file dialogs left null are the log window's own, so that they stand in front of it.
+struct LogWindowDialogs {
+    platform::MessageBox *messageBox = nullptr;
+    platform::FileDialog *fileDialog = nullptr;
+};
+
+// The log window: the record count of the pool and the buttons that save it as CSV, as an Excel
+// workbook or as XML. It is kept on top of the other windows and modal while shown; it closes
+// itself after a CSV save and on Quit. Everything it does is the controller's.
+class LogWindow : public QDialog {
+    Q_OBJECT
+public:
+    explicit LogWindow(shell::LogController &controller, QWidget *parent = nullptr,
+                       LogWindowDialogs dialogs = {});
+    ~LogWindow() override;
+
+    void setVisible(bool visible) override;
+
+    QLabel *recordCountLabel() const { return m_count; }
+    QPushButton *saveCsvButton() const { return m_saveCsv; }
+    QPushButton *excelButton() const { return m_excel; }
+    QPushButton *xmlButton() const { return m_xml; }
+    QPushButton *quitButton() const { return m_quit; }
+
+public slots:
+    void reject() override;
+
+private:
+    void refresh();
+
+    shell::LogController &m_controller;
+    platform::qt::QtTopmostWindow m_topmost;
+    std::unique_ptr<platform::MessageBox> m_ownBoxes;
+    std::unique_ptr<platform::FileDialog> m_ownDialogs;
+    QLabel *m_caption = nullptr;
+    QLabel *m_count = nullptr;
+    QPushButton *m_saveCsv = nullptr;
+    QPushButton *m_excel = nullptr;
+    QPushButton *m_xml = nullptr;
+    QPushButton *m_quit = nullptr;
+    Subscription m_subscription;
+};
+
+} // namespace aql::ui
