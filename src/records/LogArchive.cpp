@@ -38,6 +38,9 @@ struct Stamp {
     bool operator<(const Stamp &other) const {
         return number != other.number ? number < other.number : time < other.time;
     }
+    bool operator==(const Stamp &other) const {
+        return number == other.number && time == other.time;
+    }
 };
 
 Stamp stampOf(const LogRecord &record) {
@@ -210,9 +213,11 @@ template <class OnRecord> Scan scanFile(platform::ArchiveReader &file, OnRecord 
     std::uint64_t readAt = base;
     std::size_t searchFrom = 0;
     while (readAt < scan.fileSize) {
+        // Pieces at whole multiples of their size, as the disk stores them.
+        const std::size_t want = kPiece - static_cast<std::size_t>(readAt % kPiece);
         const std::size_t kept = buffer.size();
-        buffer.resize(kept + kPiece);
-        const std::size_t n = file.read(readAt, buffer.data() + kept, kPiece);
+        buffer.resize(kept + want);
+        const std::size_t n = file.read(readAt, buffer.data() + kept, want);
         buffer.resize(kept + n);
         if (n == 0) {
             break; // the file became shorter while being read
@@ -226,18 +231,18 @@ template <class OnRecord> Scan scanFile(platform::ArchiveReader &file, OnRecord 
                 break;
             }
             const std::string_view line(buffer.data() + start, end - start);
+            LogRecord record;
             bool good = false;
             if (!overlong) {
                 try {
-                    LogRecord record;
                     record.fromExportCsv(line, rtype::kLog);
-                    onRecord(record);
                     good = true;
                 } catch (const AqlError &) {
                     // A line that reads as no record; counted below.
                 }
             }
             if (good) {
+                onRecord(record);
                 scan.goodEnd = base + end + kLineEnd.size();
                 damagedSinceGood = 0;
                 bareLineFeed = false;
@@ -292,8 +297,8 @@ auto loader(RecordList &list, ArchiveLoad &load) {
             return;
         }
         const LogRecord *held = list.find(key);
-        const bool same = held != nullptr && held->timestamp() != nullptr &&
-                          !(stampOf(*held) < stamp) && !(stamp < stampOf(*held));
+        const bool same =
+            held != nullptr && held->timestamp() != nullptr && stampOf(*held) == stamp;
         ++(same ? load.alreadyHeld : load.sameNumberSkipped);
     };
 }

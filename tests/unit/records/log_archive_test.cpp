@@ -192,6 +192,35 @@ TEST(LogArchive, openingAGoodArchiveNeverCutsOrRewritesAnything) {
     EXPECT_EQ(list.count(), 22u);
 }
 
+TEST(LogArchive, linesAcrossTheReadingPiecesAndOverlongDamageReadLikeAnyOther) {
+    // The archive is read in pieces of 1 MiB: line ends placed around that boundary (the CR of
+    // one just before it, the LF just after), and damage far longer than any line.
+    constexpr std::size_t kPiece = std::size_t{1} << 20;
+    const std::string start = header() + linesOf(1, 5000);
+    ASSERT_LT(start.size(), kPiece - 1000);
+    const std::size_t next = lineOf(loggedRecord(5001)).size();
+    for (int delta = -2; delta <= 2; ++delta) {
+        SCOPED_TRACE(delta);
+        // A damaged line sized so that record 5001's CR lands at kPiece - 1 + delta.
+        const std::size_t crAt = kPiece - 3 + static_cast<std::size_t>(delta + 2);
+        const std::size_t filler = crAt - (start.size() + next - 2);
+        const std::string text = start + std::string(filler - 2, 'z') + "\r\n" +
+                                 linesOf(5001, 5100) + std::string(100 * 1024, 'q') + "\r\n" +
+                                 linesOf(5101, 5200);
+        ASSERT_EQ(text.find("\r\n", start.size() + filler), crAt);
+        MemoryArchiveStorage disk;
+        disk.put(kFile, text);
+        LogArchive archive(disk);
+        const ArchiveOpening opening = archive.open(kFolder);
+        EXPECT_EQ(opening.records, 5200u);
+        EXPECT_EQ(opening.damagedLines, 2u);
+        EXPECT_EQ(opening.cutBytes, 0u);
+        RecordList list;
+        EXPECT_EQ(archive.loadInto(list).loaded, 5200u);
+        EXPECT_EQ(disk.content(kFile), text);
+    }
+}
+
 struct TornEnd {
     const char *name;
     // Damages the archive of records 1..30 (all flushed) with an append of records 31..40 that
