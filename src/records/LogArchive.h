@@ -68,8 +68,9 @@ public:
     // Takes the lock of the archive in `folder`, starts the file when there is none, reads it
     // through, cuts off a torn end and builds the index of what it holds. An archive already open
     // is closed first. Throws ArchiveInUse when another console holds the lock, and AqlError 75
-    // when the file cannot be read, cut or started, or is not an archive (its first line is not
-    // the export's header: it is then left untouched).
+    // when the file cannot be read, cut or started, or when it is not ours to change: its first
+    // line is not the export's header, or what follows its last record holds lines ended by LF
+    // alone (an edit, not a torn write). Such a file is left untouched.
     ArchiveOpening open(const std::filesystem::path &folder);
 
     // Writes what is pending and releases the lock; AqlError 75 when the write fails (the lock is

@@ -7,7 +7,7 @@
 #include <QDateTime>
 #include <QSysInfo>
 
-#include <algorithm>
+#include <cerrno>
 #include <string>
 
 #ifdef Q_OS_WIN
@@ -15,7 +15,6 @@
 #include <QLockFile>
 #include <io.h>
 #else
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
