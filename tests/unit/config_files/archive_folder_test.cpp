@@ -1,0 +1,96 @@
+#include "config/ArchiveFolder.h"
+#include "support/TempDir.h"
+#include "unit/config_files/SiteFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <set>
+#include <string>
+
+namespace aql::config::test {
+namespace {
+
+using namespace aql::test;
+namespace fs = std::filesystem;
+
+std::set<std::string> treeOf(const fs::path &root) {
+    std::set<std::string> tree;
+    for (const auto &entry : fs::recursive_directory_iterator(root)) {
+        tree.insert(entry.path().lexically_relative(root).generic_string());
+    }
+    return tree;
+}
+
+TEST(ArchiveFolder, projectPoolsKeepTheirArchiveInTheFolderTheProjectReaderMade) {
+    TempDir program;
+    Site l;
+    l.values.systemId = "000100";
+    l.values.projectCode = "00";
+    l.loadProject(fixture("config_files/project.xml"), program.path());
+    const char *const expected[] = {
+        "Data/Gemeente Noord/Sporthal/Wedstrijdbad", "Data/Gemeente Noord/Sporthal/Instructiebad",
+        "Data/Gemeente Noord/Buitenterrein/Golfslagbad", "Data/Gemeente Zuid/Centrum/Peuterbad"};
+    ASSERT_EQ(l.pools.count(), 4);
+    for (std::int32_t i = 1; i <= 4; ++i) {
+        const ArchiveFolder folder =
+            archiveFolderOf(program.path(), l.values, l.pools.item(i), true);
+        EXPECT_EQ(folder.problem, "");
+        EXPECT_EQ(folder.path, program.path() / expected[i - 1]);
+    }
+    // Removed since the file was read: made again.
+    fs::remove_all(program.path() / "Data");
+    EXPECT_EQ(archiveFolderOf(program.path(), l.values, l.pools.item(4), true).path,
+              program.path() / expected[3]);
+    EXPECT_TRUE(fs::is_directory(program.path() / expected[3]));
+
+    // A pool the tables do not hold at its number, or hold under another name.
+    const struct {
+        std::int32_t number;
+        const char *name;
+    } strangers[] = {{5, "Peuterbad"}, {0, "Wedstrijdbad"}, {2, "Wedstrijdbad"}};
+    for (const auto &s : strangers) {
+        const ArchiveFolder folder =
+            projectArchiveFolder(program.path(), l.values.tables, s.number, s.name);
+        EXPECT_TRUE(folder.path.empty());
+        EXPECT_EQ(folder.problem,
+                  "the pool \"" + std::string(s.name) + "\" is not in the project file");
+    }
+    // A system name that cannot be a folder.
+    l.values.tables.systemNames[0][1] = "..";
+    const ArchiveFolder refused =
+        projectArchiveFolder(program.path(), l.values.tables, 3, "Golfslagbad");
+    EXPECT_EQ(refused.problem, "the name \"..\" cannot name a folder");
+}
+
+TEST(ArchiveFolder, sitePoolsKeepTheirArchiveInDataUnderTheirNameAndHostileNamesMakeNothing) {
+    TempDir sandbox; // the program folder sits one level down: an escape lands in here
+    const fs::path program = sandbox / "AQL Remote";
+    fs::create_directory(program);
+    const std::string latin1 = "Bad \xE9t\xE9";
+    for (const std::string &name : {std::string("Wedstrijdbad"), latin1}) {
+        for (int call = 0; call < 2; ++call) { // made, then found
+            const ArchiveFolder folder = siteArchiveFolder(program, name);
+            EXPECT_EQ(folder.problem, "");
+            EXPECT_EQ(folder.path, program / "Data" / name);
+            EXPECT_TRUE(fs::is_directory(folder.path));
+        }
+    }
+    for (const char *hostile : {"", "..", " . ", "../escape", "a\\b", "C:", "tab\there"}) {
+        const ArchiveFolder folder = siteArchiveFolder(program, hostile);
+        EXPECT_TRUE(folder.path.empty()) << hostile;
+        EXPECT_EQ(folder.problem, "the name \"" + std::string(hostile) + "\" cannot name a folder");
+    }
+    EXPECT_EQ(treeOf(sandbox.path()),
+              (std::set<std::string>{"AQL Remote", "AQL Remote/Data",
+                                     "AQL Remote/Data/Wedstrijdbad", "AQL Remote/Data/" + latin1}));
+
+    std::ofstream(program / "Data" / "Blocked") << "a file where the folder should be";
+    const ArchiveFolder blocked = siteArchiveFolder(program, "Blocked");
+    EXPECT_TRUE(blocked.path.empty());
+    EXPECT_EQ(blocked.problem,
+              "the folder " + (program / "Data" / "Blocked").u8string() + " could not be made");
+}
+
+} // namespace
+} // namespace aql::config::test
