@@ -24,6 +24,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QVBoxLayout>
 #include <QVariantAnimation>
 
@@ -52,6 +53,7 @@ QString withoutAccessKey(const std::string &caption) {
 // The panel's own slide runs through its positions faster than a screen shows them; the drawn
 // panel follows at this pace instead (the whole way in about 150 ms).
 constexpr int kSlideWholeWayMs = 150;
+constexpr qreal kInitialGrowth = 1.35;
 // The distance the panel moves, at 96 dots per inch: 2000 twips.
 constexpr int kSlideTravelPx = (link::kPanelTopLowered - link::kPanelTopRaised) / 15;
 
@@ -154,10 +156,7 @@ MainWindow::MainWindow(shell::MainController &main, QWidget *parent)
 
     auto *body = new QHBoxLayout;
     body->setSpacing(gap);
-    auto *front = new QVBoxLayout;
-    front->addWidget(buildFrontPanel());
-    front->addStretch();
-    body->addLayout(front, 1);
+    body->addWidget(buildFrontPanel(), 1);
     body->addWidget(buildSideColumn());
     page->addLayout(body, 1);
     setCentralWidget(central);
@@ -174,6 +173,17 @@ MainWindow::MainWindow(shell::MainController &main, QWidget *parent)
     m_panelChanges = m_console.subscribe([this] { refreshPanel(); });
     refresh();
     m_slidingPanel->setPosition(m_console.view().panelTop);
+    resize(initialSize());
+}
+
+QSize MainWindow::initialSize() const {
+    // Larger than the least that fits, so the display reads from a metre away; never larger than
+    // the screen.
+    QSize size = sizeHint() * kInitialGrowth;
+    if (const QScreen *shown = screen()) {
+        size = size.boundedTo(shown->availableGeometry().size() * 0.9);
+    }
+    return size.expandedTo(minimumSizeHint());
 }
 
 MainWindow::~MainWindow() {
@@ -281,17 +291,18 @@ QWidget *MainWindow::buildFrontPanel() {
     m_alarmLamp->setObjectName(QStringLiteral("alarmLamp"));
     m_manualLamp->setObjectName(QStringLiteral("manualLamp"));
     for (Lamp *lamp : {m_runLamp, m_alarmLamp, m_manualLamp}) {
-        lamps->addWidget(lamp);
+        // They grow with the room the keypad leaves, as the keypad grows with the window.
+        lamp->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
+        lamps->addWidget(lamp, 1);
     }
-    lamps->addStretch();
-    lower->addLayout(lamps);
-    lower->addStretch();
+    lower->addLayout(lamps, 2);
+    lower->addStretch(1);
     m_keypad = new Keypad;
     m_keypad->setObjectName(QStringLiteral("keypad"));
+    m_keypad->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
     connect(m_keypad, &Keypad::keyClicked, this, [this](int index) { m_console.pressKey(index); });
-    lower->addWidget(m_keypad, 0, Qt::AlignTop);
-    column->addLayout(lower);
-    column->addStretch();
+    lower->addWidget(m_keypad, 3);
+    column->addLayout(lower, 1);
     return face;
 }
 

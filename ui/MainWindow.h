@@ -71,6 +71,7 @@ private:
     void refreshTexts();
     void refreshPanel();
     void slideTo(int position);
+    QSize initialSize() const;
 
     shell::MainController &m_main;
     link::Console &m_console;
