@@ -54,6 +54,7 @@ QString withoutAccessKey(const std::string &caption) {
 // panel follows at this pace instead (the whole way in about 150 ms).
 constexpr int kSlideWholeWayMs = 150;
 constexpr qreal kInitialGrowth = 1.35;
+constexpr int kMostConnectingDots = 20;
 // The distance the panel moves, at 96 dots per inch: 2000 twips.
 constexpr int kSlideTravelPx = (link::kPanelTopLowered - link::kPanelTopRaised) / 15;
 
@@ -342,6 +343,15 @@ QWidget *MainWindow::buildSideColumn() {
     bold.setBold(true);
     m_connecting->setFont(bold);
     m_connectingDots->setFont(bold);
+    // The notice comes and goes and its dots grow to twenty: its room stays reserved, so the
+    // window does not shift while a connect waits.
+    m_connectingDots->setMinimumWidth(
+        QFontMetrics(bold).horizontalAdvance(QString(kMostConnectingDots, QLatin1Char('.'))));
+    for (QLabel *label : {m_connecting, m_connectingDots}) {
+        QSizePolicy policy = label->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        label->setSizePolicy(policy);
+    }
     shiftRow->addSpacing(gap / 2);
     shiftRow->addWidget(m_connecting);
     shiftRow->addWidget(m_connectingDots);

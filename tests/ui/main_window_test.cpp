@@ -572,3 +572,129 @@ TEST(MainWindowDialogs, messageBoxesBelongToTheWindowKeptOnTop) {
     onTop.hide();
     EXPECT_NE(ui::topmostWindow(&fallback), &onTop);
 }
+
+// --- Look: nothing clipped or overlapping, in both languages, at the smallest size ---------------
+
+namespace {
+
+QString scaleSuffix() {
+    const QString scale = qEnvironmentVariable("QT_SCALE_FACTOR");
+    return scale.isEmpty() ? QStringLiteral("1") : scale;
+}
+
+void saveScreenshot(QWidget &window, const QString &name) {
+    QDir().mkpath(QStringLiteral(AQL_SCREENSHOT_DIR));
+    const QString file = QStringLiteral(AQL_SCREENSHOT_DIR) + QLatin1Char('/') + name +
+                         QStringLiteral("-scale") + scaleSuffix() + QStringLiteral(".png");
+    EXPECT_TRUE(window.grab().save(file)) << file.toStdString();
+}
+
+bool carriesText(const QWidget *w) {
+    if (const auto *label = qobject_cast<const QLabel *>(w)) {
+        return !label->text().isEmpty();
+    }
+    if (const auto *button = qobject_cast<const QAbstractButton *>(w)) {
+        return !button->text().isEmpty();
+    }
+    return qobject_cast<const QComboBox *>(w) || qobject_cast<const ui::Lamp *>(w) ||
+           qobject_cast<const ui::LcdDisplay *>(w) || qobject_cast<const ui::Keypad *>(w);
+}
+
+// Every visible control with text has at least the room it asks for, lies inside its parent and
+// overlaps no other such control.
+void expectNothingClipped(QWidget &window) {
+    std::vector<QWidget *> shown;
+    for (QWidget *w : window.findChildren<QWidget *>()) {
+        if (w->isVisibleTo(&window) && carriesText(w) && !qobject_cast<QMenu *>(w->window())) {
+            shown.push_back(w);
+        }
+    }
+    ASSERT_GT(shown.size(), 15u);
+    for (QWidget *w : shown) {
+        const std::string name = w->objectName().isEmpty()
+                                     ? std::string(w->metaObject()->className())
+                                     : w->objectName().toStdString();
+        SCOPED_TRACE(name);
+        const QSize least = w->minimumSizeHint();
+        EXPECT_GE(w->width(), least.width());
+        EXPECT_GE(w->height(), least.height());
+        EXPECT_TRUE(w->parentWidget()->rect().contains(w->geometry())) << "outside its parent";
+    }
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        for (std::size_t j = i + 1; j < shown.size(); ++j) {
+            QWidget *a = shown[i];
+            QWidget *b = shown[j];
+            if (a->isAncestorOf(b) || b->isAncestorOf(a)) {
+                continue;
+            }
+            const QRect ra(a->mapTo(&window, QPoint(0, 0)), a->size());
+            const QRect rb(b->mapTo(&window, QPoint(0, 0)), b->size());
+            EXPECT_FALSE(ra.intersects(rb))
+                << a->objectName().toStdString() << " overlaps " << b->objectName().toStdString();
+        }
+    }
+}
+
+} // namespace
+
+TEST(MainWindowLook, nothingIsClippedOrOverlapsInEitherLanguageAtTheSmallestSize) {
+    FakeRig rig;
+    for (const char *language : {"en", "nl"}) {
+        SCOPED_TRACE(language);
+        if (std::string(language) == "nl") {
+            rig.main->chooseDutch();
+        }
+        QApplication::processEvents(); // the layout takes in the new texts
+        rig.window->resize(rig.window->minimumSizeHint());
+        QApplication::processEvents();
+        expectNothingClipped(*rig.window);
+        saveScreenshot(*rig.window, QStringLiteral("main-smallest-") + QLatin1String(language));
+        rig.window->resize(1000, 700);
+        QApplication::processEvents();
+        expectNothingClipped(*rig.window);
+    }
+}
+
+TEST(MainWindowLook, screenshotsOfTheStatesAnOperatorSees) {
+    FakeRig rig;
+    rig.window->resize(rig.window->sizeHint() * 1.35);
+    QApplication::processEvents();
+    saveScreenshot(*rig.window, QStringLiteral("main-offline"));
+
+    // Connecting: the notice and its dots show while the connect waits.
+    rig.socket.outcome = FakeSocket::ConnectOutcome::Hang;
+    bool seen = false;
+    rig.pump.duringProcessEvents = [&] {
+        if (!seen && rig.socket.state() == platform::sockstate::kConnecting) {
+            seen = true;
+            rig.timers.advance(700);
+            QApplication::processEvents();
+            EXPECT_TRUE(
+                rig.window->findChild<QLabel *>(QStringLiteral("connectingNotice"))->isVisible());
+            EXPECT_FALSE(rig.window->onlineButton()->isEnabled());
+            saveScreenshot(*rig.window, QStringLiteral("main-connecting"));
+            rig.socket.setState(platform::sockstate::kConnected);
+        }
+    };
+    rig.window->onlineButton()->click();
+    rig.pump.duringProcessEvents = nullptr;
+    ASSERT_TRUE(seen);
+    ASSERT_TRUE(rig.console().connected());
+
+    const std::string text = std::string("pH   7.21  sp  7.20 ") + "Cl   0.77  sp  0.80 " +
+                             "Rx  738mV  Flow  47 " + "27.1C  AUTO    08:00";
+    rig.socket.deliver(unaddressedLine(displayBody(0x01 | 0x08, 0xC5, text)) + "\r");
+    rig.timers.advance(500);
+    for (std::int32_t n = 1; n <= 412; ++n) {
+        rig.hold(n);
+    }
+    rig.timers.advance(100);
+    QApplication::processEvents();
+    saveScreenshot(*rig.window, QStringLiteral("main-online"));
+
+    rig.window->findChild<QAbstractButton *>(QStringLiteral("shiftButton"))->click();
+    rig.timers.advance(20);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return rig.window->modePanel()->position() == link::kPanelTopLowered; }, 2000));
+    saveScreenshot(*rig.window, QStringLiteral("main-panel-lowered"));
+}
