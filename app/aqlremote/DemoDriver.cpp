@@ -104,6 +104,7 @@ void DemoDriver::watch() {
         m_console.main().console().receiveCounters();
     if (m_mode == Mode::Poll) {
         if (counters.linesHandled - m_linesAtStart >= kDisplayPacketsBeforeShot) {
+            std::cout << "title: " << m_console.window().windowTitle().toStdString() << std::endl;
             finish(saveScreenshot());
         } else if (now > kTimeoutMs) {
             finish(false, "the controller's display did not arrive");
