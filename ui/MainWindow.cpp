@@ -387,23 +387,24 @@ QWidget *MainWindow::buildModeButtons() {
     m_online->setObjectName(QStringLiteral("onlineButton"));
     m_getLog->setObjectName(QStringLiteral("getLogButton"));
     m_save->setObjectName(QStringLiteral("saveButton"));
-    // Which of the two is chosen is the logic's to say, not the pair's own exclusivity: a
-    // connect that fails must leave Offline chosen.
-    m_offline->setAutoExclusive(false);
-    m_online->setAutoExclusive(false);
     for (QAbstractButton *button :
          {static_cast<QAbstractButton *>(m_offline), static_cast<QAbstractButton *>(m_online),
           static_cast<QAbstractButton *>(m_getLog), static_cast<QAbstractButton *>(m_save)}) {
         button->setFont(larger);
         column->addWidget(button);
     }
-    connect(m_offline, &QAbstractButton::clicked, this, [this] {
-        m_console.chooseOffline();
-        refreshPanel();
+    // Chosen by a click, Space, an access key or an assistive tool's toggle alike.
+    connect(m_offline, &QAbstractButton::toggled, this, [this](bool chosen) {
+        if (chosen) {
+            m_console.chooseOffline();
+            refreshPanel();
+        }
     });
-    connect(m_online, &QAbstractButton::clicked, this, [this] {
-        m_console.chooseOnline();
-        refreshPanel();
+    connect(m_online, &QAbstractButton::toggled, this, [this](bool chosen) {
+        if (chosen) {
+            m_console.chooseOnline();
+            refreshPanel();
+        }
     });
     connect(m_getLog, &QAbstractButton::clicked, this, [this] { m_console.requestLog(); });
     connect(m_save, &QAbstractButton::clicked, this, [this] { m_console.saveLog(); });
@@ -550,12 +551,15 @@ void MainWindow::refreshPanel() {
     }
     m_keypad->setCovered(panel.keypadCovered);
 
-    // Set from the logic after every click: a connect that failed leaves Offline chosen.
-    if (m_offline->isChecked() == panel.onlineSelected) {
-        m_offline->setChecked(!panel.onlineSelected);
-    }
-    if (m_online->isChecked() != panel.onlineSelected) {
-        m_online->setChecked(panel.onlineSelected);
+    // Set from the logic after every choice: a connect that failed leaves Offline chosen. Only
+    // the one to be chosen is set; the pair's exclusivity clears the other.
+    {
+        const QSignalBlocker quietOffline(m_offline);
+        const QSignalBlocker quietOnline(m_online);
+        QRadioButton *chosen = panel.onlineSelected ? m_online : m_offline;
+        if (!chosen->isChecked()) {
+            chosen->setChecked(true);
+        }
     }
     m_online->setEnabled(panel.onlineEnabled);
     m_getLog->setEnabled(panel.getLogEnabled);

@@ -210,6 +210,23 @@ TEST(MainWindowKeys, downOnThePoolSelectionFlashesTheKeyAndKeepsThePoolAndItsRec
     EXPECT_TRUE(rig.box.shown.empty());
 }
 
+TEST(MainWindowPanel, anAssistiveToolChoosesOnlineAndOfflineAsAClickDoes) {
+    FakeRig rig;
+    auto toggle = [](QWidget *button) {
+        QAccessibleInterface *reader = QAccessible::queryAccessibleInterface(button);
+        ASSERT_NE(reader, nullptr);
+        EXPECT_EQ(reader->role(), QAccessible::RadioButton);
+        reader->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    };
+    toggle(rig.window->onlineButton());
+    EXPECT_TRUE(rig.console().view().onlineSelected);
+    EXPECT_TRUE(rig.console().connected());
+    toggle(rig.window->offlineButton());
+    EXPECT_FALSE(rig.console().view().onlineSelected);
+    EXPECT_TRUE(rig.window->offlineButton()->isChecked());
+    EXPECT_FALSE(rig.window->onlineButton()->isChecked());
+}
+
 TEST(MainWindowKeys, otherKeysAccessKeysAndOpenMenusAreLeftAlone) {
     FakeRig rig;
     rig.goOnline();
