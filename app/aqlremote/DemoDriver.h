@@ -45,6 +45,9 @@ public:
     void begin();
     int exitStatus() const { return m_status; }
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void watch();
     void finish(bool ok, const std::string &why = {});
