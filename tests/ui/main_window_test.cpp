@@ -26,6 +26,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
+#include <QFileInfo>
 #include <QHostAddress>
 #include <QLabel>
 #include <QMenu>
@@ -714,4 +715,29 @@ TEST(MainWindowLook, screenshotsOfTheStatesAnOperatorSees) {
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return rig.window->modePanel()->position() == link::kPanelTopLowered; }, 2000));
     saveScreenshot(*rig.window, QStringLiteral("main-panel-lowered"));
+}
+
+TEST(ConsoleProcess, theProgramIsNamedAsItRunsAndTheSettingsFileComesFromTheEnvironment) {
+    TempDir dir;
+    fillProgramFolder(dir, 4001);
+    const std::string settings = (dir / "elsewhere.ini").u8string();
+    qputenv(app::kSettingsVariable, QByteArray::fromStdString(settings));
+    const char *arguments[] = {"renamed-by-a-shell", "010203"};
+    app::ConsoleOptions options = app::processOptions(2, arguments);
+    qunsetenv(app::kSettingsVariable);
+    // The name of the file that runs, not what argv[0] claims.
+    const std::string self =
+        QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName().toStdString();
+    EXPECT_EQ(options.info.exeName, self);
+    EXPECT_EQ(options.commandLine.argv(0), self);
+    EXPECT_EQ(options.commandLine.argv(1), "010203");
+    EXPECT_EQ(options.settingsFile.toStdString(), settings);
+
+    options.programFolder = dir.path();
+    options.commandLine = shell::CommandLine(self, "");
+    app::ConsoleApp console(std::move(options));
+    ASSERT_TRUE(console.start());
+    EXPECT_EQ(console.main().console().errors().title(), self + " - V2.0");
+    EXPECT_TRUE(std::filesystem::exists(settings)); // the start wrote its settings there
+    console.main().closeAll();
 }
