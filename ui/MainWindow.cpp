@@ -4,6 +4,7 @@
 
 #include "ui/KeyRouter.h"
 #include "ui/Logo.h"
+#include "ui/ModeChoice.h"
 #include "ui/widgets/Accessibility.h"
 #include "ui/widgets/ArrowButton.h"
 #include "ui/widgets/Colours.h"
@@ -137,6 +138,7 @@ private:
 MainWindow::MainWindow(shell::MainController &main, QWidget *parent)
     : QMainWindow(parent), m_main(main), m_console(main.console()) {
     installAccessibleFactory();
+    ModeChoice::installAccessibleFactory();
     setObjectName(QStringLiteral("mainWindow"));
 
     buildMenus();
@@ -379,8 +381,8 @@ QWidget *MainWindow::buildModeButtons() {
 
     QFont larger = font();
     larger.setPointSizeF(larger.pointSizeF() * 1.15);
-    m_offline = new QRadioButton;
-    m_online = new QRadioButton;
+    m_offline = new ModeChoice;
+    m_online = new ModeChoice;
     m_getLog = new QPushButton;
     m_save = new QPushButton;
     m_offline->setObjectName(QStringLiteral("offlineButton"));
@@ -393,18 +395,15 @@ QWidget *MainWindow::buildModeButtons() {
         button->setFont(larger);
         column->addWidget(button);
     }
-    // Chosen by a click, Space, an access key or an assistive tool's toggle alike.
-    connect(m_offline, &QAbstractButton::toggled, this, [this](bool chosen) {
-        if (chosen) {
-            m_console.chooseOffline();
-            refreshPanel();
-        }
+    // A click, Space, an access key and an assistive tool's press all arrive as a click; the
+    // buttons then show what the logic chose (a click on the chosen one changes nothing).
+    connect(m_offline, &QAbstractButton::clicked, this, [this] {
+        m_console.chooseOffline();
+        refreshPanel();
     });
-    connect(m_online, &QAbstractButton::toggled, this, [this](bool chosen) {
-        if (chosen) {
-            m_console.chooseOnline();
-            refreshPanel();
-        }
+    connect(m_online, &QAbstractButton::clicked, this, [this] {
+        m_console.chooseOnline();
+        refreshPanel();
     });
     connect(m_getLog, &QAbstractButton::clicked, this, [this] { m_console.requestLog(); });
     connect(m_save, &QAbstractButton::clicked, this, [this] { m_console.saveLog(); });
@@ -551,15 +550,12 @@ void MainWindow::refreshPanel() {
     }
     m_keypad->setCovered(panel.keypadCovered);
 
-    // Set from the logic after every choice: a connect that failed leaves Offline chosen. Only
-    // the one to be chosen is set; the pair's exclusivity clears the other.
-    {
-        const QSignalBlocker quietOffline(m_offline);
-        const QSignalBlocker quietOnline(m_online);
-        QRadioButton *chosen = panel.onlineSelected ? m_online : m_offline;
-        if (!chosen->isChecked()) {
-            chosen->setChecked(true);
-        }
+    // Set from the logic after every choice: a connect that failed leaves Offline chosen.
+    if (m_online->isChecked() != panel.onlineSelected) {
+        m_online->setChecked(panel.onlineSelected);
+    }
+    if (m_offline->isChecked() == panel.onlineSelected) {
+        m_offline->setChecked(!panel.onlineSelected);
     }
     m_online->setEnabled(panel.onlineEnabled);
     m_getLog->setEnabled(panel.getLogEnabled);

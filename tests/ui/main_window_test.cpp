@@ -254,6 +254,19 @@ TEST(MainWindowKeys, otherKeysAccessKeysAndOpenMenusAreLeftAlone) {
     file->close();
 }
 
+TEST(MainWindowKeys, tabReachesEveryModeControlAndSpaceChoosesOnline) {
+    FakeRig rig;
+    rig.window->offlineButton()->setFocus();
+    std::vector<QWidget *> visited;
+    for (int i = 0; i < 4; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        visited.push_back(QApplication::focusWidget());
+    }
+    EXPECT_EQ(visited.front(), rig.window->onlineButton());
+    QTest::keyClick(rig.window->onlineButton(), Qt::Key_Space);
+    EXPECT_TRUE(rig.console().view().onlineSelected);
+}
+
 TEST(MainWindowKeys, aHeldKeyPressesOnceNotOncePerRepeat) {
     FakeRig rig;
     rig.goOnline();
