@@ -53,6 +53,7 @@ void ConfigurationController::setHooks(Hooks hooks) {
     orNothing(hooks.reportError, {[](int, const AqlError &) {}});
     orNothing(hooks.processEvents, {[] {}});
     orNothing(hooks.beep, {[] {}});
+    orNothing(hooks.confirmReload, {[] { return true; }});
     m_hooks = std::move(hooks);
 }
 
@@ -151,6 +152,9 @@ void ConfigurationController::addSystem() {
                 m_box.show(m_texts(TextId::SystemListFull), platform::style::kCritical);
                 return;
             }
+            if (!m_hooks.confirmReload()) {
+                return;
+            }
             std::string name;
             for (int k = 0;; ++k) {
                 name = m_texts(TextId::NewSystemBaseName) + " " + std::to_string(k);
@@ -189,7 +193,8 @@ void ConfigurationController::deleteSystem() {
                 return;
             }
             if (m_box.show(m_texts(TextId::ConfirmDeleteSystem),
-                           platform::style::kQuestionOkCancel) != platform::kResultOk) {
+                           platform::style::kQuestionOkCancel) != platform::kResultOk ||
+                !m_hooks.confirmReload()) {
                 return;
             }
             const Snapshot before = snapshot();
@@ -209,8 +214,13 @@ void ConfigurationController::deleteSystem() {
 
 void ConfigurationController::saveSystem() {
     change([&] {
-        runAction(TextId::SaveSystemFailed, [this] {
+        bool declined = false;
+        runAction(TextId::SaveSystemFailed, [this, &declined] {
             if (m_view.name.text.empty()) {
+                return;
+            }
+            if (!m_hooks.confirmReload()) {
+                declined = true;
                 return;
             }
             const Snapshot before = snapshot();
@@ -223,7 +233,9 @@ void ConfigurationController::saveSystem() {
             m_hooks.reloadMainWindow();
             m_hooks.processEvents();
         });
-        m_view.deleteSystem.enabled = false;
+        if (!declined) {
+            m_view.deleteSystem.enabled = false;
+        }
     });
 }
 

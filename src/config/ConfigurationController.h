@@ -67,6 +67,9 @@ public:
         std::function<void(int text, const AqlError &)> reportError;
         std::function<void()> processEvents; // let the event loop run once
         std::function<void()> beep;
+        // Asked before an action writes the file and reloads the main window (which drops the
+        // records held); false leaves everything as it was. Left empty: always true.
+        std::function<bool()> confirmReload;
     };
 
     // `systems` and `mainSelector` are the main window's: the system list the site file is

@@ -60,11 +60,18 @@ void MainController::setWindows(Windows windows) {
     link::keepCallable(windows.retranslateAbout);
     link::keepCallable(windows.retranslateConfiguration);
     link::keepCallable(windows.retranslateLog);
+    link::keepCallable(windows.openConfiguration);
+    link::keepCallable(windows.openRecordTable);
+    link::keepCallable(windows.openVariables);
+    link::keepCallable(windows.openAbout);
+    link::keepCallable(windows.openConnection);
     link::keepCallable(windows.currentPoolChanged);
     link::keepCallable(windows.closeConnection);
     link::keepCallable(windows.closeConfiguration);
     link::keepCallable(windows.closeLog);
     link::keepCallable(windows.closeAbout);
+    link::keepCallable(windows.closeVariables);
+    link::keepCallable(windows.closeRecordTable);
     link::keepCallable(windows.closeMain);
     m_windows = std::move(windows);
 }
@@ -145,6 +152,7 @@ void MainController::restartLink() {
     m_console.restart();
     m_currentPool = nullptr;
     m_pools.clear();
+    forgetSavedRecords();
 }
 
 void MainController::readConfiguration(SettingsStore &settings) {
@@ -260,8 +268,22 @@ void MainController::selectPool(int index) {
     if (m_currentPool) {
         m_currentPool->records().clear();
     }
+    forgetSavedRecords();
     m_console.allowOnline();
     changed();
+}
+
+void MainController::choosePool(int index) {
+    if (!m_view.poolSelectionVisible || !m_console.view().poolSelectionEnabled ||
+        index == m_view.poolIndex || index < 0 ||
+        index >= static_cast<int>(m_view.poolNames.size())) {
+        return;
+    }
+    if (!mayDiscardRecords()) {
+        changed(); // the selection shows the entry it kept
+        return;
+    }
+    selectPool(index);
 }
 
 link::Console::Endpoint MainController::endpoint() const {
@@ -333,12 +355,70 @@ void MainController::chooseEnglish() {
 }
 
 void MainController::importBaseFile() {
-    if (!m_currentPool) {
+    const link::PanelView &panel = m_console.view();
+    if (!m_currentPool || !panel.optionsMenuEnabled || !panel.baseFileEnabled) {
         return;
     }
     FileReader reader(m_currentPool->records(), *m_language, m_services.link.messageBox);
-    shell::importBaseFile(reader, m_services.fileDialog, m_programFolder.u8string());
+    // Cancel in the dialog keeps the records, so the question comes once a file is chosen.
+    const BaseFileImport result =
+        shell::importBaseFile(reader, [this]() -> std::optional<std::string> {
+            auto file =
+                m_services.fileDialog.openFile(m_programFolder.u8string(), "CSV files|*.csv");
+            if (file && !mayDiscardRecords()) {
+                return std::nullopt;
+            }
+            return file;
+        });
+    if (result != BaseFileImport::Cancelled) {
+        // What was read stands in a file already.
+        m_savedRecords = m_currentPool->records().count();
+    }
     changed();
+}
+
+void MainController::openConfiguration() {
+    if (!m_view.configurationEntryVisible || !m_console.view().fileMenuEnabled) {
+        return;
+    }
+    config::ConfigurationController &window = configuration();
+    // The window stays loaded between showings; each showing starts afresh, so a selection or a
+    // button state left from the last one cannot act on a list that has been reloaded since.
+    window.clearFields();
+    window.open(m_console.view().onlineSelected);
+    m_windows.openConfiguration();
+    window.clearFields();
+}
+
+void MainController::openOverview() {
+    if (m_console.view().optionsMenuEnabled) {
+        m_windows.openRecordTable();
+    }
+}
+
+void MainController::openVariables() {
+    if (m_console.view().optionsMenuEnabled) {
+        m_console.variables();
+        m_windows.openVariables();
+    }
+}
+
+void MainController::openAbout() {
+    if (m_console.view().helpMenuEnabled) {
+        m_windows.openAbout();
+    }
+}
+
+void MainController::openConnectionWindow() {
+    m_console.connection().show();
+    m_windows.openConnection();
+}
+
+void MainController::exit() {
+    if (m_closing || !mayDiscardRecords()) {
+        return;
+    }
+    closeAll();
 }
 
 void MainController::closeAll() {
@@ -351,7 +431,53 @@ void MainController::closeAll() {
     m_windows.closeConfiguration();
     m_windows.closeLog();
     m_windows.closeAbout();
+    // Left open they would keep the program running without its main window.
+    m_windows.closeVariables();
+    m_windows.closeRecordTable();
     m_windows.closeMain();
+}
+
+void MainController::markSaved() {
+    m_savedRecords = m_currentPool ? m_currentPool->records().count() : 0;
+}
+
+bool MainController::unsavedRecords() const {
+    // Records are only ever added to a list or the whole list emptied, so a count above the one
+    // last saved means records that no file holds.
+    return m_currentPool && m_currentPool->records().count() > m_savedRecords;
+}
+
+void MainController::forgetSavedRecords() {
+    m_savedRecords = 0;
+}
+
+bool MainController::mayDiscardRecords() {
+    if (!unsavedRecords()) {
+        return true;
+    }
+    const config::Pool *source = recordsSource();
+    const std::string text = "The " + std::to_string(m_currentPool->records().count()) +
+                             " log records held for " +
+                             (source ? source->name() : std::string("this system")) +
+                             " have not been saved.\r\nThey will be discarded: continue?";
+    return m_services.link.messageBox.show(text, platform::style::kQuestionOkCancel) ==
+           platform::kResultOk;
+}
+
+const config::Pool *MainController::recordsSource() const {
+    std::string name;
+    if (projectMode()) {
+        try {
+            name = selectedPoolAttribute(config::ProjectTables::kNameAttribute);
+        } catch (const std::exception &) {
+            return m_currentPool;
+        }
+    } else if (m_view.poolIndex >= 0 &&
+               m_view.poolIndex < static_cast<int>(m_view.poolNames.size())) {
+        name = m_view.poolNames[static_cast<std::size_t>(m_view.poolIndex)];
+    }
+    const config::Pool *named = name.empty() ? nullptr : m_pools.find(name);
+    return named ? named : m_currentPool;
 }
 
 config::ConfigurationController &MainController::configuration() {
@@ -366,6 +492,8 @@ config::ConfigurationController &MainController::configuration() {
         };
         hooks.processEvents = [this] { m_services.link.pump.processEvents(); };
         hooks.beep = [this] { m_services.link.beep.beep(); };
+        // Every change the window saves reloads the configuration, and the records with it.
+        hooks.confirmReload = [this] { return mayDiscardRecords(); };
         m_configuration->setHooks(std::move(hooks));
         m_configuration->open(m_console.view().onlineSelected);
     }

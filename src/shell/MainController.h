@@ -76,9 +76,15 @@ public:
     };
 
     // What the other windows do when the main window asks; each hook left empty does nothing.
+    // The hooks that open a window modally return once it has been closed.
     struct Windows {
-        std::function<void()> openLogWindow;   // Save: the log window on the current pool
-        std::function<void()> saveRealtimeCsv; // the log window's real-time export
+        std::function<void()> openLogWindow;     // Save: the log window on the current pool, modal
+        std::function<void()> saveRealtimeCsv;   // the log window's real-time export
+        std::function<void()> openConfiguration; // modal
+        std::function<void()> openRecordTable;   // the record table of the current pool
+        std::function<void()> openVariables;     // the variables window, loaded already
+        std::function<void()> openAbout;         // modal
+        std::function<void()> openConnection;    // the connection window, shown already
         std::function<void()> retranslateAbout;
         std::function<void()> retranslateConfiguration;
         std::function<void()> retranslateLog;
@@ -87,6 +93,8 @@ public:
         std::function<void()> closeConfiguration;
         std::function<void()> closeLog;
         std::function<void()> closeAbout;
+        std::function<void()> closeVariables;
+        std::function<void()> closeRecordTable;
         std::function<void()> closeMain;
     };
 
@@ -113,14 +121,40 @@ public:
     // The main window's load: settings, configuration, the first pool, Offline; project mode then
     // goes Online. Raises what the configuration readers raise.
     void load();
+    // The selection handling: the connection follows entry `index`, the records held go.
     void selectPool(int index);
     void retranslate();
     void chooseDutch();
     void chooseEnglish();
-    // Replaces the current pool's records by those of a stored record file the operator picks.
-    void importBaseFile();
     // Closes the connection, then every window; the main window last.
     void closeAll();
+
+    // What the operator does in the menus and on the window. Each does nothing while its menu or
+    // control is disabled or hidden.
+    // Another entry of the pool selection; asks before unsaved records go. The entry already
+    // selected changes nothing.
+    void choosePool(int index);
+    // The configuration window, modal, with nothing selected each time it opens.
+    void openConfiguration();
+    void openOverview();
+    void openVariables();
+    // Replaces the current pool's records by those of a stored record file the operator picks;
+    // asks before unsaved records go.
+    void importBaseFile();
+    void openAbout();
+    void openConnectionWindow();
+    // Exit and the close box: asks before unsaved records go, then closes everything.
+    void exit();
+    bool closing() const { return m_closing; }
+
+    // The records held were written to a file (the log window's saves): leaving them is safe now.
+    void markSaved();
+    // Records are held that no save has written since they arrived.
+    bool unsavedRecords() const;
+    // The system the records held were downloaded from: the one the selection named then (a new
+    // selection empties them). The current pool only lends its record list and frame address, so
+    // exports and the log window name this one. Null before the configuration is read.
+    const config::Pool *recordsSource() const;
 
     // The configuration window, created and loaded on first use.
     config::ConfigurationController &configuration();
@@ -154,6 +188,9 @@ private:
     void selectConfiguredPool();
 
     void switchLanguage(const std::string &file);
+    // True when no unsaved record would be lost, or the operator agrees to lose them.
+    bool mayDiscardRecords();
+    void forgetSavedRecords();
     void readLanguageFile(SettingsStore &settings);
     // An attribute of the pool the selection codes name.
     const std::string &selectedPoolAttribute(int attribute) const;
@@ -177,6 +214,7 @@ private:
     config::Pool *m_currentPool = nullptr;
     std::unique_ptr<config::ConfigurationController> m_configuration;
     bool m_closing = false;
+    std::size_t m_savedRecords = 0; // of the current pool's records, how many a save has written
 };
 
 } // namespace aql::shell

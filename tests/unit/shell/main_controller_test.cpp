@@ -20,12 +20,14 @@ namespace {
 class NoFileDialog : public platform::FileDialog {
 public:
     std::optional<std::string> openFile(const std::string &, const std::string &) override {
+        ++opened;
         return answer;
     }
     std::optional<std::string> saveFile(const std::string &, const std::string &) override {
         return answer;
     }
     std::optional<std::string> answer;
+    int opened = 0;
 };
 
 // A language file whose text n reads prefix + n.
@@ -272,12 +274,15 @@ TEST(Shutdown, exitWhileOnlineClosesTheConnectionBeforeAnyWindow) {
     windows.closeConfiguration = closer("config");
     windows.closeLog = closer("log");
     windows.closeAbout = closer("about");
+    windows.closeVariables = closer("variables");
+    windows.closeRecordTable = closer("records");
     windows.closeMain = closer("main");
     w.setWindows(windows);
     w.closeAll();
     w.closeAll(); // a second close has no further effect
-    EXPECT_EQ(order, (std::vector<std::string>{"tcp:closed", "config:closed", "log:closed",
-                                               "about:closed", "main:closed"}));
+    EXPECT_EQ(order,
+              (std::vector<std::string>{"tcp:closed", "config:closed", "log:closed", "about:closed",
+                                        "variables:closed", "records:closed", "main:closed"}));
     EXPECT_FALSE(w.console().view().onlineSelected);
 }
 
@@ -333,4 +338,239 @@ TEST(LogWindow, saveOpensItAndRealtimeOnSavesOnEveryCountWhileRecordsAreHeld) {
     w.console().chooseRealtime(false);
     rig.timers.advance(100);
     EXPECT_EQ(saved, 2);
+}
+
+namespace {
+
+struct OpenedWindows {
+    std::vector<std::string> names;
+    shell::MainController::Windows hooks() {
+        shell::MainController::Windows w;
+        w.openConfiguration = [this] { names.push_back("configuration"); };
+        w.openRecordTable = [this] { names.push_back("records"); };
+        w.openVariables = [this] { names.push_back("variables"); };
+        w.openAbout = [this] { names.push_back("about"); };
+        w.openConnection = [this] { names.push_back("connection"); };
+        return w;
+    }
+};
+
+struct Command {
+    const char *name;
+    void (*run)(shell::MainController &);
+    const char *opens; // the window it opens; "" for none
+};
+
+const Command kMenuCommands[] = {
+    {"configuration", [](shell::MainController &w) { w.openConfiguration(); }, "configuration"},
+    {"overview", [](shell::MainController &w) { w.openOverview(); }, "records"},
+    {"variables", [](shell::MainController &w) { w.openVariables(); }, "variables"},
+    {"about", [](shell::MainController &w) { w.openAbout(); }, "about"},
+    {"base-file", [](shell::MainController &w) { w.importBaseFile(); }, ""},
+};
+
+void holdRecords(shell::MainController &w, std::initializer_list<std::int32_t> numbers) {
+    for (std::int32_t n : numbers) {
+        records::LogRecord r;
+        r.recordNumber = n;
+        w.currentPool()->records().insert(r);
+    }
+}
+
+} // namespace
+
+TEST(MenuCommands, eachOpensItsOwnWindowAndNoneWhileAConnectIsPending) {
+    ShellRig rig;
+    auto &w = rig.open();
+    ASSERT_FALSE(w.start());
+    OpenedWindows opened;
+    w.setWindows(opened.hooks());
+    for (const Command &command : kMenuCommands) {
+        SCOPED_TRACE(command.name);
+        opened.names.clear();
+        command.run(w);
+        EXPECT_EQ(opened.names, command.opens[0] ? std::vector<std::string>{command.opens}
+                                                 : std::vector<std::string>{});
+    }
+    EXPECT_TRUE(w.console().variablesLoaded()); // the window finds its logic loaded
+    EXPECT_EQ(rig.dialog.opened, 1);            // the base-file import asked for its file
+    EXPECT_TRUE(rig.box.shown.empty());
+
+    // The menus are disabled while the connect waits (the event loop runs meanwhile); the
+    // connection window's button is not in a menu.
+    opened.names.clear();
+    rig.dialog.opened = 0;
+    bool ran = false;
+    rig.pump.duringProcessEvents = [&] {
+        if (!ran && rig.socket.state() == platform::sockstate::kConnecting) {
+            ran = true;
+            for (const Command &command : kMenuCommands) {
+                command.run(w);
+            }
+            w.openConnectionWindow();
+        }
+    };
+    w.console().chooseOnline();
+    ASSERT_TRUE(ran);
+    EXPECT_EQ(opened.names, std::vector<std::string>{"connection"});
+    EXPECT_TRUE(w.console().connection().view().visible);
+    EXPECT_EQ(rig.dialog.opened, 0);
+}
+
+TEST(MenuCommands, baseFileIsRefusedWhileOnlineWithRecordsHeld) {
+    ShellRig rig;
+    auto &w = rig.open();
+    ASSERT_FALSE(w.start());
+    w.console().chooseOnline();
+    holdRecords(w, {1, 2});
+    rig.timers.advance(100); // the record count notices them
+    w.importBaseFile();
+    EXPECT_EQ(rig.dialog.opened, 0);
+    EXPECT_EQ(w.currentPool()->records().count(), 2u);
+}
+
+TEST(MenuCommands, configurationIsNotOfferedInProjectMode) {
+    ShellRig rig;
+    TempDir projectDir;
+    writeBytes(projectDir / "config.xml",
+               "<aqlRemoteConfig><Project projectname=\"P\"><system systemname=\"S\">"
+               "<pool a0=\"A\" a1=\"\" a2=\"\" a3=\"\" a4=\"\" a5=\"127.0.0.1\" a6=\"1\"/>"
+               "</system></Project></aqlRemoteConfig>");
+    rig.remember(shell::SettingKey::ProjectFolder, projectDir.path().u8string());
+    auto &w = rig.open("000000");
+    ASSERT_FALSE(w.start());
+    OpenedWindows opened;
+    w.setWindows(opened.hooks());
+    w.openConfiguration();
+    EXPECT_TRUE(opened.names.empty());
+    EXPECT_FALSE(w.configurationLoaded());
+}
+
+TEST(MenuCommands, theConfigurationWindowStartsWithNothingSelectedEachTimeItOpens) {
+    ShellRig rig;
+    auto &w = rig.open();
+    ASSERT_FALSE(w.start());
+    std::vector<std::string> seen;
+    shell::MainController::Windows windows;
+    windows.openConfiguration = [&] {
+        auto &c = w.configuration();
+        seen.push_back(std::to_string(c.view().systems.index) +
+                       " delete:" + (c.view().deleteSystem.enabled ? "on" : "off") +
+                       " name:" + c.view().name.text);
+        c.selectEntry(1); // the operator picks an entry and leaves
+    };
+    w.setWindows(windows);
+    w.openConfiguration();
+    EXPECT_EQ(w.configuration().view().name.text, ""); // emptied after it closed
+    w.openConfiguration();
+    EXPECT_EQ(seen, (std::vector<std::string>{"-1 delete:off name:", "-1 delete:off name:"}));
+}
+
+// Each way records are dropped, with the records unsaved, saved, or answered with Cancel.
+TEST(UnsavedRecords, areNeverDroppedWithoutTheOperatorsConsent) {
+    struct Way {
+        const char *name;
+        std::function<void(shell::MainController &)> act;
+        std::function<bool(shell::MainController &)> happened;
+    };
+    bool mainClosed = false;
+    const Way ways[] = {
+        {"exit", [](shell::MainController &w) { w.exit(); },
+         [&](shell::MainController &) { return mainClosed; }},
+        {"pool change", [](shell::MainController &w) { w.choosePool(1); },
+         [](shell::MainController &w) { return w.view().poolIndex == 1; }},
+        {"configuration save", [](shell::MainController &w) { w.configuration().addSystem(); },
+         [](shell::MainController &w) { return w.view().poolNames.size() == 3; }},
+        {"base-file", [](shell::MainController &w) { w.importBaseFile(); },
+         [](shell::MainController &w) { return w.currentPool()->records().contains("K1"); }},
+    };
+    enum class Held { Unsaved, Saved, None };
+    for (const Way &way : ways) {
+        for (const Held held : {Held::Unsaved, Held::Saved, Held::None}) {
+            for (const int answer : {platform::kResultCancel, platform::kResultOk}) {
+                SCOPED_TRACE(std::string(way.name) + " held " + std::to_string(int(held)) +
+                             " answer " + std::to_string(answer));
+                ShellRig rig;
+                auto &w = rig.open();
+                ASSERT_FALSE(w.start());
+                mainClosed = false;
+                shell::MainController::Windows windows;
+                windows.closeMain = [&] { mainClosed = true; };
+                w.setWindows(windows);
+                if (held != Held::None) {
+                    holdRecords(w, {4, 5, 6});
+                }
+                if (held == Held::Saved) {
+                    w.markSaved();
+                }
+                rig.box.answer = answer;
+                rig.dialog.answer = fixture("shell/stored_3_1_2.csv").u8string();
+                way.act(w);
+                const bool asked = !rig.box.shown.empty() &&
+                                   rig.box.shown[0].style == platform::style::kQuestionOkCancel;
+                EXPECT_EQ(asked, held == Held::Unsaved);
+                const bool proceeds = held != Held::Unsaved || answer == platform::kResultOk;
+                EXPECT_EQ(way.happened(w), proceeds);
+                if (!proceeds) {
+                    EXPECT_EQ(w.currentPool()->records().count(), 3u);
+                    EXPECT_TRUE(w.unsavedRecords());
+                }
+            }
+        }
+    }
+}
+
+TEST(UnsavedRecords, theQuestionNamesTheCountAndTheSystemTheRecordsCameFrom) {
+    ShellRig rig;
+    auto &w = rig.open();
+    ASSERT_FALSE(w.start());
+    w.choosePool(1);
+    holdRecords(w, {1, 2});
+    rig.box.answer = platform::kResultCancel;
+    w.choosePool(0);
+    ASSERT_EQ(rig.box.shown.size(), 1u);
+    EXPECT_NE(rig.box.shown[0].text.find("2 log records"), std::string::npos);
+    EXPECT_NE(rig.box.shown[0].text.find("Kids pool"), std::string::npos);
+}
+
+TEST(UnsavedRecords, recordsArrivingAfterASaveAreUnsavedAgainAndAnImportCountsAsSaved) {
+    ShellRig rig;
+    auto &w = rig.open();
+    ASSERT_FALSE(w.start());
+    EXPECT_FALSE(w.unsavedRecords());
+    holdRecords(w, {1});
+    EXPECT_TRUE(w.unsavedRecords());
+    w.markSaved();
+    EXPECT_FALSE(w.unsavedRecords());
+    holdRecords(w, {2});
+    EXPECT_TRUE(w.unsavedRecords());
+
+    w.markSaved();
+    rig.dialog.answer = fixture("shell/stored_3_1_2.csv").u8string();
+    w.importBaseFile();
+    ASSERT_EQ(w.currentPool()->records().count(), 3u);
+    EXPECT_FALSE(w.unsavedRecords()); // they stand in the file they came from
+}
+
+TEST(UnsavedRecords, pickingTheSelectedEntryAgainChangesNothing) {
+    ShellRig rig;
+    auto &w = rig.open();
+    ASSERT_FALSE(w.start());
+    holdRecords(w, {1});
+    w.choosePool(0);
+    EXPECT_TRUE(rig.box.shown.empty());
+    EXPECT_EQ(w.currentPool()->records().count(), 1u);
+}
+
+TEST(RecordsSource, isTheSelectedSystemWhileTheFramesKeepTheFirstPoolsAddress) {
+    ShellRig rig;
+    auto &w = rig.open();
+    ASSERT_FALSE(w.start());
+    ASSERT_NE(w.recordsSource(), nullptr);
+    EXPECT_EQ(w.recordsSource()->name(), "Main pool");
+    w.choosePool(1);
+    EXPECT_EQ(w.recordsSource()->name(), "Kids pool");
+    EXPECT_EQ(w.recordsSource()->resort(), "Zwembad Oost");
+    EXPECT_EQ(w.currentPool()->name(), "Main pool");
+    EXPECT_EQ(w.console().controllerAddress(), 7);
 }

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "shell/MainController.h"
+#include "ui/WindowFactory.h"
+
+#include <QDialog>
+#include <QPointer>
+
+namespace aql::ui {
+
+// The windows the main window opens, built through the factory on first use and closed with the
+// main window. Windows that are not modal are shown and raised; modal ones run until closed.
+class CompanionWindows {
+public:
+    CompanionWindows(shell::MainController &main, WindowFactory factory, QWidget *mainWindow);
+    ~CompanionWindows();
+    CompanionWindows(const CompanionWindows &) = delete;
+    CompanionWindows &operator=(const CompanionWindows &) = delete;
+
+    // Fills the hooks that open and close these windows; every other hook stays as it is.
+    void install(shell::MainController::Windows &hooks);
+
+    void openConnection();
+    void openVariables();
+    // A new table each time: it shows the records as they stood when it opened.
+    void openRecordTable();
+    void runConfiguration();
+    // Built for each showing and released after it.
+    void runLog();
+    void runAbout();
+
+    void closeConnection();
+    void closeVariables();
+    void closeRecordTable();
+    void closeConfiguration();
+    void closeLog();
+    void closeAbout();
+
+    QWidget *connectionWindow() const { return m_connection; }
+    QWidget *variablesWindow() const { return m_variables; }
+    QWidget *recordTableWindow() const { return m_recordTable; }
+    QDialog *configurationWindow() const { return m_configuration; }
+    QDialog *logWindow() const { return m_log; }
+    QDialog *aboutDialog() const { return m_about; }
+
+private:
+    shell::MainController &m_main;
+    WindowFactory m_factory;
+    QPointer<QWidget> m_mainWindow;
+    QPointer<QWidget> m_connection;
+    QPointer<QWidget> m_variables;
+    QPointer<QWidget> m_recordTable;
+    QPointer<QDialog> m_configuration;
+    QPointer<QDialog> m_log;
+    QPointer<QDialog> m_about;
+};
+
+} // namespace aql::ui
