@@ -112,8 +112,15 @@ void TrendWindow::build() {
     m_close->setObjectName(QStringLiteral("close"));
     for (QWidget *w : std::initializer_list<QWidget *>{m_panEarlier, m_panLater, m_zoomIn,
                                                        m_zoomOut, m_zoomBack, m_wholeLog}) {
-        w->setFocusPolicy(Qt::NoFocus); // the arrow keys stay with the window
         tools->addWidget(w);
+    }
+    // The keys that pan and zoom belong to the window whatever was clicked last; the buttons
+    // keep their access keys.
+    setFocusPolicy(Qt::StrongFocus);
+    for (QWidget *w :
+         std::initializer_list<QWidget *>{m_panEarlier, m_panLater, m_zoomIn, m_zoomOut, m_zoomBack,
+                                          m_wholeLog, m_savePng, m_close}) {
+        w->setFocusPolicy(Qt::NoFocus);
     }
     const int height = m_zoomIn->sizeHint().height();
     m_panEarlier->setFixedSize(height + 6, height);
@@ -168,6 +175,7 @@ void TrendWindow::build() {
     scroll->setWidget(side);
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setFocusPolicy(Qt::NoFocus);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setMinimumWidth(210);
     scroll->setMaximumWidth(260);

@@ -29,7 +29,7 @@ constexpr int kRightMargin = 26;
 constexpr int kDragThreshold = 4;
 // The time labels need about this much room each; the value labels this much height.
 constexpr qreal kTimeLabelSpacing = 96;
-constexpr qreal kValueLabelSpacing = 32;
+constexpr qreal kValueLabelSpacing = 26;
 // Step lines and shading reach this far past the plot's edges and are clipped there: coordinates
 // of a sample years away would otherwise be millions of pixels long.
 constexpr qreal kBeyondEdge = 16;
@@ -48,8 +48,9 @@ QList<QPointF> toPoints(const std::vector<trend::Point> &points) {
     return out;
 }
 
-// The lowest and highest value drawn, preferring the points inside the range on view: the
-// neighbours just outside only lead the line to the edge.
+// The lowest and highest value drawn, preferring what lies inside the range on view: the
+// measured line's neighbours just outside only lead it to the edge, while a limit step drawn
+// across the view counts wherever its ends are.
 struct Extent {
     double low = std::numeric_limits<double>::infinity();
     double high = -std::numeric_limits<double>::infinity();
@@ -60,9 +61,14 @@ struct Extent {
         lowAll = std::min(lowAll, value);
         highAll = std::max(highAll, value);
         if (time >= static_cast<double>(visible.from) && time <= static_cast<double>(visible.to)) {
-            low = std::min(low, value);
-            high = std::max(high, value);
+            addInside(value);
         }
+    }
+    void addInside(double value) {
+        low = std::min(low, value);
+        high = std::max(high, value);
+        lowAll = std::min(lowAll, value);
+        highAll = std::max(highAll, value);
     }
     bool any() const { return lowAll <= highAll; }
     double bottom() const { return low <= high ? low : lowAll; }
@@ -315,6 +321,7 @@ void TrendPane::redraw(const trend::TrendModel &model, trend::TimeRange visible,
     Extent extent;
     bool shading = false;
     std::vector<trend::Interval> bands;
+    QList<QPointF> measured;
     for (std::size_t i = 0; i < trend::kSeriesCount; ++i) {
         const auto s = static_cast<trend::Series>(i);
         const trend::SeriesInfo &info = trend::seriesInfo(s);
@@ -328,9 +335,7 @@ void TrendPane::redraw(const trend::TrendModel &model, trend::TimeRange visible,
                     extent.add(static_cast<double>(p.time), p.value, visible);
                 }
                 m_pointsDrawn += points.size();
-                m_measured->replace(toPoints(points));
-            } else {
-                m_measured->clear();
+                measured = toPoints(points);
             }
             continue;
         }
@@ -343,7 +348,7 @@ void TrendPane::redraw(const trend::TrendModel &model, trend::TimeRange visible,
             polygon.reserve(static_cast<qsizetype>(line.size()));
             for (const trend::Point &p : line) {
                 polygon.append(QPointF(static_cast<double>(p.time), p.value));
-                extent.add(static_cast<double>(p.time), p.value, visible);
+                extent.addInside(p.value); // every step the model gives overlaps the view
             }
             m_pointsDrawn += line.size();
             lines.lines.push_back(std::move(polygon));
@@ -352,7 +357,7 @@ void TrendPane::redraw(const trend::TrendModel &model, trend::TimeRange visible,
         const trend::Role role = info.role;
         const bool limit = role == trend::Role::HighAlarm || role == trend::Role::LowAlarm ||
                            role == trend::Role::StopAlarm;
-        if (limit && m_measured != nullptr && m_measured->count() > 0) {
+        if (limit && !measured.isEmpty()) {
             shading = true;
             const std::vector<trend::Interval> found = model.shading(s, visible, width);
             bands.insert(bands.end(), found.begin(), found.end());
@@ -371,6 +376,9 @@ void TrendPane::redraw(const trend::TrendModel &model, trend::TimeRange visible,
         }
     }
 
+    // Every change of an axis lays out the chart's lines anew: the old line goes first and the new
+    // one comes last, so that thousands of points are laid out once instead of three times.
+    m_measured->clear();
     m_timeAxis->setRange(m_drawing.xMin, m_drawing.xMax);
     setTimeLabels(visible, timeLabels);
     if (extent.any()) {
@@ -378,6 +386,7 @@ void TrendPane::redraw(const trend::TrendModel &model, trend::TimeRange visible,
     } else {
         fitValueAxis(0, 1);
     }
+    m_measured->replace(measured);
     updateLegend(here, shading);
     for (Overlay *o : m_overlays) {
         o->changed();

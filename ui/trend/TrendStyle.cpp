@@ -19,20 +19,20 @@ QPen seriesPen(trend::Series s) {
     const trend::SeriesInfo &info = trend::seriesInfo(s);
     QPen pen(quantityColour(info.quantity));
     pen.setCapStyle(Qt::FlatCap);
-    pen.setJoinStyle(Qt::RoundJoin);
+    pen.setJoinStyle(Qt::BevelJoin);
     switch (info.role) {
-    case trend::Role::Measured: pen.setWidthF(1.6); break;
+    case trend::Role::Measured: pen.setWidthF(1.0); break;
     case trend::Role::Setpoint:
-        pen.setWidthF(1.4);
+        pen.setWidthF(1.0);
         pen.setStyle(Qt::DotLine);
         break;
     case trend::Role::HighAlarm:
     case trend::Role::LowAlarm:
-        pen.setWidthF(1.4);
+        pen.setWidthF(1.0);
         pen.setStyle(Qt::DashLine);
         break;
     case trend::Role::StopAlarm:
-        pen.setWidthF(1.4);
+        pen.setWidthF(1.0);
         pen.setStyle(Qt::DashDotLine);
         break;
     }

@@ -328,7 +328,8 @@ TEST(TrendWindow, savePngWritesThePictureThroughTheSaver) {
             bluePixels += near(image.pixelColor(x, y), phBlue) ? 1 : 0;
         }
     }
-    EXPECT_GT(bluePixels, area->width()) << "a line across the chart";
+    const qreal plotWidth = o.pane(trend::Quantity::Ph)->plotRect().width();
+    EXPECT_GT(bluePixels, plotWidth / 2) << "a line across the chart";
     EXPECT_EQ(o.label("status"), QStringLiteral("The chart has been saved as /out/pool trend.png"));
     EXPECT_TRUE(o.box.shown.empty());
 }
@@ -348,4 +349,49 @@ TEST(TrendWindow, recordsMayGoAwayWhileTheWindowIsOpen) {
     EXPECT_EQ(o.controller().model().sampleCount(), 7u * 96 - 2);
     EXPECT_EQ(o.label("counts"),
               QStringLiteral("Records in the chart: 670   Left out, impossible timestamp: 2"));
+}
+
+TEST(TrendWindow, valueAxesHoldTheLimitsDrawnAcrossTheView) {
+    Opened o(week());
+    // Zoomed into one day, the limit steps start and end far outside the view.
+    o.controller().zoomTo(kWednesday + 6 * 3600, kWednesday + 22 * 3600);
+    struct Case {
+        trend::Quantity quantity;
+        double low, high; // the lowest limit and the highest value or limit of the day
+    };
+    const Case kCases[] = {
+        {trend::Quantity::Ph, 6.8, 7.6},
+        {trend::Quantity::Reagent, 40, 150},
+        {trend::Quantity::Flow, 10, 20},
+    };
+    for (const Case &c : kCases) {
+        const ui::PaneDrawing &d = o.pane(c.quantity)->drawing();
+        EXPECT_LT(d.yMin, c.low) << static_cast<int>(c.quantity);
+        EXPECT_GT(d.yMax, c.high) << static_cast<int>(c.quantity);
+    }
+}
+
+TEST(TrendWindow, keysPanAndZoomWhereverTheFocusWas) {
+    Opened o(week());
+    o.window->activateWindow();
+    o.choice("pHSetpoint")->click(); // a click elsewhere must not take the keys away
+    o.window->findChild<QPushButton *>(QStringLiteral("zoomIn"))->click();
+    QWidget *focus = QApplication::focusWidget();
+    ASSERT_EQ(focus, o.window.get());
+
+    auto visible = [&o] { return o.controller().view().visible; };
+    const trend::TimeRange zoomed = visible();
+    const std::int64_t span = zoomed.to - zoomed.from;
+    QTest::keyClick(focus, Qt::Key_Left);
+    EXPECT_EQ(visible().from, zoomed.from - span / 10);
+    QTest::keyClick(focus, Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(visible().from, zoomed.from - span / 10 + span / 2);
+    const trend::TimeRange beforeZoomOut = visible();
+    QTest::keyClick(focus, Qt::Key_Minus);
+    EXPECT_EQ(visible().to - visible().from, 2 * span);
+    QTest::keyClick(focus, Qt::Key_Backspace);
+    EXPECT_EQ(visible().from, beforeZoomOut.from);
+    EXPECT_EQ(visible().to, beforeZoomOut.to);
+    QTest::keyClick(focus, Qt::Key_Home);
+    EXPECT_FALSE(o.controller().view().zoomed);
 }
