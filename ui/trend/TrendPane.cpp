@@ -33,6 +33,8 @@ constexpr qreal kValueLabelSpacing = 26;
 // Step lines and shading reach this far past the plot's edges and are clipped there: coordinates
 // of a sample years away would otherwise be millions of pixels long.
 constexpr qreal kBeyondEdge = 16;
+// The crosshair's dots reach this far either side of its line.
+constexpr qreal kCrosshairReach = 6;
 
 QFont smaller(QFont font, qreal points) {
     font.setPointSizeF(points);
@@ -96,6 +98,18 @@ public:
     void changed() {
         prepareGeometryChange();
         update();
+    }
+
+    // Only the strip around the crosshair at `time` needs drawing again when the pointer moves:
+    // repainting the whole plot for it would redraw every line at each move of the mouse.
+    void changedAround(std::optional<double> time) {
+        const QRectF plot = m_pane.m_chart->plotArea();
+        const PaneDrawing &d = m_pane.m_drawing;
+        if (!time || plot.isEmpty() || !(d.xMax > d.xMin)) {
+            return;
+        }
+        const qreal x = plot.left() + (*time - d.xMin) * plot.width() / (d.xMax - d.xMin);
+        update(QRectF(x - kCrosshairReach, plot.top() - 1, 2 * kCrosshairReach, plot.height() + 2));
     }
 
     void paint(QPainter *painter, const QStyleOptionGraphicsItem *, QWidget *) override {
@@ -243,6 +257,13 @@ TrendPane::TrendPane(trend::Quantity quantity, QWidget *parent)
 TrendPane::~TrendPane() = default;
 
 void TrendPane::setTexts(const Texts &texts) {
+    // The window passes its texts at every change of its view, the pointer's moves included.
+    if (m_texts && m_texts->axisTitle == texts.axisTitle &&
+        m_texts->timeAxisTitle == texts.timeAxisTitle &&
+        m_texts->outsideLimits == texts.outsideLimits && m_texts->labels == texts.labels) {
+        return;
+    }
+    m_texts = texts;
     m_valueAxis->setTitleText(texts.axisTitle);
     m_timeAxis->setTitleText(texts.timeAxisTitle);
     m_shadingLegend->setName(texts.outsideLimits);
@@ -453,18 +474,25 @@ void TrendPane::updateLegend(trend::SeriesSet shown, bool shading) {
 }
 
 void TrendPane::showReadout(const std::optional<trend::Readout> &readout) {
-    m_drawing.pointerTime.reset();
-    m_drawing.pointerValues.clear();
+    std::optional<double> time;
+    std::vector<std::pair<QColor, double>> values;
     if (readout && readout->found) {
-        m_drawing.pointerTime = static_cast<double>(readout->time);
+        time = static_cast<double>(readout->time);
         for (const trend::ReadoutEntry &e : readout->entries) {
             if (e.value && trend::seriesInfo(e.series).quantity == m_quantity &&
                 !trend::isStepSeries(e.series)) {
-                m_drawing.pointerValues.emplace_back(quantityColour(m_quantity), *e.value);
+                values.emplace_back(quantityColour(m_quantity), *e.value);
             }
         }
     }
-    m_overlays.back()->changed();
+    if (time == m_drawing.pointerTime && values == m_drawing.pointerValues) {
+        return;
+    }
+    Overlay *pointer = m_overlays.back();
+    pointer->changedAround(m_drawing.pointerTime);
+    m_drawing.pointerTime = time;
+    m_drawing.pointerValues = std::move(values);
+    pointer->changedAround(m_drawing.pointerTime);
 }
 
 // ---- the operator's mouse ----------------------------------------------------------------------

@@ -115,6 +115,7 @@ private:
     QLineSeries *m_measured = nullptr;
     std::map<trend::Series, QLineSeries *> m_legendOnly;
     QAreaSeries *m_shadingLegend = nullptr;
+    std::optional<Texts> m_texts;
     PaneDrawing m_drawing;
     std::vector<Overlay *> m_overlays;
     std::size_t m_pointsDrawn = 0;

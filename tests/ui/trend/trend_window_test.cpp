@@ -395,3 +395,33 @@ TEST(TrendWindow, keysPanAndZoomWhereverTheFocusWas) {
     QTest::keyClick(focus, Qt::Key_Home);
     EXPECT_FALSE(o.controller().view().zoomed);
 }
+
+TEST(TrendWindow, anImportedCsvDrawsTheSameChartAsTheDownload) {
+    records::RecordList imported;
+    week().forEach([&imported](const records::LogRecord &downloaded) {
+        std::string line = downloaded.toCSV();
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
+            line.pop_back();
+        }
+        records::LogRecord back;
+        back.fromExportCsv(line, records::rtype::kLog);
+        imported.insert(std::move(back));
+    });
+    Opened download(week());
+    Opened csv(imported);
+    EXPECT_EQ(csv.label("counts"), download.label("counts"));
+    for (TrendPane *pane : download.window->panes()) {
+        SCOPED_TRACE(static_cast<int>(pane->quantity()));
+        TrendPane *other = csv.pane(pane->quantity());
+        ASSERT_NE(other, nullptr);
+        const ui::PaneDrawing &a = pane->drawing();
+        const ui::PaneDrawing &b = other->drawing();
+        EXPECT_EQ(a.bands, b.bands);
+        ASSERT_EQ(a.steps.size(), b.steps.size());
+        for (std::size_t i = 0; i < a.steps.size(); ++i) {
+            EXPECT_EQ(a.steps[i].lines, b.steps[i].lines);
+        }
+        const QString name = pane->chart()->series().front()->name();
+        EXPECT_EQ(lineNamed(pane, name)->points(), lineNamed(other, name)->points());
+    }
+}
