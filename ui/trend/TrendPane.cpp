@@ -178,9 +178,11 @@ private:
 // ---- pane --------------------------------------------------------------------------------------
 
 TrendPane::TrendPane(trend::Quantity quantity, QWidget *parent)
-    : QChartView(parent), m_quantity(quantity), m_chart(new QChart), m_timeAxis(new QCategoryAxis),
-      m_valueAxis(new QValueAxis), m_band(new QRubberBand(QRubberBand::Rectangle, this)) {
-    setChart(m_chart);
+    // The view takes its chart at construction: a chart set later replaces one the view made
+    // itself and leaves that one to nobody.
+    : QChartView(new QChart, parent), m_quantity(quantity), m_chart(chart()),
+      m_timeAxis(new QCategoryAxis), m_valueAxis(new QValueAxis),
+      m_band(new QRubberBand(QRubberBand::Rectangle, this)) {
     setRenderHint(QPainter::Antialiasing);
     setFrameShape(QFrame::NoFrame);
     setFocusPolicy(Qt::NoFocus);
@@ -233,7 +235,7 @@ TrendPane::TrendPane(trend::Quantity quantity, QWidget *parent)
             m_measured = line;
         }
     }
-    m_shadingLegend = new QAreaSeries(new QLineSeries);
+    m_shadingLegend = new QAreaSeries(new QLineSeries(m_chart)); // the area does not own it
     m_shadingLegend->setBrush(outsideLimitsColour());
     m_shadingLegend->setPen(QPen(outsideLimitsColour().darker(130), 1));
     attach(m_shadingLegend);
