@@ -134,7 +134,13 @@ void expectSameReads(const RecordList &list, const Model &model, std::int32_t in
         ASSERT_NE(found, nullptr) << keyOf(number);
         EXPECT_EQ(found->recordKey, model.arrivalOf(number)) << "first arrival stays";
     }
-    for (const std::int32_t near : {inserted - 1, inserted + 1}) {
+    // The neighbours of the extreme numbers would overflow: only those that exist are asked.
+    for (const std::int64_t wide : {std::int64_t{inserted} - 1, std::int64_t{inserted} + 1}) {
+        if (wide < std::numeric_limits<std::int32_t>::min() ||
+            wide > std::numeric_limits<std::int32_t>::max()) {
+            continue;
+        }
+        const auto near = static_cast<std::int32_t>(wide);
         EXPECT_EQ(list.contains(keyOf(near)), model.has(near)) << keyOf(near);
     }
 }

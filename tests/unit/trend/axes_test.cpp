@@ -1,0 +1,150 @@
+#include "trend/Axes.h"
+#include "trend/Calendar.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <string>
+#include <vector>
+
+using namespace aql::trend;
+
+namespace {
+
+std::int64_t at(int year, int month, int day, int hour = 0, int minute = 0) {
+    return secondsSinceEpoch(CalendarMoment{year, month, day, hour, minute, 0});
+}
+
+// "14:00/2009-03-07" for a mark with a date under it, else the mark's text.
+std::vector<std::string> labels(const std::vector<TimeTick> &ticks) {
+    std::vector<std::string> out;
+    for (const TimeTick &t : ticks) {
+        out.push_back(t.dateText.empty() ? t.text : t.text + "/" + t.dateText);
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(TimeAxis, marksTheFinestRoundStepThatFits) {
+    using L = std::vector<std::string>;
+    struct Case {
+        const char *what;
+        TimeRange range;
+        int maxTicks;
+        L expected;
+    };
+    const Case kCases[] = {
+        {"half hours",
+         {at(2009, 3, 7, 14), at(2009, 3, 7, 18)},
+         10,
+         L{"14:00/2009-03-07", "14:30", "15:00", "15:30", "16:00", "16:30", "17:00", "17:30",
+           "18:00"}},
+        {"minutes from an odd second",
+         {at(2009, 3, 7, 14) + 7, at(2009, 3, 7, 14, 4) + 59},
+         5,
+         L{"14:01/2009-03-07", "14:02", "14:03", "14:04"}},
+        {"over midnight the new date is written",
+         {at(2009, 3, 7, 20), at(2009, 3, 8, 4)},
+         5,
+         L{"20:00/2009-03-07", "22:00", "00:00/2009-03-08", "02:00", "04:00"}},
+        {"days",
+         {at(2009, 3, 1), at(2009, 3, 6, 12)},
+         6,
+         L{"2009-03-01", "2009-03-02", "2009-03-03", "2009-03-04", "2009-03-05", "2009-03-06"}},
+        {"weeks from Monday",
+         {at(2009, 3, 1), at(2009, 4, 1)},
+         6,
+         L{"2009-03-02", "2009-03-09", "2009-03-16", "2009-03-23", "2009-03-30"}},
+        {"months",
+         {at(2009, 1, 15), at(2009, 12, 31)},
+         12,
+         L{"2009-02", "2009-03", "2009-04", "2009-05", "2009-06", "2009-07", "2009-08", "2009-09",
+           "2009-10", "2009-11", "2009-12"}},
+        {"quarters",
+         {at(2008, 11, 1), at(2010, 2, 1)},
+         6,
+         L{"2009-01", "2009-04", "2009-07", "2009-10", "2010-01"}},
+        {"decades",
+         {at(1990, 1, 1), at(2099, 12, 31)},
+         12,
+         L{"1990", "2000", "2010", "2020", "2030", "2040", "2050", "2060", "2070", "2080", "2090"}},
+        {"a single moment off the minute",
+         {at(2009, 3, 7, 14) + 30, at(2009, 3, 7, 14) + 30},
+         5,
+         L{}},
+    };
+    for (const Case &c : kCases) {
+        EXPECT_EQ(labels(timeTicks(c.range, c.maxTicks)), c.expected) << c.what;
+    }
+    EXPECT_TRUE(timeTicks({at(2009, 3, 8), at(2009, 3, 7)}, 5).empty());
+    EXPECT_TRUE(timeTicks({at(2009, 3, 7), at(2009, 3, 8)}, 0).empty());
+}
+
+TEST(TimeAxis, marksStayInsideTheRangeAscendingAndWithinTheLimit) {
+    std::mt19937 random(11);
+    std::uniform_int_distribution<std::int64_t> start(at(1971, 1, 1), at(2098, 1, 1));
+    std::uniform_int_distribution<int> magnitude(2, 9); // spans of 100 s to 10^9 s
+    std::uniform_int_distribution<int> limit(1, 20);
+    for (int i = 0; i < 2000; ++i) {
+        const std::int64_t from = start(random);
+        const auto span = static_cast<std::int64_t>(std::pow(10.0, magnitude(random)) *
+                                                    std::uniform_real_distribution<>(1, 9)(random));
+        const TimeRange range{from, std::min(from + span, at(2099, 12, 31))};
+        const int maxTicks = limit(random);
+        const std::vector<TimeTick> ticks = timeTicks(range, maxTicks);
+        SCOPED_TRACE(timeText(range.from) + " to " + timeText(range.to) + ", at most " +
+                     std::to_string(maxTicks));
+        ASSERT_LE(ticks.size(), static_cast<std::size_t>(maxTicks));
+        for (std::size_t k = 0; k < ticks.size(); ++k) {
+            ASSERT_GE(ticks[k].time, range.from);
+            ASSERT_LE(ticks[k].time, range.to);
+            if (k > 0) {
+                ASSERT_LT(ticks[k - 1].time, ticks[k].time);
+            }
+            // A mark is a round moment: whole minutes at least.
+            ASSERT_EQ(momentAt(ticks[k].time).second, 0);
+        }
+    }
+}
+
+TEST(ValueAxis, roundStepsCoverTheValues) {
+    struct Case {
+        double low, high;
+        int maxTicks;
+        ValueScale expected;
+    };
+    const Case kCases[] = {
+        {7.05, 7.62, 6, {7.0, 7.8, 0.2, 1}}, {0, 23, 6, {0, 25, 5, 0}},
+        {100, 100, 6, {90, 110, 5, 0}}, // one value: room either side
+        {0, 0, 5, {-0.5, 0.5, 0.5, 1}},      {-12.5, 480, 7, {-100, 500, 100, 0}},
+        {680, 760, 5, {680, 760, 20, 0}},    {0.012, 0.049, 5, {0.01, 0.05, 0.01, 2}},
+        {23, 0, 6, {0, 25, 5, 0}}, // bounds in either order
+    };
+    for (const Case &c : kCases) {
+        SCOPED_TRACE(std::to_string(c.low) + " to " + std::to_string(c.high));
+        const ValueScale s = valueScale(c.low, c.high, c.maxTicks);
+        EXPECT_NEAR(s.min, c.expected.min, 1e-9);
+        EXPECT_NEAR(s.max, c.expected.max, 1e-9);
+        EXPECT_NEAR(s.step, c.expected.step, 1e-12);
+        EXPECT_EQ(s.decimals, c.expected.decimals);
+        EXPECT_LE(s.tickCount(), std::max(c.maxTicks, 3));
+    }
+    const ValueScale undefined = valueScale(std::nan(""), 3, 5);
+    EXPECT_EQ(undefined.min, 0);
+    EXPECT_EQ(undefined.max, 1);
+
+    std::mt19937 random(5);
+    std::uniform_real_distribution<double> value(-1000, 1000);
+    for (int i = 0; i < 5000; ++i) {
+        const double a = value(random);
+        const double b = a + std::pow(10.0, std::uniform_real_distribution<>(-3, 3)(random));
+        const int maxTicks = std::uniform_int_distribution<int>(2, 12)(random);
+        const ValueScale s = valueScale(a, b, maxTicks);
+        ASSERT_LE(s.min, a + 1e-9) << a << " " << b;
+        ASSERT_GE(s.max, b - 1e-9) << a << " " << b;
+        ASSERT_LE(s.tickCount(), std::max(maxTicks, 3)) << a << " " << b;
+        ASSERT_GE(s.tickCount(), 2) << a << " " << b;
+    }
+}
