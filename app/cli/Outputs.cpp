@@ -81,20 +81,22 @@ fs::path incompleteName(const fs::path &target) {
     return target.parent_path() / name;
 }
 
+std::string leftAsItWas(const Output &output, const platform::FileSaver &saver) {
+    return spelled(output.path) + (saver.kindOf(output.path) == platform::TargetKind::Missing
+                                       ? " was not created"
+                                       : " was left as it was");
+}
+
 Destination destinationFor(const Output &output, bool runSucceeded, std::size_t records,
                            const platform::FileSaver &saver, const std::vector<fs::path> &keep) {
     const std::string target = spelled(output.path);
     if (runSucceeded) {
         return {output.path, false, {}};
     }
-    const platform::TargetKind kind = saver.kindOf(output.path);
     if (records == 0) {
-        return {std::nullopt, false,
-                "nothing was received: " + target +
-                    (kind == platform::TargetKind::Missing ? " was not created"
-                                                           : " was left as it was")};
+        return {std::nullopt, false, "nothing was received: " + leftAsItWas(output, saver)};
     }
-    switch (kind) {
+    switch (saver.kindOf(output.path)) {
     case platform::TargetKind::Missing:
     case platform::TargetKind::NotRegular:
     case platform::TargetKind::StandardOutput: return {output.path, true, {}};

@@ -48,6 +48,9 @@ Destination destinationFor(const Output &output, bool runSucceeded, std::size_t 
                            const platform::FileSaver &saver,
                            const std::vector<std::filesystem::path> &keep);
 
+// "FILE was left as it was", or "FILE was not created" when there is none.
+std::string leftAsItWas(const Output &output, const platform::FileSaver &saver);
+
 // What the exports say about their origin. Texts are UTF-8, as they arrive on the command line.
 struct ExportTexts {
     std::string generator = "AQLRemote";

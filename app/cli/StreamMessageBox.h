@@ -8,10 +8,10 @@
 namespace aql::cli {
 
 // Message boxes of a tool without a window: the text goes to a stream (stderr) as "message: "
-// and the text, line breaks as the platform writes them, and the box answers OK at once. The box's title (the program's name
-// and version) is left out; an error number other than 0 in it is kept. A message repeated
-// straight after itself is counted instead of printed again, and the count follows once another
-// message comes or the box is flushed.
+// and the text, line breaks as the platform writes them, and the box answers OK at once. The box's
+// title (the program's name and version) is left out; an error number other than 0 in it is kept. A
+// message repeated straight after itself is counted instead of printed again, and the count follows
+// once another message comes or the box is flushed.
 class StreamMessageBox : public platform::MessageBox {
 public:
     explicit StreamMessageBox(std::ostream &out) : m_out(out) {}

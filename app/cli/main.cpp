@@ -6,6 +6,7 @@
 #include "cli/DownloadSession.h"
 #include "cli/Options.h"
 #include "cli/Outputs.h"
+#include "cli/ReadProblem.h"
 #include "cli/StreamMessageBox.h"
 #include "cli/VariablesSession.h"
 #include "core/Error.h"
@@ -79,8 +80,9 @@ const char *kConvertUsage =
     "                             [--site NAME] [--pool NAME]\n"
     "\n"
     "Reads a stored record file as the Base-file import does (a CSV export of this program or a\n"
-    "stored log) and writes it again. Exit status: 0 done; 1 the file could not be read\n"
-    "completely (the error names the file and, where known, the line); 2 bad options or an\n"
+    "stored log) and writes it again. A file that cannot be read completely writes nothing\n"
+    "(the input is still there): the error names the file and, where the reader knows it, the\n"
+    "line. Exit status: 0 done; 1 the file could not be read completely; 2 bad options or an\n"
     "output that could not be written.\n";
 
 const char *kVariablesUsage =
@@ -266,27 +268,31 @@ int runConvert(const cli::CliArgs &args) {
     try {
         reader.readFile(in.u8string(), ",", true, 20000);
     } catch (const AqlError &e) {
-        problem =
-            e.description() + " (" + e.source() + ", error " + std::to_string(e.number()) + ")";
+        problem = cli::readProblem(*inText, e);
     }
     if (problem.empty() && !readerBox.last.empty()) {
-        problem = readerBox.last; // an empty file, or one that is no stored log
+        problem = *inText + ": " + readerBox.last; // an empty file, or one that is no stored log
     }
     const bool readWhole = problem.empty();
     if (readWhole) {
         std::cerr << "read " << records.count() << " records from " << *inText << "\n";
     } else {
-        std::cerr << "error: " << *inText << ": " << problem << "\n"
+        std::cerr << "error: " << problem << "\n"
                   << "read " << records.count() << " records before the error\n";
+    }
+    if (!readWhole) {
+        // The input is still there, so nothing is lost by writing nothing: a partial copy of a
+        // file that was refused would only be mistaken for the whole.
+        for (const cli::Output &output : outputs) {
+            std::cerr << "nothing was written: " << cli::leftAsItWas(output, files) << "\n";
+        }
+        return 1;
     }
     platform::qt::QtClock clock;
     const bool written =
-        cli::writeOutputs(outputs, records, readWhole,
-                          exportTexts(args, clock, in.stem().u8string()), files, std::cerr, in);
-    if (!written) {
-        return 2;
-    }
-    return readWhole ? 0 : 1;
+        cli::writeOutputs(outputs, records, true, exportTexts(args, clock, in.stem().u8string()),
+                          files, std::cerr, in);
+    return written ? 0 : 2;
 }
 
 int runVariables(const cli::CliArgs &args) {
