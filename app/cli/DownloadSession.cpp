@@ -96,7 +96,7 @@ std::string DownloadSession::summary() const {
     if (m_connectFailed) {
         return "could not connect to the controller at " + m_settings.host + ":" + m_settings.port;
     }
-    const std::string held = plural(m_records.count(), "record", "records") + " held";
+    std::string held = plural(m_records.count(), "record", "records") + " held";
     const link::LogDownloadRule *rule = m_download ? &m_download->rule() : nullptr;
     const std::string waited = seconds(m_settings.timeoutMs);
     switch (state()) {

@@ -32,10 +32,10 @@ std::int64_t timeoutMs(const CliArgs &args, const char *fallback) {
 } // namespace
 
 const std::vector<std::string> &valuedOptions() {
-    static const std::vector<std::string> names = {
+    static const std::vector<std::string> kNames = {
         "host", "port", "address", "csv", "xml",   "xlsx",        "site",
         "pool", "idle", "timeout", "in",  "block", "max-records", "set"};
-    return names;
+    return kNames;
 }
 
 DownloadSettings downloadSettings(const CliArgs &args) {

@@ -109,13 +109,13 @@ public:
 };
 
 // Signals: the first asks the run to stop and keep what it has; a second ends the process.
-volatile std::sig_atomic_t g_signal = 0;
+volatile std::sig_atomic_t receivedSignal = 0;
 
 extern "C" void onSignal(int number) {
-    if (g_signal != 0) {
+    if (receivedSignal != 0) {
         std::_Exit(128 + number);
     }
-    g_signal = number;
+    receivedSignal = number;
 }
 
 void catchSignals() {
@@ -124,15 +124,15 @@ void catchSignals() {
 }
 
 int signalStatus() {
-    return 128 + static_cast<int>(g_signal);
+    return 128 + static_cast<int>(receivedSignal);
 }
 
 // Calls `stop` once a signal has come; a signal that comes while connecting ends the process at
 // once, as nothing has been received.
 void watchSignals(QObject *owner, const bool &connectDecided, std::function<void()> stop) {
     auto *timer = new QTimer(owner);
-    QObject::connect(timer, &QTimer::timeout, [timer, &connectDecided, stop] {
-        if (g_signal == 0) {
+    QObject::connect(timer, &QTimer::timeout, [timer, &connectDecided, stop = std::move(stop)] {
+        if (receivedSignal == 0) {
             return;
         }
         timer->stop();
@@ -241,7 +241,7 @@ int runDownload(const cli::CliArgs &args) {
     if (!written) {
         return 2;
     }
-    if (session.state() == link::DownloadState::Cancelled && g_signal != 0) {
+    if (session.state() == link::DownloadState::Cancelled && receivedSignal != 0) {
         return signalStatus();
     }
     return session.succeeded() ? 0 : 1;
@@ -323,7 +323,7 @@ int runVariables(const cli::CliArgs &args) {
     const auto outcome = session.outcome();
     std::cerr << (outcome == cli::VariablesSession::Outcome::Done ? "" : "error: ")
               << session.summary() << "\n";
-    if (outcome == cli::VariablesSession::Outcome::Interrupted && g_signal != 0) {
+    if (outcome == cli::VariablesSession::Outcome::Interrupted && receivedSignal != 0) {
         return signalStatus();
     }
     return outcome == cli::VariablesSession::Outcome::Done ? 0 : 1;
