@@ -90,6 +90,12 @@ private:
 // A download of the current pool's log through a console, watched by the rule every kWatchMs.
 // What happens once it has ended is the caller's choice: the command-line tool goes Offline; a
 // window that stays Online after TooManyRecords keeps receiving records.
+//
+// Typical use, with the console Online and its current pool set:
+//
+//     link::LogDownload download(console, pool.records(), timers, link::DownloadRules{});
+//     download.finished = [&](link::DownloadState how) { ... how == Complete: the whole log };
+//     download.start(); // sends Get Log; or watch() when the panel's button has sent it
 class LogDownload {
 public:
     static constexpr int kWatchMs = 100;

@@ -117,6 +117,20 @@ TEST(DownloadSession, failuresSayWhyAndKeepTheRecords) {
         EXPECT_EQ(rig.finishedCalls, 1);
         EXPECT_EQ(rig.session->summary(), "could not connect to the controller at 127.0.0.1:5000");
     }
+    const std::pair<std::string, const char *> strangers[] = {
+        {addressedLine(2, displayBody(1, 0, "menu")) + "\r",
+         "no valid reply from address 1 within 3 s (24 replies for other addresses: is the "
+         "address right?)"},
+        {"HTTP/1.1 400 Bad Request\r",
+         "no valid reply from address 1 within 3 s (24 lines that are no controller reply: is "
+         "this the controller's port?)"},
+    };
+    for (const auto &[line, summary] : strangers) {
+        DownloadRig rig;
+        rig.start();
+        rig.runUntilFinished([&] { return line; }, 20000);
+        EXPECT_EQ(rig.session->summary(), summary);
+    }
     {
         DownloadRig rig;
         rig.settings.maxRecords = 20;
