@@ -104,7 +104,10 @@ public:
 // Counts what a language file's reading would have shown.
 class CountingBox : public platform::MessageBox {
 public:
-    int show(const std::string &, int, const std::string &) override { return ++shown, 0; }
+    int show(const std::string &, int, const std::string &) override {
+        ++shown;
+        return platform::kResultOk;
+    }
     int shown = 0;
 };
 
