@@ -1,9 +1,11 @@
 #pragma once
 
 #include "link/Console.h"
+#include "link/LogDownload.h"
 #include "platform/Timer.h"
 #include "records/RecordList.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -15,44 +17,55 @@ struct DownloadSettings {
     std::string host;
     std::string port;
     std::uint8_t address = 1;
-    int idleSeconds = 3;     // done when no record packet has arrived for this long
-    int timeoutSeconds = 30; // bound on the wait for the first record after Get Log
+    // Connecting plus the wait for the first record; never a download that is receiving. The
+    // connect itself is bounded by the socket (the caller sets its connect time-out to this).
+    std::int64_t timeoutMs = 30000;
+    std::int64_t quietMs = 3000; // answers without a record this long: the log is complete
+    std::size_t maxRecords = 1000000;
 };
 
-// Collects a controller's log the way an operator does it: Online, Get Log, then hold every
-// record that arrives until the controller has been quiet for a while. The link's own answer
-// time-out, socket errors and corrupt replies end it early; the records held stay.
+// Collects a controller's log the way an operator does it: Online, Get Log, then every record
+// that arrives, until link::LogDownload's rule says the log is complete or the download failed.
+// Goes Offline when it ends; the records held stay in the list.
 class DownloadSession {
 public:
-    enum class Outcome { Running, Done, ConnectFailed, LinkLost, NoRecords };
-    static constexpr int kWatchMs = 100;
+    static constexpr int kProgressMs = 1000;
 
     DownloadSession(link::Console &console, platform::TimerFactory &timers,
-                    records::RecordList &records, DownloadSettings settings);
+                    records::RecordList &records, DownloadSettings settings,
+                    link::MonotonicClock clock = link::steadyClock());
 
-    // Goes Online (waiting for the connect) and asks for the log.
+    // Connects (the call returns once the connect is decided) and asks for the log.
     void start();
+    // Ctrl-C: ends a running download as Cancelled, keeping what arrived.
+    void interrupt();
 
-    Outcome outcome() const { return m_outcome; }
-    std::function<void(Outcome)> finished;
+    bool running() const { return m_running; }
+    bool connectFailed() const { return m_connectFailed; }
+    // Only a complete log is a success.
+    bool succeeded() const;
+    link::DownloadState state() const;
+    // One line for the operator: how the download ended, and why when it failed.
+    std::string summary() const;
+
+    std::function<void()> finished;
     std::function<void(const std::string &)> progress; // a line about once a second
 
-    static const char *describe(Outcome outcome);
-
 private:
-    void watch();
-    void finish(Outcome outcome);
-    std::uint64_t recordPacketsSeen() const;
+    void looked();
+    void end();
 
     link::Console &m_console;
     records::RecordList &m_records;
+    platform::TimerFactory &m_timers;
     DownloadSettings m_settings;
-    std::unique_ptr<platform::Timer> m_watch;
-    Outcome m_outcome = Outcome::Running;
-    std::int64_t m_elapsedMs = 0;
-    std::int64_t m_lastArrivalMs = 0;
-    std::uint64_t m_lastSeen = 0;
-    std::uint64_t m_lastReported = 0;
+    link::MonotonicClock m_clock;
+    std::unique_ptr<link::LogDownload> m_download;
+    bool m_running = false;
+    bool m_connectFailed = false;
+    bool m_interrupted = false;
+    std::int64_t m_nextProgressMs = 0;
+    std::size_t m_lastReported = 0;
 };
 
 } // namespace aql::cli

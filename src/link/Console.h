@@ -106,6 +106,8 @@ public:
     std::uint8_t controllerAddress() const { return m_state.controllerAddress; }
     bool replyReceived() const { return m_state.replyReceived; }
     std::int32_t operatingMode() const { return m_sender.operatingMode(); }
+    // The frames to the controller, for a tool that drives the protocol itself.
+    CommandSender &commands() { return m_sender; }
     const ReceiveDispatcher::Counters &receiveCounters() const { return m_dispatcher.counters(); }
     const ReceiveDispatcher &dispatcher() const { return m_dispatcher; }
     const ConnectionModes &modes() const { return m_modes; }

@@ -51,6 +51,11 @@ std::unique_ptr<QSettings> openStore(const QString &iniFile, const QString &sect
     return settings;
 }
 
+bool isUtf8(const QByteArray &bytes) {
+    // Decoding replaces every invalid sequence, so a text that survives the round trip was valid.
+    return QString::fromUtf8(bytes).toUtf8() == bytes;
+}
+
 } // namespace
 
 IniSettingsBackend::IniSettingsBackend()
@@ -92,11 +97,14 @@ std::optional<std::string> IniSettingsBackend::read(const std::string &path) {
             return std::nullopt;
         }
         const QVariant value = store->value(location->key);
+        if (value.typeId() == QMetaType::QByteArray) {
+            return value.toByteArray().toStdString();
+        }
         // A hand-edited line with unquoted commas reads back as a list; it was one text.
         const QString text = value.typeId() == QMetaType::QStringList
                                  ? value.toStringList().join(QStringLiteral(", "))
                                  : value.toString();
-        return text.toLatin1().toStdString();
+        return text.toStdString();
     } catch (...) {
         return std::nullopt;
     }
@@ -112,8 +120,12 @@ bool IniSettingsBackend::write(const std::string &path, const std::string &value
         if (!store->isWritable()) {
             return false;
         }
-        store->setValue(location->key,
-                        QString::fromLatin1(value.data(), static_cast<qsizetype>(value.size())));
+        const QByteArray bytes(value.data(), static_cast<qsizetype>(value.size()));
+        if (isUtf8(bytes)) {
+            store->setValue(location->key, QString::fromUtf8(bytes));
+        } else {
+            store->setValue(location->key, bytes);
+        }
         store->sync();
         if (store->status() != QSettings::NoError) {
             return false;

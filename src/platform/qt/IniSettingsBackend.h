@@ -10,6 +10,10 @@ namespace aql::platform::qt {
 // "HKCU\Software\<section>\<key>" is the value <key> of the INI section [<section>]; deeper
 // paths keep their middle parts in the key. Paths outside HKCU\Software are not stored: they
 // read as missing and fail to write.
+//
+// Values are UTF-8: every setting the program keeps is the name of a file or folder, joined to
+// other UTF-8 paths, and the program that writes the project folder writes it as Unicode text. A
+// value that is no valid UTF-8 is stored as its bytes and read back unchanged.
 class IniSettingsBackend final : public platform::SettingsBackend {
 public:
     // The user's store: the registry under HKEY_CURRENT_USER on Windows, defaultIniPath()

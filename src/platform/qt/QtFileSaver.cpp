@@ -15,6 +15,8 @@
 //   looked for again here.
 // - It syncs the file to disk before the rename but ignores a failure: the sync is done here
 //   first, and a failure keeps the old target.
+// - It leaves the rename itself in the folder's cache: after a power cut the folder could still
+//   name the old file. The folder is synced here once the rename is done.
 
 #include "platform/qt/QtFileSaver.h"
 
@@ -176,6 +178,7 @@ public:
             fail(replacingProblem(m_finalName).value_or(reasonOf(save)));
         }
         m_finished = true;
+        syncFolderToDisk();
     }
 
 private:
@@ -215,6 +218,27 @@ private:
 #ifdef Q_OS_UNIX
         if (::fsync(m_file->handle()) != 0) {
             fail(systemReason(errno));
+        }
+#endif
+    }
+
+    void syncFolderToDisk() {
+#ifdef Q_OS_UNIX
+        const fs::path folder = m_finalName.has_parent_path() ? m_finalName.parent_path() : ".";
+        const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0) {
+            throw saveError(m_target, "the file was written, but its folder could not be opened "
+                                      "to flush it to disk: " +
+                                          systemReason(errno));
+        }
+        const int result = ::fsync(fd);
+        const int error = errno;
+        ::close(fd);
+        // Some file systems cannot sync a folder and say so; they keep it in order by themselves.
+        if (result != 0 && error != EINVAL && error != ENOTSUP) {
+            throw saveError(m_target, "the file was written, but its folder could not be flushed "
+                                      "to disk: " +
+                                          systemReason(error));
         }
 #endif
     }

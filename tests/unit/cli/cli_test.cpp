@@ -1,125 +1,334 @@
 #include "LinkRig.h"
 #include "cli/CliArgs.h"
 #include "cli/DownloadSession.h"
+#include "cli/Options.h"
+#include "cli/StreamMessageBox.h"
 #include "cli/VariablesSession.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <sstream>
 #include <stdexcept>
 
 using namespace aql;
 using namespace aql::test;
+using link::DownloadState;
 
 namespace {
 
+constexpr int kSetVar = 3;
+constexpr int kAskBlock = 4;
+constexpr int kPoll = 66;
+
+// A connect that takes `ms` of the manual clock before it succeeds.
+void slowConnect(LinkRig &rig, std::int64_t ms) {
+    rig.socket.outcome = FakeSocket::ConnectOutcome::Hang;
+    rig.pump.duringProcessEvents = [&rig, ms] {
+        if (rig.socket.state() == platform::sockstate::kConnecting) {
+            rig.timers.advance(50);
+            if (rig.timers.now() >= ms) {
+                rig.socket.setState(platform::sockstate::kConnected);
+            }
+        }
+    };
+}
+
 struct DownloadRig : LinkRig {
-    cli::DownloadSettings settings() {
-        cli::DownloadSettings s;
-        s.host = "127.0.0.1";
-        s.port = "5000";
-        s.address = 1;
-        s.idleSeconds = 3;
-        s.timeoutSeconds = 30;
-        return s;
-    }
+    cli::DownloadSettings settings;
     std::unique_ptr<cli::DownloadSession> session;
-    cli::DownloadSession::Outcome ended = cli::DownloadSession::Outcome::Running;
+    int finishedCalls = 0;
+
+    DownloadRig() {
+        settings.host = "127.0.0.1";
+        settings.port = "5000";
+        settings.timeoutMs = 3000;
+        settings.quietMs = 1000;
+    }
     void start() {
-        session = std::make_unique<cli::DownloadSession>(console, timers, records, settings());
-        session->finished = [this](cli::DownloadSession::Outcome o) { ended = o; };
+        session = std::make_unique<cli::DownloadSession>(console, timers, records, settings,
+                                                         [this] { return timers.now(); });
+        session->finished = [this] { ++finishedCalls; };
         session->start();
+    }
+    void answerPolls(const std::function<std::string()> &reply) {
+        for (const auto &frame : socket.sent) {
+            if (static_cast<unsigned char>(frame[2]) == kPoll) {
+                socket.deliver(reply());
+            }
+        }
+        socket.sent.clear();
+    }
+    void runUntilFinished(const std::function<std::string()> &reply, std::int64_t untilMs) {
+        while (finishedCalls == 0 && timers.now() < untilMs) {
+            timers.advance(120);
+            answerPolls(reply);
+        }
     }
 };
 
+std::string display() {
+    return addressedLine(1, displayBody(1, 0, "menu")) + "\r";
+}
+
 } // namespace
 
-TEST(DownloadSession, endsWhenTheControllerHasBeenQuietForTheIdleTime) {
+TEST(DownloadSession, theTimeoutCoversTheConnectAndTheWaitForTheFirstRecord) {
     DownloadRig rig;
+    slowConnect(rig, 2500);
     rig.start();
-    ASSERT_EQ(rig.commandBytes(), std::vector<int>{65}); // Get Log went out at once
-    rig.timers.advance(500);
-    rig.socket.deliver(addressedLine(1, recordBody(1, 1)) + "\r");
-    rig.timers.advance(2000);
-    rig.socket.deliver(addressedLine(1, recordBody(2, 2)) + "\r");
-    rig.timers.advance(2900);
-    EXPECT_EQ(rig.ended, cli::DownloadSession::Outcome::Running);
-    // Only duplicates now: they still count as arrivals, the controller is still sending.
-    rig.socket.deliver(addressedLine(1, recordBody(2, 2)) + "\r");
-    rig.timers.advance(2900);
-    EXPECT_EQ(rig.ended, cli::DownloadSession::Outcome::Running);
-    rig.timers.advance(200);
-    EXPECT_EQ(rig.ended, cli::DownloadSession::Outcome::Done);
-    EXPECT_EQ(rig.records.count(), 2u);
-    EXPECT_EQ(rig.socket.state(), platform::sockstate::kClosed); // left Offline
+    ASSERT_TRUE(rig.console.connected());
+    rig.runUntilFinished([] { return std::string(); }, 20000);
+    EXPECT_EQ(rig.session->state(), DownloadState::NoValidReply);
+    EXPECT_GE(rig.timers.now(), 3000);
+    EXPECT_LE(rig.timers.now(), 3200) << "the connect's 2.5 s came off the 3 s";
+    EXPECT_EQ(rig.session->summary(), "no valid reply from address 1 within 3 s");
+    EXPECT_FALSE(rig.session->succeeded());
+    EXPECT_EQ(rig.socket.state(), platform::sockstate::kClosed);
 }
 
-TEST(DownloadSession, aRefusedConnectionFailsAtOnceWithTheLinksMessage) {
+TEST(DownloadSession, theTimeoutNeverCutsOffADownloadThatIsReceiving) {
     DownloadRig rig;
-    rig.socket.outcome = FakeSocket::ConnectOutcome::Refuse;
     rig.start();
-    EXPECT_EQ(rig.ended, cli::DownloadSession::Outcome::ConnectFailed);
-    ASSERT_EQ(rig.box.shown.size(), 1u);
-    EXPECT_EQ(rig.box.shown[0].text.substr(0, 9), "T92 10061");
+    int number = 0;
+    rig.runUntilFinished(
+        [&] {
+            ++number;
+            // One record in three polls: a 400-record log takes far longer than the time-out.
+            return number % 3 == 0 ? addressedLine(1, recordBody(number, number)) + "\r"
+                                   : display();
+        },
+        rig.settings.timeoutMs + 400 * 3 * 120);
+    EXPECT_EQ(rig.finishedCalls, 0);
+    EXPECT_EQ(rig.session->state(), DownloadState::Receiving);
+    rig.runUntilFinished(display, rig.timers.now() + 10000);
+    EXPECT_TRUE(rig.session->succeeded());
+    EXPECT_EQ(rig.session->summary(),
+              "log downloaded: " + std::to_string(rig.records.count()) + " records held");
+    EXPECT_GT(rig.records.count(), 400u);
 }
 
-TEST(DownloadSession, noRecordWithinTheTimeoutFailsAndALostLinkKeepsWhatArrived) {
+TEST(DownloadSession, failuresSayWhyAndKeepTheRecords) {
     {
         DownloadRig rig;
+        rig.socket.outcome = FakeSocket::ConnectOutcome::Refuse;
         rig.start();
-        for (int i = 0; i < 290; ++i) {
-            rig.timers.advance(100);
-            rig.socket.deliver(addressedLine(1, displayBody(1, 0, "menu")) + "\r");
-        }
-        EXPECT_EQ(rig.ended, cli::DownloadSession::Outcome::Running);
-        rig.timers.advance(1000);
-        EXPECT_EQ(rig.ended, cli::DownloadSession::Outcome::NoRecords);
+        EXPECT_TRUE(rig.session->connectFailed());
+        EXPECT_EQ(rig.finishedCalls, 1);
+        EXPECT_EQ(rig.session->summary(), "could not connect to the controller at 127.0.0.1:5000");
+    }
+    const std::pair<std::string, const char *> strangers[] = {
+        {addressedLine(2, displayBody(1, 0, "menu")) + "\r",
+         "no valid reply from address 1 within 3 s (24 replies for other addresses: is the "
+         "address right?)"},
+        {"HTTP/1.1 400 Bad Request\r",
+         "no valid reply from address 1 within 3 s (24 lines that are no controller reply: is "
+         "this the controller's port?)"},
+    };
+    for (const auto &[line, summary] : strangers) {
+        DownloadRig rig;
+        rig.start();
+        rig.runUntilFinished([&] { return line; }, 20000);
+        EXPECT_EQ(rig.session->summary(), summary);
+    }
+    {
+        DownloadRig rig;
+        rig.settings.maxRecords = 20;
+        rig.start();
+        int number = 0;
+        rig.runUntilFinished(
+            [&] {
+                ++number;
+                return addressedLine(1, recordBody(number, number)) + "\r";
+            },
+            20000);
+        EXPECT_EQ(rig.session->state(), DownloadState::TooManyRecords);
+        EXPECT_EQ(rig.records.count(), 20u) << "one record per poll, looked at every 100 ms";
+        EXPECT_EQ(rig.session->summary(),
+                  "stopped at the limit of 20 records (--max-records): 20 records held");
     }
     {
         DownloadRig rig;
         rig.start();
-        rig.socket.deliver(addressedLine(1, recordBody(7, 7)) + "\r");
-        rig.socket.postError(platform::sockerr::kConnectionAborted, "closed");
-        rig.pump.runPosted();
-        rig.timers.advance(100);
-        EXPECT_EQ(rig.ended, cli::DownloadSession::Outcome::LinkLost);
-        EXPECT_EQ(rig.records.count(), 1u);
+        int number = 0;
+        for (int i = 0; i < 10; ++i) {
+            rig.timers.advance(120);
+            rig.answerPolls([&] {
+                ++number;
+                return addressedLine(1, recordBody(number, number)) + "\r";
+            });
+        }
+        rig.session->interrupt();
+        EXPECT_EQ(rig.session->state(), DownloadState::Cancelled);
+        EXPECT_EQ(rig.finishedCalls, 1);
+        EXPECT_EQ(rig.records.count(), 10u);
+        EXPECT_EQ(rig.session->summary(), "interrupted: 10 records held");
+        EXPECT_EQ(rig.socket.state(), platform::sockstate::kClosed);
+    }
+}
+
+// ---- variables --------------------------------------------------------------------------------
+
+namespace {
+
+struct VariablesRig : LinkRig {
+    cli::VariablesSettings settings;
+    std::unique_ptr<cli::VariablesSession> session;
+    cli::VariablesSession::Outcome ended = cli::VariablesSession::Outcome::Running;
+    // The controller's variables, raw 16-bit values; a write is taken when `accepts`.
+    std::array<std::array<std::uint16_t, 27>, 9> held{};
+    bool accepts = true;
+    bool answers = true;
+    int writesSeen = 0;
+
+    VariablesRig() {
+        settings.host = "h";
+        settings.port = "1";
+        settings.timeoutMs = 2000;
+        held[1][4] = 80;
+        for (int b = 0; b <= 8; ++b) {
+            held[static_cast<std::size_t>(b)][1] = static_cast<std::uint16_t>(b * 10);
+        }
+    }
+    void start() {
+        session = std::make_unique<cli::VariablesSession>(console, timers, settings,
+                                                          [this] { return timers.now(); });
+        session->finished = [this](cli::VariablesSession::Outcome o) { ended = o; };
+        session->start();
+    }
+    std::string blockLine(int block) const {
+        std::string body{'\x05', static_cast<char>(block), '\0'};
+        for (int v = 1; v <= 26; ++v) {
+            const std::uint16_t raw =
+                held[static_cast<std::size_t>(block)][static_cast<std::size_t>(v)];
+            body.push_back(static_cast<char>(raw & 0xFF));
+            body.push_back(static_cast<char>(raw >> 8));
+        }
+        return addressedLine(1, body) + "\r";
+    }
+    // The controller takes the frames in order: writes at once, block requests answered in turn.
+    void serve() {
+        std::vector<std::string> frames;
+        frames.swap(socket.sent);
+        for (const auto &f : frames) {
+            const int command = static_cast<unsigned char>(f[2]);
+            if (command == kSetVar) {
+                ++writesSeen;
+                if (accepts) {
+                    held[static_cast<unsigned char>(f[3])][static_cast<unsigned char>(f[4])] =
+                        static_cast<std::uint16_t>((static_cast<unsigned char>(f[5]) << 8) |
+                                                   static_cast<unsigned char>(f[6]));
+                }
+            } else if (command == kAskBlock && answers) {
+                socket.deliver(blockLine(static_cast<unsigned char>(f[3])));
+            }
+        }
+    }
+    void runUntilFinished() {
+        while (ended == cli::VariablesSession::Outcome::Running && timers.now() < 30000) {
+            timers.advance(100);
+            serve();
+        }
+    }
+};
+
+cli::VariableWrite write(int block, int variable, std::int16_t value) {
+    cli::VariableWrite w;
+    w.block = block;
+    w.variable = variable;
+    w.value = value;
+    return w;
+}
+
+} // namespace
+
+// 0 is what the console holds for a block it has not read: that must not count as confirmed.
+TEST(VariablesSession, aWriteIsSentEvenWhenTheValueIsWhatTheConsoleHoldsAlready) {
+    VariablesRig rig;
+    rig.settings.write = write(1, 4, 0);
+    rig.start();
+    const auto isWrite = [](const std::string &f) {
+        return static_cast<unsigned char>(f[2]) == kSetVar;
+    };
+    EXPECT_EQ(std::count_if(rig.socket.sent.begin(), rig.socket.sent.end(), isWrite), 1)
+        << "the write goes out at once";
+    rig.runUntilFinished();
+    EXPECT_EQ(rig.ended, cli::VariablesSession::Outcome::Done);
+    EXPECT_EQ(rig.held[1][4], 0);
+    EXPECT_EQ(rig.session->readBack(), 0);
+    EXPECT_EQ(rig.session->summary(), "variable 4 of block 1 now reads 0");
+    EXPECT_EQ(rig.session->report().substr(0, 18), "block 1: 10 0 0 0 ");
+}
+
+TEST(VariablesSession, onlyAReplyAfterTheWriteConfirmsItAndTheValueReadBackIsTold) {
+    VariablesRig rig;
+    rig.settings.write = write(1, 4, -32700);
+    rig.accepts = false;
+    rig.start();
+    // A reply of block 1 that was on its way before the write: it holds the old value.
+    rig.timers.advance(100);
+    rig.serve();
+    EXPECT_EQ(rig.ended, cli::VariablesSession::Outcome::Running);
+    rig.accepts = true;
+    rig.runUntilFinished();
+    EXPECT_EQ(rig.ended, cli::VariablesSession::Outcome::Done);
+    EXPECT_EQ(rig.session->writesSent(), 2) << "written again after 500 ms";
+    EXPECT_EQ(rig.session->summary(),
+              "variable 4 of block 1 now reads 32836 (the same 16 bits as -32700: the controller "
+              "shows values up to 33000 as positive)");
+}
+
+TEST(VariablesSession, failuresSayWhatWasMissing) {
+    using Outcome = cli::VariablesSession::Outcome;
+    const struct {
+        const char *what;
+        std::function<void(VariablesRig &)> arrange;
+        Outcome ends;
+        const char *summary;
+    } rows[] = {
+        {"a write the controller never takes",
+         [](VariablesRig &r) {
+             r.settings.write = write(1, 4, 95);
+             r.accepts = false;
+         },
+         Outcome::NotConfirmed,
+         "the controller did not confirm the write within 2 s (4 writes sent; variable 4 of block "
+         "1 reads 80)"},
+        {"a read-only run against a controller that never answers",
+         [](VariablesRig &r) { r.answers = false; }, Outcome::NoValidReply,
+         "no valid reply from address 1 within 2 s"},
+        {"a write to a controller that never answers",
+         [](VariablesRig &r) {
+             r.settings.write = write(1, 4, 95);
+             r.answers = false;
+         },
+         Outcome::NoValidReply, "no valid reply from address 1 within 2 s"},
+    };
+    for (const auto &row : rows) {
+        VariablesRig rig;
+        row.arrange(rig);
+        rig.start();
+        rig.runUntilFinished();
+        EXPECT_EQ(rig.ended, row.ends) << row.what;
+        EXPECT_EQ(rig.session->summary(), row.summary) << row.what;
+        EXPECT_LE(rig.timers.now(), 2100) << row.what;
     }
 }
 
 TEST(VariablesSession, readsEveryBlockWithoutWaitingForTheWindowsSlowPass) {
-    LinkRig rig;
-    cli::VariablesSettings s;
-    s.host = "h";
-    s.port = "1";
-    cli::VariablesSession session(rig.console, rig.timers, s);
-    bool done = false;
-    session.finished = [&](cli::VariablesSession::Outcome o) {
-        done = o == cli::VariablesSession::Outcome::Done;
-    };
-    session.start();
-    for (int round = 0; round < 40 && !done; ++round) {
-        rig.timers.advance(200);
-        // Answer every block request that went out.
-        std::vector<int> asked;
-        for (const auto &f : rig.socket.sent) {
-            if (f[2] == 4) {
-                asked.push_back(static_cast<unsigned char>(f[3]));
-            }
-        }
-        rig.socket.sent.clear();
-        for (int b : asked) {
-            std::string body{'\x05', static_cast<char>(b), '\0'};
-            std::string raw(52, '\0');
-            raw[0] = static_cast<char>(b * 10); // variable 1 = block x 10
-            rig.socket.deliver(addressedLine(1, body + raw) + "\r");
-        }
-    }
-    ASSERT_TRUE(done);
-    EXPECT_LE(rig.timers.now(), 2400); // nine blocks in a couple of seconds, not nine 3-second ticks
-    const std::string report = session.report();
+    VariablesRig rig;
+    rig.start();
+    rig.runUntilFinished();
+    ASSERT_EQ(rig.ended, cli::VariablesSession::Outcome::Done);
+    EXPECT_LE(rig.timers.now(), 2400) << "nine blocks in a couple of seconds, not nine 3 s ticks";
+    const std::string report = rig.session->report();
     EXPECT_NE(report.find("block 0: 0 0"), std::string::npos);
+    EXPECT_NE(report.find("block 1: 10 0 0 80 "), std::string::npos);
     EXPECT_NE(report.find("block 8: 80 0"), std::string::npos);
+    EXPECT_EQ(rig.writesSeen, 0);
 }
+
+// ---- options and messages ---------------------------------------------------------------------
 
 TEST(CliArgs, optionsValuesAndMistakes) {
     auto a = cli::parseCliArgs({"download", "--host", "10.0.0.5", "--port=4001", "--help"},
@@ -137,4 +346,73 @@ TEST(CliArgs, optionsValuesAndMistakes) {
     EXPECT_THROW(cli::parseBounded("port", "65536", 1, 65535), std::invalid_argument);
     EXPECT_THROW(cli::parseBounded("port", "12ab", 1, 65535), std::invalid_argument);
     EXPECT_THROW(cli::parseBounded("port", "", 1, 65535), std::invalid_argument);
+}
+
+TEST(Options, everyValueIsCheckedBeforeAnythingConnects) {
+    const auto refusal = [](std::vector<std::string> words) -> std::string {
+        try {
+            const auto args = cli::parseCliArgs(words, cli::valuedOptions());
+            if (args.command == "download") {
+                (void)cli::downloadSettings(args);
+            } else {
+                (void)cli::variablesSettings(args);
+            }
+            return {};
+        } catch (const std::invalid_argument &e) {
+            return e.what();
+        }
+    };
+    const std::vector<std::string> endpoint = {"--host", "h", "--port", "1"};
+    const auto with = [&](std::string command, std::vector<std::string> more) {
+        std::vector<std::string> words{std::move(command)};
+        words.insert(words.end(), endpoint.begin(), endpoint.end());
+        words.insert(words.end(), more.begin(), more.end());
+        return words;
+    };
+    const std::pair<std::vector<std::string>, const char *> rows[] = {
+        {with("variables", {"--set", "1:4=9x"}), "--set value must be a whole number"},
+        {with("variables", {"--set", "1:4=32768"}), "--set value must be a whole number"},
+        {with("variables", {"--set", "1:4=-32768"}), ""},
+        {with("variables", {"--set", "9:4=1"}), "--set block must be"},
+        {with("variables", {"--set", "1:26=1"}), "--set variable must be"},
+        {with("variables", {"--set", "1=4:1"}), "--set must look like B:V=VALUE"},
+        {with("variables", {"--set", "1:4=1", "--block", "2"}), "do not go together"},
+        {with("variables", {"--timeout", "0"}), "--timeout must be"},
+        {with("download", {"--max-records", "0"}), "--max-records must be"},
+        {with("download", {"--idle", "x"}), "--idle must be"},
+        {with("download", {"--address", "256"}), "--address must be"},
+        {{"download", "--port", "1"}, "--host is required"},
+        {with("download", {"--max-records", "5", "--timeout", "7"}), ""},
+    };
+    for (const auto &[words, refused] : rows) {
+        EXPECT_NE(refusal(words).find(refused), std::string::npos)
+            << testing::PrintToString(words) << ": " << refusal(words);
+        if (*refused == '\0') {
+            EXPECT_EQ(refusal(words), "") << testing::PrintToString(words);
+        }
+    }
+    const auto settings = cli::downloadSettings(
+        cli::parseCliArgs(with("download", {"--max-records", "5", "--timeout", "7", "--idle", "2"}),
+                          cli::valuedOptions()));
+    EXPECT_EQ(settings.maxRecords, 5u);
+    EXPECT_EQ(settings.timeoutMs, 7000);
+    EXPECT_EQ(settings.quietMs, 2000);
+    const auto w = cli::parseWrite("8:25=-32768");
+    EXPECT_EQ(w.block, 8);
+    EXPECT_EQ(w.variable, 25);
+    EXPECT_EQ(w.value, -32768);
+}
+
+TEST(StreamMessageBox, noErrorNumberZeroAndRepeatsAreCountedNotPrinted) {
+    std::ostringstream out;
+    {
+        cli::StreamMessageBox box(out);
+        box.show("Unknown packet 9", 16, "AQLRemote - V2.0 Error #: 0");
+        box.show("Unknown packet 9", 16, "AQLRemote - V2.0 Error #: 0");
+        box.show("Unknown packet 9", 16, "AQLRemote - V2.0 Error #: 0");
+        box.show("Broken off\r\nTry again\r\n", 16, "AQLRemote - V2.0 Error #: 10053");
+    }
+    EXPECT_EQ(out.str(), "message: Unknown packet 9\n"
+                         "(the same message 2 more times)\n"
+                         "message: Broken off\nTry again (error 10053)\n");
 }

@@ -59,4 +59,26 @@ TEST(IniSettingsBackend, missingSettingsReadAsNothingAndThePathNamesSectionAndKe
         << "a folder that cannot exist";
 }
 
+// The project folder is written by another program as Unicode text and used here as a UTF-8
+// path; read as Latin-1, a folder named outside ASCII was never found.
+TEST(IniSettingsBackend, foldersNamedOutsideAsciiAreFoundAndWrittenAsText) {
+    aql::test::TempDir dir;
+    const std::string name = "Zwembad Caf\xC3\xA9 \xC5\x81\xC3\xB3"
+                             "d\xC5\xBA"; // Café Łódź
+    const std::filesystem::path project = dir.path() / std::filesystem::u8path(name);
+    std::filesystem::create_directories(project);
+    aql::test::writeBytes(project / "config.xml", "<x/>");
+
+    aql::test::writeBytes(dir / "hand.ini", "[Monitor]\nDatabase=" + project.u8string() + "\n");
+    const auto read = IniSettingsBackend(qpath(dir / "hand.ini")).read(kDatabase);
+    ASSERT_TRUE(read);
+    EXPECT_TRUE(std::filesystem::exists(std::filesystem::u8path(*read + "/config.xml"))) << *read;
+
+    ASSERT_TRUE(IniSettingsBackend(qpath(dir / "written.ini")).write(kDataDir, project.u8string()));
+    QSettings file(qpath(dir / "written.ini"), QSettings::IniFormat);
+    EXPECT_EQ(file.value("Remote/DataDir").toString().toStdString(), project.u8string())
+        << "another reader sees the folder's name, not its bytes as Latin-1";
+    EXPECT_EQ(IniSettingsBackend(qpath(dir / "written.ini")).read(kDataDir), project.u8string());
+}
+
 } // namespace
