@@ -24,6 +24,7 @@ struct LinkRig {
                           link::ProgramInfo{"AQLRemote", 2, 0, 41}};
 
     explicit LinkRig(std::uint8_t address = 1) {
+        clock.timers = &timers;
         console.setCurrentPool(&records, address);
         console.setEndpoint("127.0.0.1", "5000");
     }
