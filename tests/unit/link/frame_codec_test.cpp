@@ -30,12 +30,9 @@ TEST(CommandFrame, goldenFramesOfTheCommandTable) {
     // Block 2 at address 5: 5 + 105 + 4 = 114 = 0x72.
     EXPECT_EQ(askBlockFrame(5, 2), bytes({0x40, 0x05, 0x04, 0x02, 0, 0, 0, 0x72, 0x23}));
     // Block 1, variable 12, value -2 at address 1: value high byte first, checksum 109.
-    EXPECT_EQ(setVarFrame(1, 1, 12, -2),
-              bytes({0x40, 0x01, 0x03, 0x01, 0x0C, 0xFF, 0xFE, 109, 0x23}));
-    EXPECT_EQ(setVarFrame(1, 4, 7, 300),
-              bytes({0x40, 0x01, 0x03, 0x04, 0x07, 0x01, 0x2C, 109, 0x23}));
-    EXPECT_EQ(setVarFrame(1, 4, 7, -32768),
-              bytes({0x40, 0x01, 0x03, 0x04, 0x07, 0x80, 0x00, 109, 0x23}));
+    EXPECT_EQ(setVarFrame(1, 1, 12, -2), bytes({0x40, 0x01, 0x03, 0x01, 0x0C, 0xFF, 0xFE, 109, 0x23}));
+    EXPECT_EQ(setVarFrame(1, 4, 7, 300), bytes({0x40, 0x01, 0x03, 0x04, 0x07, 0x01, 0x2C, 109, 0x23}));
+    EXPECT_EQ(setVarFrame(1, 4, 7, -32768), bytes({0x40, 0x01, 0x03, 0x04, 0x07, 0x80, 0x00, 109, 0x23}));
     // Key "up" (18) at address 0: 0 + 105 + 18 = 123.
     EXPECT_EQ(keyFrame(0, 18), bytes({0x40, 0x00, 0x12, 0, 0, 0, 0, 123, 0x23}));
 }
@@ -61,9 +58,9 @@ TEST(NibbleDecoding, usesOnlyTheLowBitsLowNibbleFirst) {
 }
 
 TEST(PayloadChecksum, lastByteMustMatchTheFirstTwo) {
-    EXPECT_TRUE(frameChecksumOK(bytes({0x01, 0x20, 0x55, 0x8A}))); // 1 + 105 + 32 = 138
+    EXPECT_TRUE(frameChecksumOK(bytes({0x01, 0x20, 0x55, 0x8A})));  // 1 + 105 + 32 = 138
     EXPECT_FALSE(frameChecksumOK(bytes({0x01, 0x20, 0x55, 0x8B})));
-    EXPECT_TRUE(frameChecksumOK(bytes({200, 1, 0, 0, 50}))); // 306 mod 256
+    EXPECT_TRUE(frameChecksumOK(bytes({200, 1, 0, 0, 50})));        // 306 mod 256
     EXPECT_FALSE(frameChecksumOK(bytes({200, 1, 0, 0, 51})));
     EXPECT_FALSE(frameChecksumOK(bytes({0x01})));
     EXPECT_FALSE(frameChecksumOK(""));
