@@ -50,6 +50,10 @@ bool Reconnector::connectionEnded(const ConnectionEnd &end) {
     if (!m_status.enabled) {
         return false;
     }
+    if (m_status.pending) {
+        // The rest of a read that held a corrupt line may hold another: still the same loss.
+        return true;
+    }
     schedule();
     m_hooks.lossTakenOver(end);
     return true;

@@ -314,6 +314,16 @@ TEST(Reconnect, lossesGoToTheEventLogWhileOnAndToTheSameBoxesAsBeforeWhileOff) {
     }
 }
 
+TEST(Reconnect, aSecondCorruptLineOfTheSameReadIsTheSameLoss) {
+    LinkRig rig;
+    rig.console.setReconnect(true);
+    rig.goOnline();
+    rig.socket.deliver(corruptLine() + corruptLine());
+    EXPECT_EQ(rig.console.status().reconnect.attempt, 1);
+    EXPECT_EQ(rig.console.status().reconnect.secondsLeft, 1);
+    EXPECT_TRUE(rig.box.shown.empty());
+}
+
 TEST(Reconnect, anyOperatorActionOnModePoolOrConfigurationStopsTheCountdown) {
     struct Action {
         const char *name;
