@@ -136,7 +136,6 @@ public:
     const ConnectionModes &modes() const { return m_modes; }
     const RemotePanel &keypad() const { return m_keypad; }
     const ErrorReporter &errors() const { return m_errors; }
-    const Reconnector &reconnector() const { return m_reconnector; }
 
 private:
     bool connectionEnded(const ConnectionEnd &end);

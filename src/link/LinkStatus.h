@@ -98,7 +98,7 @@ struct LinkStatus {
     // Since the last reply that passed its checksum, while Online or Connecting; none before the
     // first reply of the connection and while Offline.
     std::optional<std::int64_t> lastReplyAgeMs;
-    // Online and no valid reply for kStaleAfterMs: what the display shows may no longer be true.
+    // Online and no valid reply for 2 seconds: what the display shows may no longer be true.
     bool stale = false;
     // Since the program started.
     std::uint64_t linesReceived = 0;
