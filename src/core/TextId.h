@@ -137,8 +137,39 @@ struct TextId {
         // Variables window.
         NotAWholeNumber = 203,
 
+        // Link status and reconnecting.
+        StatusOffline = 210,
+        StatusOnline = 211,
+        NoReplyNote = 212,
+        LastReply = 213,
+        Ago = 214,
+        LinesReceived = 215,
+        ChecksumErrors = 216,
+        DroppedLines = 217,
+        DownloadRecordsHeld = 218,
+        RecordsPerSecond = 219,
+        DownloadElapsed = 220,
+        LogComplete = 221,
+        RecordsWord = 222,
+        DownloadStopped = 223,
+        DownloadInterrupted = 224,
+        ReconnectingIn = 225,
+        Attempt = 226,
+        ConnectionLost = 227,
+        ReconnectAttempt = 228,
+        ReconnectCancelled = 229,
+        EndAnswerTimeout = 230,
+        EndCorruptReply = 231,
+        EndConnectFailed = 232,
+        EndClosedByController = 233,
+        EndOfflineChosen = 234,
+        EndPoolChanged = 235,
+        EndConfigurationChanged = 236,
+        VariableWriteCancelled = 237,
+        ReconnectEntry = 238,
+
         // The last text of the language files; new texts continue from here without a gap.
-        LastText = 209,
+        LastText = 238,
     };
 };
 

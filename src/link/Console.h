@@ -4,9 +4,12 @@
 #include "link/CommandSender.h"
 #include "link/ConnectionModes.h"
 #include "link/ErrorReporter.h"
+#include "link/LinkMonitor.h"
 #include "link/LinkState.h"
+#include "link/LinkStatus.h"
 #include "link/PanelView.h"
 #include "link/ReceiveDispatcher.h"
+#include "link/Reconnector.h"
 #include "link/RemotePanel.h"
 #include "link/TcpLink.h"
 #include "link/VariablesController.h"
@@ -59,10 +62,16 @@ public:
         return m_panel.subscribe(std::move(observer));
     }
 
-    // What the operator does on the panel.
-    void chooseOnline() { m_modes.chooseOnline(); }
-    void chooseOffline() { m_modes.chooseOffline(); }
-    void requestLog() { m_modes.requestLog(); }
+    // How the link is doing, for a status bar: told when its state changes and once a second.
+    const LinkStatus &status() const { return m_monitor.view(); }
+    [[nodiscard]] Subscription subscribeStatus(std::function<void()> observer) {
+        return m_monitor.subscribe(std::move(observer));
+    }
+
+    // What the operator does on the panel. Choosing a mode stops a reconnect countdown.
+    void chooseOnline();
+    void chooseOffline();
+    void requestLog();
     void saveLog() { m_modes.saveLog(); }
     void toggleShift() { m_modes.toggleShift(); }
     void pressKey(int index) { m_keypad.pressKey(index); }
@@ -70,13 +79,29 @@ public:
     void chooseRealtime(bool on) { m_keypad.chooseRealtime(on); }
 
     // What the main window's load does.
-    // A fresh start of the link: mode "created", no pool; the connection itself stays.
+    // A fresh start of the link: mode "created", no pool, no reconnect countdown; the connection
+    // itself stays.
     void restart();
     // Offline with an empty display; the record count and the cursor start running.
     void startOffline();
     void blankDisplay();
-    // A pool was chosen: Online may be chosen again.
+    // A pool was chosen: Online may be chosen again; a reconnect countdown stops.
     void allowOnline();
+    // Online at the project-mode start: there may be nobody to choose Online again, so with
+    // reconnecting on a failed connect is retried like a lost connection.
+    void startOnline();
+
+    // Reconnecting by itself after a lost connection: off until switched on. While on, the losses
+    // it retries are reported in the status and the connection window's event log instead of
+    // message boxes, and a lost connection drops a pending variable write.
+    void setReconnect(bool on) { m_reconnector.setEnabled(on); }
+    bool reconnectEnabled() const { return m_reconnector.enabled(); }
+    // Stops a countdown to the next attempt (the pool or the configuration changed).
+    void cancelReconnect() { m_reconnector.cancel(); }
+
+    // Decides when a log download has ended; without one a download shows as receiving until the
+    // connection ends or Get Log is pressed again.
+    void setDownloadRule(DownloadRule rule) { m_monitor.setDownloadRule(std::move(rule)); }
 
     // The pool being operated: its records receive the log, its address goes into every frame.
     void setCurrentPool(records::RecordList *records, std::uint8_t address);
@@ -115,6 +140,9 @@ public:
     const ErrorReporter &errors() const { return m_errors; }
 
 private:
+    bool connectionEnded(const ConnectionEnd &end);
+    void dropPendingWrite();
+
     PlatformServices m_services;
     TextSource m_texts;
     PanelModel m_panel;
@@ -125,6 +153,9 @@ private:
     ReceiveDispatcher m_dispatcher;
     RemotePanel m_keypad;
     ConnectionModes m_modes;
+    LinkMonitor m_monitor;
+    Reconnector m_reconnector;
+    bool m_lossTakenOver = false; // the last connection's loss is being reconnected
     Endpoint m_endpoint;
     std::function<Endpoint()> m_endpointProvider;
     std::function<void(std::int16_t)> m_blockObserver;

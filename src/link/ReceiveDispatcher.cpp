@@ -36,9 +36,11 @@ ReceiveDispatcher::ReceiveDispatcher(PanelModel &panel, LinkState &state, platfo
 }
 
 void ReceiveDispatcher::setHooks(Hooks hooks) {
-    keepCallable(hooks.closeConnection);
+    keepCallable(hooks.corruptReply);
     keepCallable(hooks.showError);
+    keepCallable(hooks.replyArrived);
     keepCallable(hooks.addressedReplyArrived);
+    keepCallable(hooks.recordArrived);
     keepCallable(hooks.blockReceived);
     keepCallable(hooks.beep);
     m_hooks = std::move(hooks);
@@ -101,6 +103,7 @@ void ReceiveDispatcher::handleLine(std::string_view line) {
                                     : TextId::ReplyChecksumError);
         return;
     }
+    m_hooks.replyArrived();
     if (addressed) {
         m_hooks.addressedReplyArrived();
         m_state.replyReceived = true;
@@ -115,8 +118,7 @@ void ReceiveDispatcher::rejectCorruptLine(int text) {
     // A corrupt reply means the stream can no longer be trusted: the link is closed before the
     // operator is told.
     ++m_counters.checksumErrors;
-    m_hooks.closeConnection();
-    m_hooks.showError(m_texts(text));
+    m_hooks.corruptReply(m_texts(text));
 }
 
 void ReceiveDispatcher::handleUnaddressedPacket(std::string_view payload) {
@@ -184,6 +186,7 @@ void ReceiveDispatcher::storeLogRecord(std::string_view body) {
         } else {
             ++m_counters.recordsAlreadyHeld;
         }
+        m_hooks.recordArrived();
     } catch (const AqlError &e) {
         throw e.withSource("ReceiveDispatcher.storeLogRecord");
     }

@@ -19,9 +19,12 @@ class ReceiveDispatcher {
 public:
     // Each hook left empty does nothing.
     struct Hooks {
-        std::function<void()> closeConnection;
+        // A reply failed its checksum: close the connection, then tell the operator this text.
+        std::function<void(const std::string &)> corruptReply;
         std::function<void(const std::string &)> showError;
+        std::function<void()> replyArrived;          // any line that passed its checksum
         std::function<void()> addressedReplyArrived; // restarts the reply watch
+        std::function<void()> recordArrived;         // a log record line, new or already held
         // A variable block: the block number and its 26 values as 52 bytes.
         std::function<void(std::int16_t block, std::string_view values)> blockReceived;
         std::function<void()> beep;

@@ -38,6 +38,9 @@ void TcpLink::setHooks(Hooks hooks) {
     keepCallable(hooks.chooseOffline);
     keepCallable(hooks.chooseOnline);
     keepCallable(hooks.received);
+    if (!hooks.ended) {
+        hooks.ended = [](const ConnectionEnd &) { return false; };
+    }
     if (!hooks.endpoint) {
         hooks.endpoint = [] { return std::pair<std::string, std::string>(); };
     }
@@ -72,6 +75,7 @@ void TcpLink::connectAndWait() {
     m_panel.edit().connectingDots.clear();
     m_connectTicks = 0;
     logLine(m_texts(TextId::LogWaitingForConnection));
+    m_connecting = true;
     setConnectingUi(false);
     m_connectTimer->setEnabled(true);
     m_socket.connect();
@@ -83,11 +87,12 @@ void TcpLink::connectAndWait() {
         // arrive now, so a failed connect is known before the Online choice goes on.
         m_pump.processEvents();
     }
+    m_connecting = false;
     m_connectTimer->setEnabled(false);
     setConnectingUi(true);
 }
 
-void TcpLink::closeConnection() {
+void TcpLink::closeConnection(ConnectionEnd why) {
     m_connectTimer->setEnabled(false);
     m_panel.edit().connectingNoticeVisible = false;
     m_panel.edit().connectingDots.clear();
@@ -99,6 +104,8 @@ void TcpLink::closeConnection() {
     m_panel.changed();
     m_hooks.chooseOffline();
     m_answerTimer->setEnabled(false);
+    m_lastEnd = why;
+    m_lossReportedElsewhere = m_hooks.ended(why);
 }
 
 void TcpLink::closeSocket() {
@@ -143,7 +150,7 @@ void TcpLink::countAnswerWait() {
         limit = 2147483647.0;
     }
     if (m_answerWaitMs > limit) {
-        closeConnection();
+        closeConnection({EndReason::AnswerTimeout, 0});
         showSocketError(0, "");
         m_answerTimer->setEnabled(false);
         m_answerWaitMs = 0;
@@ -164,7 +171,13 @@ void TcpLink::dataArrival(std::size_t) {
 }
 
 void TcpLink::socketError(int number, const std::string &description) {
-    closeConnection();
+    EndReason reason = EndReason::SocketError;
+    if (m_connecting) {
+        reason = EndReason::ConnectFailed;
+    } else if (number == platform::sockerr::kConnectionAborted) {
+        reason = EndReason::ClosedByController;
+    }
+    closeConnection({reason, number});
     showSocketError(number, description);
 }
 
@@ -223,12 +236,21 @@ void TcpLink::showSocketError(int number, const std::string &description) {
         m_panel.edit().connectingDots.clear();
         m_panel.changed();
     }
-    platform::LocalTime t = m_clock.now();
-    const std::string now =
-        padded(t.hour, 2) + ":" + padded(t.minute, 2) + ":" + padded(t.second, 2);
+    if (m_lossReportedElsewhere) {
+        return; // the event log has it already, with the number
+    }
     const std::string heading = m_texts(TextId::CommunicationError) + " " + std::to_string(number);
-    logLine(now + " " + heading);
+    logEvent(heading);
     m_box.show(heading + "   " + text, platform::style::kCritical);
+}
+
+std::string TcpLink::timeOfDay() const {
+    platform::LocalTime t = m_clock.now();
+    return padded(t.hour, 2) + ":" + padded(t.minute, 2) + ":" + padded(t.second, 2);
+}
+
+void TcpLink::logEvent(const std::string &text) {
+    logLine(timeOfDay() + " " + text);
 }
 
 void TcpLink::show() {

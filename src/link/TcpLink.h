@@ -2,6 +2,7 @@
 
 #include "core/Observers.h"
 #include "link/FrameCodec.h"
+#include "link/LinkStatus.h"
 #include "link/PanelView.h"
 #include "platform/Clock.h"
 #include "platform/EventPump.h"
@@ -60,6 +61,9 @@ public:
         std::function<void(const std::string &)> received;
         // Host and port text of the pool chosen in the main window's selection.
         std::function<std::pair<std::string, std::string>()> endpoint;
+        // The connection has ended, and why. True when the loss is reported elsewhere (the status
+        // and the event log while reconnecting), so no message box is shown for it.
+        std::function<bool(const ConnectionEnd &end)> ended;
     };
 
     TcpLink(platform::Socket &socket, platform::TimerFactory &timers, platform::EventPump &pump,
@@ -78,13 +82,18 @@ public:
 
     // Connects to the endpoint of the selected pool and returns once the attempt is decided.
     void connect();
-    // Closes the connection and selects Offline in the main window.
-    void closeConnection();
+    // Closes the connection and selects Offline in the main window. Without a reason it is the
+    // operator's close.
+    void closeConnection(ConnectionEnd why = {EndReason::OperatorOffline, 0});
     // Sends one frame if connected; arms the answer watchdog in any case.
     void send(const Bytes &frame);
 
     int state() const { return m_socket.state(); }
     bool connected() const { return state() == platform::sockstate::kConnected; }
+    // A connect is being waited for.
+    bool connecting() const { return m_connecting; }
+    // Why the last connection ended.
+    const ConnectionEnd &lastEnd() const { return m_lastEnd; }
 
     // Milliseconds counted since the last answer while the watchdog runs.
     std::int32_t answerWaitMs() const { return m_answerWaitMs; }
@@ -108,6 +117,9 @@ public:
     // The message a socket error number shows (without the box).
     std::string socketErrorText(int number, const std::string &description) const;
 
+    // Adds a line to the event log, after the time of day.
+    void logEvent(const std::string &text);
+
 private:
     // Socket events.
     void dataArrival(std::size_t bytesWaiting) override;
@@ -118,6 +130,7 @@ private:
     void setConnectingUi(bool enable);
     void logLine(const std::string &text);
     void showSocketError(int number, const std::string &description);
+    std::string timeOfDay() const;
     void changed() const { m_notifier.notify(); }
 
     platform::Socket &m_socket;
@@ -131,6 +144,9 @@ private:
     ChangeNotifier m_notifier;
     std::int32_t m_answerWaitMs = 0;
     std::int32_t m_connectTicks = 0;
+    bool m_connecting = false;
+    ConnectionEnd m_lastEnd;
+    bool m_lossReportedElsewhere = false; // by the ended hook, for the close just made
     std::unique_ptr<platform::Timer> m_connectTimer;
     std::unique_ptr<platform::Timer> m_answerTimer;
 };

@@ -220,6 +220,28 @@ void VariablesController::confirmEdit() {
     changed();
 }
 
+std::optional<VariablesController::Write> VariablesController::cancelPendingWrite() {
+    const bool clearingFlag = m_write.block == kChangeFlagBlock &&
+                              m_write.variable == kChangeFlagVariable && m_write.value == 0;
+    std::optional<Write> dropped;
+    if (m_waitingWrite) {
+        dropped = m_waitingWrite;
+    } else if (m_writePending && !clearingFlag) {
+        dropped = m_write;
+    }
+    if (!m_writePending && !m_waitingWrite) {
+        return dropped;
+    }
+    // The change flag's own clearing goes too: the flag is read again after the next connect, and
+    // cleared then if it still reads 1.
+    m_writePending = false;
+    m_waitingWrite.reset();
+    m_pollTimer->setInterval(kIdleInterval);
+    m_view.busyNoticeVisible = false;
+    changed();
+    return dropped;
+}
+
 void VariablesController::dismissBusyNotice() {
     m_view.busyNoticeVisible = false;
     changed();

@@ -93,6 +93,9 @@ public:
     void confirmEdit();
     void cancelEdit();
     void dismissBusyNotice();
+    // Drops the pending write and any write waiting behind it, so nothing repeats it later; gives
+    // the operator's write that was dropped, if one was (not the clearing of the change flag).
+    std::optional<Write> cancelPendingWrite();
 
     // A raw 16-bit value as the window shows it: above 33000 it is negative.
     static std::int32_t convertRaw(std::int32_t raw);

@@ -7,6 +7,7 @@ const char *settingPath(SettingKey key) {
     case SettingKey::Language: return "HKCU\\Software\\Remote\\Language";
     case SettingKey::ProgramFolder: return "HKCU\\Software\\Remote\\DataDir";
     case SettingKey::ProjectFolder: return "HKCU\\Software\\Monitor\\Database";
+    case SettingKey::Reconnect: return "HKCU\\Software\\Remote\\Reconnect";
     }
     return "";
 }
@@ -29,6 +30,16 @@ std::string SettingsStore::read(SettingKey key) {
     } catch (...) {
         return {};
     }
+}
+
+void SettingsStore::writeSwitch(SettingKey key, bool on) {
+    write(key, on ? "1" : "0");
+}
+
+bool SettingsStore::readSwitch(SettingKey key) {
+    // Off unless plainly on: a switch that changes how the link behaves after a loss must not be
+    // turned on by a stray value.
+    return read(key) == "1";
 }
 
 } // namespace aql::shell

@@ -215,3 +215,63 @@ TEST(LinkAgainstSimulator, unknownPacketTypesAndGarbageNeverBringItDown) {
         }
     }
 }
+
+// With reconnecting on, a controller that drops the connection or stops answering is connected
+// again by itself, the polls resume, and a new Get Log completes the log; nobody is asked to click
+// a message box away.
+TEST(LinkAgainstSimulator, withReconnectOnALostConnectionComesBackAndPollingResumes) {
+    struct Case {
+        const char *fault;
+        std::uint32_t records;
+        std::uint32_t logRate;
+        link::EndReason reason;
+    } cases[] = {
+        {"drop-after=40", 300, 2000, link::EndReason::ClosedByController},
+        {"drop-after=40:mid", 300, 2000, link::EndReason::ClosedByController},
+        {"silent-after=20", 60, 0, link::EndReason::AnswerTimeout},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.fault);
+        sim::Options o = options(c.records, c.logRate);
+        ASSERT_EQ(sim::applyFault(c.fault, o.faults), "");
+        SimRig rig(o);
+        rig.console.connection().setAnswerTimeout("1500");
+        rig.console.setReconnect(true);
+        rig.console.chooseOnline();
+        ASSERT_TRUE(rig.online());
+        rig.console.requestLog();
+
+        ASSERT_TRUE(rig.runUntil([&] { return rig.console.status().reconnect.pending; }, 20000));
+        EXPECT_EQ(rig.console.status().lastEnd.reason, c.reason);
+        // Told in the event log (which the polls soon scroll on) rather than in a box.
+        EXPECT_NE(rig.console.connection().view().eventLog.back().find(" T227 ("),
+                  std::string::npos);
+        EXPECT_EQ(rig.console.status().download.state, link::DownloadStatus::State::Interrupted);
+        const std::size_t heldAtLoss = rig.records.count();
+        // Back, and proven by a reply: the pauses start from the first again.
+        ASSERT_TRUE(rig.runUntil(
+            [&] { return rig.online() && rig.console.status().reconnect.attempt == 0; }, 10000));
+
+        // The polls go on: replies keep coming and the display is never marked stale.
+        const std::uint64_t linesBefore = rig.console.status().linesReceived;
+        bool everStale = false;
+        rig.runUntil(
+            [&] {
+                everStale = everStale || rig.console.status().stale;
+                return false;
+            },
+            2500);
+        EXPECT_FALSE(everStale);
+        EXPECT_GT(rig.console.status().linesReceived, linesBefore + 10);
+        EXPECT_TRUE(rig.console.view().cells[0] != '\0');
+
+        rig.console.requestLog();
+        EXPECT_TRUE(rig.runUntil([&] { return rig.records.count() == c.records; }, 30000))
+            << rig.records.count() << " of " << c.records;
+        EXPECT_GE(rig.records.count(), heldAtLoss);
+        EXPECT_TRUE(rig.ordered());
+        EXPECT_TRUE(rig.online());
+        EXPECT_TRUE(rig.box.shown.empty());
+        rig.console.chooseOffline();
+    }
+}

@@ -73,6 +73,9 @@ public:
     void setLocalPort(std::int32_t port) override { localPort = port; }
     void connect() override {
         ++connectCalls;
+        if (whenConnecting) {
+            whenConnecting();
+        }
         m_state = platform::sockstate::kConnecting;
         switch (outcome) {
         case ConnectOutcome::Connect:
@@ -82,7 +85,9 @@ public:
                 }
             });
             break;
-        case ConnectOutcome::Refuse: postError(platform::sockerr::kConnectionRefused, "refused"); break;
+        case ConnectOutcome::Refuse:
+            postError(platform::sockerr::kConnectionRefused, "refused");
+            break;
         case ConnectOutcome::Hang: break;
         }
     }
@@ -126,6 +131,7 @@ public:
     int connectCalls = 0;
     int closeCalls = 0;
     std::vector<std::string> sent;
+    std::function<void()> whenConnecting; // runs at every connect, before its outcome
 
 private:
     FakePump &m_pump;
@@ -138,7 +144,8 @@ class ManualTimerFactory;
 
 class ManualTimer : public platform::Timer {
 public:
-    ManualTimer(ManualTimerFactory &factory, int interval) : m_factory(factory), m_interval(interval) {}
+    ManualTimer(ManualTimerFactory &factory, int interval)
+        : m_factory(factory), m_interval(interval) {}
     ~ManualTimer() override;
     void setInterval(int milliseconds) override;
     int interval() const override { return m_interval; }
@@ -191,7 +198,9 @@ private:
     std::int64_t m_now = 0;
 };
 
-inline ManualTimer::~ManualTimer() { m_factory.forget(this); }
+inline ManualTimer::~ManualTimer() {
+    m_factory.forget(this);
+}
 
 inline void ManualTimer::setInterval(int milliseconds) {
     m_interval = milliseconds;
@@ -234,13 +243,19 @@ public:
     int count = 0;
 };
 
+// The wall clock stands still; the steady clock follows the manual timers when given them.
 class FixedClock : public platform::Clock {
 public:
     platform::LocalTime now() const override { return time; }
+    std::int64_t steadyMs() const override { return timers ? timers->now() : steady; }
     platform::LocalTime time{2026, 12, 6, 14, 5, 9};
+    const ManualTimerFactory *timers = nullptr;
+    std::int64_t steady = 0;
 };
 
 // Language texts that say which number they are: "T95".
-inline std::string numberedText(int n) { return "T" + std::to_string(n); }
+inline std::string numberedText(int n) {
+    return "T" + std::to_string(n);
+}
 
 } // namespace aql::test

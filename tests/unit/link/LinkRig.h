@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace aql::test {
@@ -24,6 +25,7 @@ struct LinkRig {
                           link::ProgramInfo{"AQLRemote", 2, 0, 41}};
 
     explicit LinkRig(std::uint8_t address = 1) {
+        clock.timers = &timers;
         console.setCurrentPool(&records, address);
         console.setEndpoint("127.0.0.1", "5000");
     }
@@ -109,6 +111,17 @@ inline std::string recordBody(std::int32_t key, std::int32_t number) {
     block[10] = byteAt(0xD5);
     block[11] = byteAt(0x02);
     return b + block + std::string(2, '\0');
+}
+
+// A variable block packet: type 5, block, one unread byte, 26 little-endian values.
+inline std::string blockLine(int block, const std::vector<std::pair<int, int>> &values) {
+    std::string body{'\x05', static_cast<char>(block), '\0'};
+    std::string raw(52, '\0');
+    for (auto [var, value] : values) {
+        raw[static_cast<std::size_t>(2 * var - 2)] = static_cast<char>(value & 0xFF);
+        raw[static_cast<std::size_t>(2 * var - 1)] = static_cast<char>((value >> 8) & 0xFF);
+    }
+    return addressedLine(1, body + raw) + "\r";
 }
 
 inline void LinkRig::controllerShows(std::uint8_t flags, std::uint8_t cursor,

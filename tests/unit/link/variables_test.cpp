@@ -13,17 +13,6 @@ using namespace aql::test;
 
 namespace {
 
-// A variable block packet: type 5, block, one unread byte, 26 little-endian values.
-std::string blockLine(int block, const std::vector<std::pair<int, int>> &values) {
-    std::string body{'\x05', static_cast<char>(block), '\0'};
-    std::string raw(52, '\0');
-    for (auto [var, value] : values) {
-        raw[static_cast<std::size_t>(2 * var - 2)] = static_cast<char>(value & 0xFF);
-        raw[static_cast<std::size_t>(2 * var - 1)] = static_cast<char>((value >> 8) & 0xFF);
-    }
-    return addressedLine(1, body + raw) + "\r";
-}
-
 struct VariablesRig : LinkRig {
     VariablesRig() {
         goOnline();

@@ -23,6 +23,7 @@ TEST(Settings, eachKeyIsStoredUnderItsLongstandingName) {
         {SettingKey::Language, "HKCU\\Software\\Remote\\Language"},
         {SettingKey::ProgramFolder, "HKCU\\Software\\Remote\\DataDir"},
         {SettingKey::ProjectFolder, "HKCU\\Software\\Monitor\\Database"},
+        {SettingKey::Reconnect, "HKCU\\Software\\Remote\\Reconnect"},
     };
     for (const auto &[key, path] : names) {
         test::MemorySettings store;
@@ -32,6 +33,22 @@ TEST(Settings, eachKeyIsStoredUnderItsLongstandingName) {
         store.values[path] = "written by another program";
         EXPECT_EQ(SettingsStore(store).read(key), "written by another program") << path;
     }
+}
+
+TEST(Settings, aSwitchIsOnOnlyWhenStoredAsOne) {
+    test::MemorySettings store;
+    EXPECT_FALSE(SettingsStore(store).readSwitch(SettingKey::Reconnect)); // missing: off
+    SettingsStore(store).writeSwitch(SettingKey::Reconnect, true);
+    EXPECT_EQ(store.values["HKCU\\Software\\Remote\\Reconnect"], "1");
+    EXPECT_TRUE(SettingsStore(store).readSwitch(SettingKey::Reconnect));
+    SettingsStore(store).writeSwitch(SettingKey::Reconnect, false);
+    EXPECT_FALSE(SettingsStore(store).readSwitch(SettingKey::Reconnect));
+    for (const char *stray : {"", "yes", "true", "01", " 1", "2"}) {
+        store.values["HKCU\\Software\\Remote\\Reconnect"] = stray;
+        EXPECT_FALSE(SettingsStore(store).readSwitch(SettingKey::Reconnect)) << stray;
+    }
+    store.throwing = true;
+    EXPECT_FALSE(SettingsStore(store).readSwitch(SettingKey::Reconnect));
 }
 
 } // namespace
