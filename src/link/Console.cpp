@@ -41,7 +41,6 @@ Console::Console(PlatformServices services, TextSource texts, ProgramInfo info)
         m_reconnector.replyArrived();
     };
     dispatcherHooks.addressedReplyArrived = [this] { m_modes.restartReplyWatch(); };
-    dispatcherHooks.recordArrived = [this] { m_monitor.recordArrived(); };
     dispatcherHooks.blockReceived = [this](std::int16_t block, std::string_view values) {
         variables().handleBlockReceived(block, values);
         m_blockObserver(block);

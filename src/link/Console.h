@@ -99,9 +99,9 @@ public:
     // Stops a countdown to the next attempt (the pool or the configuration changed).
     void cancelReconnect() { m_reconnector.cancel(); }
 
-    // Decides when a log download has ended; without one a download shows as receiving until the
-    // connection ends or Get Log is pressed again.
-    void setDownloadRule(DownloadRule rule) { m_monitor.setDownloadRule(std::move(rule)); }
+    // The times and the cap by which the status decides that a log download has ended (the same
+    // rule the command-line tool and the demo use).
+    void setDownloadRules(DownloadRules rules) { m_monitor.setDownloadRules(rules); }
 
     // The pool being operated: its records receive the log, its address goes into every frame.
     void setCurrentPool(records::RecordList *records, std::uint8_t address);

@@ -95,13 +95,14 @@ void LinkMonitor::silenceLasted() {
     publish();
 }
 
-void LinkMonitor::recordArrived() {
-    m_lastRecordMs = m_clock.steadyMs();
-}
-
 std::uint64_t LinkMonitor::recordLines() const {
     const auto &c = m_dispatcher.counters();
     return c.recordsInserted + c.recordsAlreadyHeld;
+}
+
+DownloadCounts LinkMonitor::downloadCounts() const {
+    return countsFrom(m_dispatcher.counters(), recordsHeld(),
+                      m_panel.view().onlineSelected && m_link.connected());
 }
 
 std::size_t LinkMonitor::recordsHeld() const {
@@ -113,9 +114,9 @@ void LinkMonitor::downloadRequested() {
     m_downloadStartMs = now;
     m_lastTickMs = now;
     m_linesAtStart = recordLines();
-    m_newAtStart = m_dispatcher.counters().recordsInserted;
     m_receivedAtLastTick = 0;
-    m_lastRecordMs.reset();
+    m_rule = LogDownloadRule(m_rules);
+    m_rule.start(now, downloadCounts());
     DownloadStatus d;
     d.state = DownloadStatus::State::Receiving;
     d.recordsHeld = recordsHeld();
@@ -142,22 +143,18 @@ void LinkMonitor::updateDownload(std::int64_t now) {
         m_lastTickMs = now;
         m_receivedAtLastTick = d.recordsReceived;
     }
-    if (m_rule) {
-        DownloadProgress progress;
-        progress.elapsedMs = d.elapsedMs;
-        if (m_lastRecordMs) {
-            progress.msSinceLastRecord = now - *m_lastRecordMs;
-        }
-        progress.recordsReceived = d.recordsReceived;
-        progress.recordsNew = m_dispatcher.counters().recordsInserted - m_newAtStart;
-        progress.recordsHeld = d.recordsHeld;
-        switch (m_rule(progress)) {
-        case DownloadVerdict::Receiving: break;
-        case DownloadVerdict::Complete: d.state = DownloadStatus::State::Complete; break;
-        case DownloadVerdict::ControllerSilent:
-            d.state = DownloadStatus::State::ControllerSilent;
-            break;
-        }
+    // The same rule as every other download: answers that keep coming without a record for the
+    // quiet time end the log; unanswered polls never do.
+    switch (m_rule.observe(now, downloadCounts())) {
+    case DownloadState::WaitingForFirstRecord:
+    case DownloadState::Receiving: break;
+    case DownloadState::Complete:
+    case DownloadState::NoRecords: d.state = DownloadStatus::State::Complete; break;
+    case DownloadState::NoValidReply:
+    case DownloadState::StoppedAnswering: d.state = DownloadStatus::State::ControllerSilent; break;
+    case DownloadState::LinkLost:
+    case DownloadState::TooManyRecords:
+    case DownloadState::Cancelled: d.state = DownloadStatus::State::Interrupted; break;
     }
     assign(m_status.download, d);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Observers.h"
+#include "link/DownloadRule.h"
 #include "link/LinkState.h"
 #include "link/LinkStatus.h"
 #include "link/PanelView.h"
@@ -34,11 +35,11 @@ public:
         return m_notifier.subscribe(std::move(observer));
     }
 
-    void setDownloadRule(DownloadRule rule) { m_rule = std::move(rule); }
+    // The times and the cap the end-of-log rule goes by; for the next Get Log.
+    void setDownloadRules(DownloadRules rules) { m_rules = rules; }
 
     // What happened on the link.
     void replyArrived();
-    void recordArrived();
     void downloadRequested();
     void connectionEnded(const ConnectionEnd &end);
     void reconnectChanged(const ReconnectStatus &reconnect);
@@ -54,6 +55,7 @@ private:
     void setStale(bool stale);
     std::uint64_t recordLines() const;
     std::size_t recordsHeld() const;
+    DownloadCounts downloadCounts() const;
     template <typename T> void assign(T &field, const T &value) {
         if (field != value) {
             field = value;
@@ -76,13 +78,12 @@ private:
     Subscription m_panelSubscription;
     std::optional<std::int64_t> m_lastReplyMs; // of the current connection
 
-    DownloadRule m_rule;
+    DownloadRules m_rules;
+    LogDownloadRule m_rule;
     std::int64_t m_downloadStartMs = 0;
     std::uint64_t m_linesAtStart = 0; // record lines counted before Get Log
-    std::uint64_t m_newAtStart = 0;   // records inserted before Get Log
     std::uint64_t m_receivedAtLastTick = 0;
     std::int64_t m_lastTickMs = 0;
-    std::optional<std::int64_t> m_lastRecordMs;
 };
 
 } // namespace aql::link

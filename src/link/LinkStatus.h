@@ -35,32 +35,12 @@ bool isLoss(EndReason reason);
 
 enum class LinkPhase { Offline, Connecting, Online };
 
-// What the end-of-log rule is given at every status tick of a download.
-struct DownloadProgress {
-    std::int64_t elapsedMs = 0;
-    std::optional<std::int64_t> msSinceLastRecord; // none while no record has arrived
-    std::uint64_t recordsReceived = 0;             // record lines since Get Log, repeats included
-    std::uint64_t recordsNew = 0;                  // of which were not held before
-    std::size_t recordsHeld = 0;
-};
-
-enum class DownloadVerdict {
-    Receiving,        // the log is still coming
-    Complete,         // the whole log has arrived
-    ControllerSilent, // the controller stopped sending before the log was complete
-};
-
-// Decides from the progress whether a download has ended. The console carries no rule of its own:
-// without one a download is shown as receiving until the connection ends or Get Log is pressed
-// again.
-using DownloadRule = std::function<DownloadVerdict(const DownloadProgress &)>;
-
 struct DownloadStatus {
     enum class State {
         None,             // no Get Log since the program started
         Receiving,        // records are coming in
-        Complete,         // the rule says the log is complete
-        ControllerSilent, // the rule says the controller stopped sending
+        Complete,         // the end-of-log rule says the whole log has arrived
+        ControllerSilent, // the controller stopped answering before the log was complete
         Interrupted,      // the connection ended during the download
     };
     State state = State::None;

@@ -436,13 +436,10 @@ TEST(LinkStatus, downloadRateFollowsTheArrivalsAndTheEndOfLogRuleSaysWhenItIsCom
     LinkRig rig;
     rig.loadMainWindow();
     rig.goOnline();
-    std::optional<link::DownloadProgress> judged;
-    rig.console.setDownloadRule([&](const link::DownloadProgress &p) {
-        judged = p;
-        return p.msSinceLastRecord && *p.msSinceLastRecord >= 2000
-                   ? link::DownloadVerdict::Complete
-                   : link::DownloadVerdict::Receiving;
-    });
+    link::DownloadRules rules;
+    rules.quietMs = 2000;
+    rules.silentMs = 2500;
+    rig.console.setDownloadRules(rules);
     const link::DownloadStatus &d = rig.console.status().download;
     EXPECT_EQ(d.state, link::DownloadStatus::State::None);
     rig.console.requestLog(); // at 0 ms; the status ticks at every whole second
@@ -477,19 +474,20 @@ TEST(LinkStatus, downloadRateFollowsTheArrivalsAndTheEndOfLogRuleSaysWhenItIsCom
     EXPECT_EQ(d.recordsHeld, 70u);
     EXPECT_EQ(d.elapsedMs, 4000);
 
-    rig.timers.advance(1000); // 1.5 s since the last record
+    // Answers keep coming and none of them is a record: the log is complete after the quiet time.
+    const std::string display = addressedLine(1, displayBody(1, 0, kText));
+    rig.socket.deliver(display);
+    rig.timers.advance(1000);
     EXPECT_EQ(d.state, link::DownloadStatus::State::Receiving);
+    rig.socket.deliver(display);
     rig.timers.advance(1000);
     EXPECT_EQ(d.state, link::DownloadStatus::State::Complete);
-    ASSERT_TRUE(judged);
-    EXPECT_EQ(judged->recordsReceived, 80u);
-    EXPECT_EQ(judged->recordsNew, 70u);
-    EXPECT_EQ(judged->recordsHeld, 70u);
-    EXPECT_EQ(judged->elapsedMs, 6000);
+    EXPECT_EQ(d.recordsReceived, 80u);
+    EXPECT_EQ(d.recordsHeld, 70u);
     EXPECT_EQ(describeStatus(rig.console.status(), numberedText).download, "T221 70 T222");
 }
 
-TEST(LinkStatus, aDownloadWithoutARuleShowsReceivingUntilTheConnectionEnds) {
+TEST(LinkStatus, aControllerThatFallsSilentOrADroppedLinkNeverMakesALogComplete) {
     LinkRig rig;
     rig.loadMainWindow();
     rig.console.requestLog(); // Offline: nothing is asked, nothing starts
@@ -497,11 +495,17 @@ TEST(LinkStatus, aDownloadWithoutARuleShowsReceivingUntilTheConnectionEnds) {
     rig.goOnline();
     rig.console.requestLog();
     rig.socket.deliver(recordLines(1, 5));
-    rig.timers.advance(5000);
+    rig.timers.advance(1000);
     EXPECT_EQ(rig.console.status().download.state, link::DownloadStatus::State::Receiving);
+    rig.timers.advance(4000); // unanswered polls are never an end of log
+    EXPECT_EQ(rig.console.status().download.state, link::DownloadStatus::State::ControllerSilent);
+
+    rig.console.requestLog();
+    rig.socket.deliver(recordLines(6, 5));
+    rig.timers.advance(1000);
     dropWithSocketError(rig);
     EXPECT_EQ(rig.console.status().download.state, link::DownloadStatus::State::Interrupted);
-    EXPECT_EQ(describeStatus(rig.console.status(), numberedText).download, "T224 T218 5");
+    EXPECT_EQ(describeStatus(rig.console.status(), numberedText).download, "T224 T218 10");
 }
 
 TEST(LinkStatus, textsOfTheStatusBar) {
