@@ -137,8 +137,24 @@ struct TextId {
         // Variables window.
         NotAWholeNumber = 203,
 
+        // The log archive, the unsaved-records question and the variables window's notices.
+        OpenArchiveEntry = 210,      // Options menu
+        ArchiveInUse = 211,          // followed by who holds it, on a line of its own
+        ArchiveUnavailable = 212,    // followed by the reason on a line of its own
+        ArchiveNotWritten = 213,     // followed by the reason on a line of its own
+        ArchiveRecordsLoaded = 214,  // followed by a blank and the count
+        ArchiveSameNumber = 215,     // followed by a blank and the count
+        ArchiveAlreadyHeld = 216,    // followed by a blank and the count
+        ArchiveNotRead = 217,        // followed by the reason on a line of its own
+        UnsavedRecords = 218,        // followed by a blank, the count and the system
+        DiscardQuestion = 219,       // OK discards the records
+        VariableChangePending = 220, // the variables window's busy notice
+        AskedBlockName = 221,        // the variables window: the block last asked for
+        PollHeartbeatName = 222,     // the variables window: the indicator that blinks per poll
+        ArchiveDamagedLines = 223,   // followed by a blank and the count
+
         // The last text of the language files; new texts continue from here without a gap.
-        LastText = 209,
+        LastText = 223,
     };
 };
 

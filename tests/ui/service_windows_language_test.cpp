@@ -33,20 +33,20 @@ struct Texts {
 };
 
 const Texts kEnglish = {
-    "Communication", "Password:",     "Connect",          "Close",         "Hide",
-    "Send",          "Timeout after", "IP address:",      "Configuration", "Select system",
-    "Name:",         "&New",          "Add a new system", "&Save"};
+    "Communication", "Password:",     "&Connect",         "C&lose",        "&Hide",
+    "Send",          "Timeout after", "&IP address:",     "Configuration", "Select s&ystem",
+    "Na&me:",        "&New",          "Add a new system", "&Save"};
 const Texts kDutch = {"Verbinding",
                       "Wachtwoord:",
-                      "Verbinden",
-                      "Sluiten",
-                      "Verbergen",
+                      "&Verbinden",
+                      "&Sluiten",
+                      "Ver&bergen",
                       "Verzenden",
                       "Time-out na",
-                      "IP-adres:",
+                      "&IP-adres:",
                       "Configuratie",
-                      "Kies systeem",
-                      "Naam:",
+                      "Kies s&ysteem",
+                      "Naa&m:",
                       "&Nieuw",
                       "Een nieuw systeem toevoegen",
                       "&Opslaan"};
@@ -93,7 +93,8 @@ TEST(ServiceWindowsLanguage, theLanguageSwitchReTextsEveryOpenWindow) {
     ASSERT_TRUE(rig.started);
     ui::ConnectionWindow connection(rig.main->console().connection());
     ui::ConfigurationWindow configuration(rig.main->configuration());
-    ui::VariablesWindow variables(rig.main->console().variables());
+    ui::VariablesWindow variables(rig.main->console().variables(),
+                                  [&rig](int n) { return rig.main->getText(n); });
     rig.main->console().connection().show();
     configuration.show();
     variables.show();
