@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFontMetricsF>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -290,13 +291,12 @@ QWidget *MainWindow::buildFrontPanel() {
         lamp->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
         lamps->addWidget(lamp, 1);
     }
-    lower->addLayout(lamps, 2);
-    lower->addStretch(1);
+    lower->addLayout(lamps, 1);
     m_keypad = new Keypad;
     m_keypad->setObjectName(QStringLiteral("keypad"));
     m_keypad->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
     connect(m_keypad, &Keypad::keyClicked, this, [this](int index) { m_console.pressKey(index); });
-    lower->addWidget(m_keypad, 3);
+    lower->addWidget(m_keypad, 2);
     column->addLayout(lower, 1);
     return face;
 }
@@ -487,6 +487,14 @@ void MainWindow::refreshTexts() {
     m_runLamp->setCaption(qtext(c.runLamp));
     m_alarmLamp->setCaption(qtext(c.alarmLamp));
     m_manualLamp->setCaption(qtext(c.manualLamp));
+    // One size for the three lamps, their captions in one column.
+    qreal widest = 0;
+    for (const Lamp *lamp : {m_runLamp, m_alarmLamp, m_manualLamp}) {
+        widest = std::max(widest, QFontMetricsF(lamp->font()).horizontalAdvance(lamp->caption()));
+    }
+    for (Lamp *lamp : {m_runLamp, m_alarmLamp, m_manualLamp}) {
+        lamp->setCaptionRoom(widest);
+    }
     setTextOf(m_selectSystem, qtext(c.selectSystem));
     m_pools->setAccessibleName(withoutAccessKey(c.selectSystem));
     setTextOf(m_connecting, qtext(c.connecting));

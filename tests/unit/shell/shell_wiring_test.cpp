@@ -1,10 +1,13 @@
-// The log archive as the console keeps it: which pool's archive is open, what a download puts in
-// it and when it reaches the disk, what the operator is told, and Open archive. The archive's own
-// rules (duplicates, torn ends, the lock) are tested with the archive.
+// The main window's logic with the parts it feeds. The log archive as the console keeps it: which
+// pool's archive is open, what a download puts in it and when it reaches the disk, what the
+// operator is told, and Open archive (the archive's own rules, duplicates, torn ends, the lock,
+// are tested with the archive). And the log window's logic across a configuration save, which
+// replaces every pool.
 
 #include "core/TextId.h"
 #include "records/Exports.h"
 #include "records/LogArchive.h"
+#include "shell/LogController.h"
 #include "shell/MainController.h"
 #include "support/DiskFileSaver.h"
 #include "support/DownloadedRecords.h"
@@ -12,7 +15,9 @@
 #include "support/MemoryArchiveStorage.h"
 #include "support/MemorySettings.h"
 #include "support/TempDir.h"
+#include "support/WindowFakes.h"
 #include "unit/link/LinkRig.h"
+#include "unit/shell/LogRecords.h"
 
 #include <gtest/gtest.h>
 
@@ -254,4 +259,42 @@ TEST(OpenArchive, anArchiveThatCannotBeReadIsToldAndNothingIsLoaded) {
     ASSERT_EQ(rig.box.shown.size(), 2u);
     EXPECT_EQ(rig.box.shown[1].text.substr(0, 6), "E217\r\n");
     EXPECT_EQ(main.currentPool()->records().count(), 0u);
+}
+
+TEST(LogWindowPool, aConfigurationSaveNeverLeavesTheLogWindowAPoolThatIsGone) {
+    ArchiveRig rig;
+    auto &main = rig.start();
+    addLogRecords(main.currentPool()->records(), 1, 3);
+    main.markSaved();
+
+    ScriptedFileDialog dialog;
+    RecordingFileOpener opener;
+    CountingTopmostWindow window;
+    shell::LogController log(
+        shell::LogServices{rig.timers, rig.clock, dialog, rig.box, rig.files, opener},
+        [&main](int n) { return main.getText(n); }, rig.dir.path());
+    log.setPoolProvider([&main]() -> const config::Pool * { return main.currentPool(); });
+    log.open(window);
+    EXPECT_EQ(log.view().recordCount, "3");
+
+    // Whatever the log window's logic is asked while the pools are replaced (the reload lets
+    // timers tick), it reads no pool that is gone: a sanitizer build sees any such read.
+    rig.clock.time.second = 16;
+    std::vector<std::size_t> countsDuringReload;
+    rig.pump.duringProcessEvents = [&] {
+        log.refresh();
+        log.saveRealtimeCsv();
+        countsDuringReload.push_back(log.recordCount());
+    };
+    main.console().chooseRealtime(true);
+    main.configuration().selectEntry(0);
+    main.configuration().editName("Main basin");
+    main.configuration().saveSystem();
+    rig.pump.duringProcessEvents = nullptr;
+
+    ASSERT_NE(main.pools().find("Main basin"), nullptr) << "the pools were read again";
+    EXPECT_FALSE(countsDuringReload.empty());
+    log.refresh();
+    EXPECT_EQ(log.view().recordCount, "0");
+    EXPECT_TRUE(rig.box.shown.empty());
 }
