@@ -25,10 +25,10 @@ QString folderName(const std::string &folder) {
 QString QtFileDialog::extensionOf(const QString &nameFilter) {
     // The first pattern of the entry that names an extension: "CSV files (*.csv)" gives "csv";
     // "All files (*.*)" and "(*)" give none.
-    static const QRegularExpression pattern(QStringLiteral(R"(\*\.([^\s;*?()]+))"));
+    static const QRegularExpression kPattern(QStringLiteral(R"(\*\.([^\s;*?()]+))"));
     const qsizetype open = nameFilter.lastIndexOf(QLatin1Char('('));
     const QRegularExpressionMatch match =
-        pattern.match(open < 0 ? nameFilter : nameFilter.mid(open));
+        kPattern.match(open < 0 ? nameFilter : nameFilter.mid(open));
     return match.hasMatch() ? match.captured(1) : QString();
 }
 
