@@ -295,6 +295,8 @@ QWidget *MainWindow::buildFrontPanel() {
     m_keypad = new Keypad;
     m_keypad->setObjectName(QStringLiteral("keypad"));
     m_keypad->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
+    // Under the right edge of the display, as on the controller's front.
+    m_keypad->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     connect(m_keypad, &Keypad::keyClicked, this, [this](int index) { m_console.pressKey(index); });
     lower->addWidget(m_keypad, 2);
     column->addLayout(lower, 1);
