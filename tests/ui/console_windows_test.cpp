@@ -23,6 +23,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -270,6 +271,23 @@ TEST(ConsoleWindows, exitClosesEveryWindowTheModalOnesRunningInsideEachOtherIncl
     EXPECT_EQ(closed.count(), 1);
     EXPECT_FALSE(rig.main().console().variablesLoaded());
     EXPECT_TRUE(script.unexpectedBoxes.empty());
+}
+
+TEST(ConsoleWindows, aClosedVariablesWindowGoesWithItsLogicAndTheNextOpeningStartsAfresh) {
+    ConsoleRig rig;
+    rig.main().openVariables();
+    QPointer<QWidget> first = rig.windows().variablesWindow();
+    ASSERT_TRUE(first && first->isVisible());
+    ASSERT_TRUE(rig.main().console().variablesLoaded());
+    first->close();
+    EXPECT_FALSE(rig.main().console().variablesLoaded());
+    rig.main().openVariables(); // before the closed one is deleted
+    QWidget *second = rig.windows().variablesWindow();
+    ASSERT_NE(second, nullptr);
+    EXPECT_TRUE(second->isVisible());
+    EXPECT_TRUE(rig.main().console().variablesLoaded());
+    QTest::qWait(10);
+    EXPECT_TRUE(first.isNull());
 }
 
 TEST(ConsoleWindows, saveWritesCsvAndXmlThroughTheLogWindowAndDialogsInFrontOfIt) {
