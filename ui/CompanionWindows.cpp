@@ -1,6 +1,11 @@
 #include "ui/CompanionWindows.h"
 
+#include "shell/AboutController.h"
+#include "shell/LogController.h"
+
+#include <QCoreApplication>
 #include <QDialog>
+#include <QEvent>
 #include <QWidget>
 
 namespace aql::ui {
@@ -21,9 +26,10 @@ void closeWindow(QWidget *window) {
 
 } // namespace
 
-CompanionWindows::CompanionWindows(shell::MainController &main, WindowFactory factory,
-                                   QWidget *mainWindow)
-    : m_main(main), m_factory(std::move(factory)), m_mainWindow(mainWindow) {}
+CompanionWindows::CompanionWindows(shell::MainController &main, WindowControllers controllers,
+                                   WindowFactory factory, QWidget *mainWindow)
+    : m_main(main), m_controllers(controllers), m_factory(std::move(factory)),
+      m_mainWindow(mainWindow) {}
 
 CompanionWindows::~CompanionWindows() {
     // Windows without a parent are not deleted by anyone else.
@@ -50,6 +56,23 @@ void CompanionWindows::install(shell::MainController::Windows &hooks) {
     hooks.closeConfiguration = [this] { closeConfiguration(); };
     hooks.closeLog = [this] { closeLog(); };
     hooks.closeAbout = [this] { closeAbout(); };
+    hooks.retranslateVariables = [this] { retranslate(); };
+
+    shell::LogController &log = m_controllers.log;
+    hooks.saveRealtimeCsv = [&log] { log.saveRealtimeCsv(); };
+    hooks.retranslateLog = [&log] { log.retranslate(); };
+    // The log's logic asks the main window's for the pool each time: it only has to show the
+    // count of the new one.
+    hooks.currentPoolChanged = [&log](config::Pool *) { log.poolChanged(); };
+    shell::AboutController &about = m_controllers.about;
+    hooks.retranslateAbout = [&about] { about.retranslate(); };
+}
+
+void CompanionWindows::retranslate() {
+    if (m_variables) {
+        QEvent change(QEvent::LanguageChange);
+        QCoreApplication::sendEvent(m_variables, &change);
+    }
 }
 
 void CompanionWindows::openConnection() {
@@ -62,8 +85,12 @@ void CompanionWindows::openConnection() {
 }
 
 void CompanionWindows::openVariables() {
+    if (m_variables && m_variables->isHidden()) {
+        // Closed: it has let go of logic that is unloaded since, and only waits to be deleted.
+        delete m_variables;
+    }
     if (!m_variables && m_factory.variablesWindow) {
-        m_variables = m_factory.variablesWindow(m_main.console().variables(), m_mainWindow);
+        m_variables = m_factory.variablesWindow(m_main, m_mainWindow);
     }
     if (m_variables) {
         present(m_variables);
@@ -96,7 +123,7 @@ void CompanionWindows::runLog() {
     if (m_log || !m_factory.logWindow) {
         return; // it is modal: a second Save cannot come while it runs
     }
-    QPointer<QDialog> window = m_factory.logWindow(m_main, m_mainWindow);
+    QPointer<QDialog> window = m_factory.logWindow(m_controllers.log, m_mainWindow);
     m_log = window;
     if (window) {
         window->exec();
@@ -109,7 +136,7 @@ void CompanionWindows::runLog() {
 
 void CompanionWindows::runAbout() {
     if (!m_about && m_factory.aboutDialog) {
-        m_about = m_factory.aboutDialog(m_main, m_mainWindow);
+        m_about = m_factory.aboutDialog(m_controllers.about, m_mainWindow);
     }
     if (m_about) {
         m_about->exec();

@@ -12,15 +12,18 @@ namespace aql::ui {
 // main window. Windows that are not modal are shown and raised; modal ones run until closed.
 class CompanionWindows {
 public:
-    CompanionWindows(shell::MainController &main, WindowFactory factory, QWidget *mainWindow);
+    CompanionWindows(shell::MainController &main, WindowControllers controllers,
+                     WindowFactory factory, QWidget *mainWindow);
     ~CompanionWindows();
     CompanionWindows(const CompanionWindows &) = delete;
     CompanionWindows &operator=(const CompanionWindows &) = delete;
 
-    // Fills the hooks that open and close these windows; every other hook stays as it is.
+    // Fills the hooks that open, re-text and close these windows and feed the log window's logic;
+    // every other hook stays as it is.
     void install(shell::MainController::Windows &hooks);
 
     void openConnection();
+    // A variables window that was closed has let its logic go: a new one is built.
     void openVariables();
     // A new table each time: it shows the records as they stood when it opened.
     void openRecordTable();
@@ -35,6 +38,8 @@ public:
     void closeConfiguration();
     void closeLog();
     void closeAbout();
+    // The language changed: the windows whose texts are their own take the new ones.
+    void retranslate();
 
     QWidget *connectionWindow() const { return m_connection; }
     QWidget *variablesWindow() const { return m_variables; }
@@ -45,6 +50,7 @@ public:
 
 private:
     shell::MainController &m_main;
+    WindowControllers m_controllers;
     WindowFactory m_factory;
     QPointer<QWidget> m_mainWindow;
     QPointer<QWidget> m_connection;

@@ -9,14 +9,16 @@
 namespace aql::ui {
 
 QWidget *topmostWindow(QWidget *fallback) {
+    // The modal window that runs stands above everything it blocks, a window kept on top
+    // included (a box over the log window is modal and comes first).
+    if (QWidget *modal = QApplication::activeModalWidget()) {
+        return modal;
+    }
     const QWidgetList windows = QApplication::topLevelWidgets();
     for (QWidget *window : windows) {
         if (window->isVisible() && (window->windowFlags() & Qt::WindowStaysOnTopHint) != 0) {
             return window;
         }
-    }
-    if (QWidget *modal = QApplication::activeModalWidget()) {
-        return modal;
     }
     if (QWidget *active = QApplication::activeWindow()) {
         return active;

@@ -15,8 +15,9 @@ class QtMessageBox;
 namespace aql::ui {
 
 // The window a message box or file dialog must belong to, so that it opens in front of whatever
-// the operator is looking at: a window kept on top (the log window) first, else the modal window
-// that runs, else the active window, else `fallback`.
+// the operator is looking at: the modal window that runs (a box, the log window), else a window
+// kept on top, else the active window, else `fallback`. The one rule for every box and dialog of
+// the program.
 QWidget *topmostWindow(QWidget *fallback);
 
 // Message boxes parented to the topmost window at the moment each one opens.

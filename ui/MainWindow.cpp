@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFontMetricsF>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -27,11 +28,8 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QVBoxLayout>
-#include <QVariantAnimation>
 
 #include <algorithm>
-#include <cmath>
-#include <cstdlib>
 
 namespace aql::ui {
 
@@ -51,9 +49,6 @@ QString withoutAccessKey(const std::string &caption) {
     return text;
 }
 
-// The panel's own slide runs through its positions faster than a screen shows them; the drawn
-// panel follows at this pace instead (the whole way in about 150 ms).
-constexpr int kSlideWholeWayMs = 150;
 constexpr qreal kInitialGrowth = 1.35;
 constexpr int kMostConnectingDots = 20;
 // The distance the panel moves, at 96 dots per inch: 2000 twips.
@@ -164,10 +159,6 @@ MainWindow::MainWindow(shell::MainController &main, QWidget *parent)
     page->addLayout(body, 1);
     setCentralWidget(central);
 
-    m_slide = new QVariantAnimation(this);
-    connect(m_slide, &QVariantAnimation::valueChanged, this,
-            [this](const QVariant &value) { m_slidingPanel->setPosition(value.toInt()); });
-
     m_keys = new KeyRouter(
         this, [this](int keyCode) { m_console.keyDown(keyCode); }, this);
     qApp->installEventFilter(m_keys);
@@ -218,6 +209,7 @@ void MainWindow::buildMenus() {
     m_overview = m_optionsMenu->addAction(QString(), this, [this] { m_main.openOverview(); });
     m_variables = m_optionsMenu->addAction(QString(), this, [this] { m_main.openVariables(); });
     m_baseFile = m_optionsMenu->addAction(QString(), this, [this] { m_main.importBaseFile(); });
+    m_openArchive = m_optionsMenu->addAction(QString(), this, [this] { m_main.openArchive(); });
     m_optionsMenu->addSeparator();
     m_languageMenu = m_optionsMenu->addMenu(QString());
     m_dutch = m_languageMenu->addAction(QString(), this, [this] {
@@ -237,6 +229,7 @@ void MainWindow::buildMenus() {
     m_fileMenu->setObjectName(QStringLiteral("fileMenu"));
     m_optionsMenu->setObjectName(QStringLiteral("optionsMenu"));
     m_helpMenu->setObjectName(QStringLiteral("helpMenu"));
+    m_openArchive->setObjectName(QStringLiteral("openArchiveEntry"));
 }
 
 QWidget *MainWindow::buildHeader() {
@@ -298,13 +291,14 @@ QWidget *MainWindow::buildFrontPanel() {
         lamp->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
         lamps->addWidget(lamp, 1);
     }
-    lower->addLayout(lamps, 2);
-    lower->addStretch(1);
+    lower->addLayout(lamps, 1);
     m_keypad = new Keypad;
     m_keypad->setObjectName(QStringLiteral("keypad"));
     m_keypad->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
+    // Under the right edge of the display, as on the controller's front.
+    m_keypad->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     connect(m_keypad, &Keypad::keyClicked, this, [this](int index) { m_console.pressKey(index); });
-    lower->addWidget(m_keypad, 3);
+    lower->addWidget(m_keypad, 2);
     column->addLayout(lower, 1);
     return face;
 }
@@ -480,6 +474,8 @@ void MainWindow::refreshTexts() {
     setActionText(m_overview, c.overviewEntry);
     setActionText(m_variables, c.variablesEntry);
     setActionText(m_baseFile, c.baseFileEntry);
+    setActionText(m_openArchive, c.openArchiveEntry);
+    m_openArchive->setVisible(view.openArchiveVisible);
     setActionText(m_languageMenu->menuAction(), c.languageMenu);
     setActionText(m_dutch, c.dutchEntry);
     setActionText(m_english, c.englishEntry);
@@ -493,6 +489,14 @@ void MainWindow::refreshTexts() {
     m_runLamp->setCaption(qtext(c.runLamp));
     m_alarmLamp->setCaption(qtext(c.alarmLamp));
     m_manualLamp->setCaption(qtext(c.manualLamp));
+    // One size for the three lamps, their captions in one column.
+    qreal widest = 0;
+    for (const Lamp *lamp : {m_runLamp, m_alarmLamp, m_manualLamp}) {
+        widest = std::max(widest, QFontMetricsF(lamp->font()).horizontalAdvance(lamp->caption()));
+    }
+    for (Lamp *lamp : {m_runLamp, m_alarmLamp, m_manualLamp}) {
+        lamp->setCaptionRoom(widest);
+    }
     setTextOf(m_selectSystem, qtext(c.selectSystem));
     m_pools->setAccessibleName(withoutAccessKey(c.selectSystem));
     setTextOf(m_connecting, qtext(c.connecting));
@@ -570,7 +574,8 @@ void MainWindow::refreshPanel() {
     m_shift->setArrow(panel.shiftGlyph == "p" ? Qt::UpArrow : Qt::DownArrow);
     m_shift->setAccessibleName(panel.shifted ? QStringLiteral("Raise the panel")
                                              : QStringLiteral("Lower the panel"));
-    slideTo(panel.panelTop);
+    // The logic steps the slide every 15 ms; each step is drawn as it comes.
+    m_slidingPanel->setPosition(panel.panelTop);
 
     m_fileMenu->menuAction()->setEnabled(panel.fileMenuEnabled);
     m_optionsMenu->menuAction()->setEnabled(panel.optionsMenuEnabled);
@@ -580,24 +585,6 @@ void MainWindow::refreshPanel() {
         m_realtimeOn->setChecked(panel.realtimeOn);
         m_realtimeOff->setChecked(!panel.realtimeOn);
     }
-}
-
-void MainWindow::slideTo(int position) {
-    const int target = position;
-    if (m_slide->state() == QAbstractAnimation::Running && m_slide->endValue().toInt() == target) {
-        return;
-    }
-    const int from = m_slidingPanel->position();
-    if (from == target) {
-        m_slide->stop();
-        return;
-    }
-    m_slide->stop();
-    const int whole = link::kPanelTopLowered - link::kPanelTopRaised;
-    m_slide->setStartValue(from);
-    m_slide->setEndValue(target);
-    m_slide->setDuration(std::max(1, kSlideWholeWayMs * std::abs(target - from) / whole));
-    m_slide->start();
 }
 
 } // namespace aql::ui

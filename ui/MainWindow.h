@@ -14,7 +14,6 @@ class QLabel;
 class QMenu;
 class QPushButton;
 class QRadioButton;
-class QVariantAnimation;
 
 namespace aql::ui {
 
@@ -70,7 +69,6 @@ private:
     QWidget *buildModeButtons();
     void refreshTexts();
     void refreshPanel();
-    void slideTo(int position);
     QSize initialSize() const;
 
     shell::MainController &m_main;
@@ -94,6 +92,7 @@ private:
     QAction *m_overview = nullptr;
     QAction *m_variables = nullptr;
     QAction *m_baseFile = nullptr;
+    QAction *m_openArchive = nullptr;
     QAction *m_dutch = nullptr;
     QAction *m_english = nullptr;
     QAction *m_about = nullptr;
@@ -119,7 +118,6 @@ private:
     QLabel *m_recordsHeld = nullptr;
     QLabel *m_connecting = nullptr;
     QLabel *m_connectingDots = nullptr;
-    QVariantAnimation *m_slide = nullptr;
 };
 
 } // namespace aql::ui

@@ -1,5 +1,6 @@
 #include "ui/VariablesWindow.h"
 
+#include "core/TextId.h"
 #include "ui/Latin1Text.h"
 #include "ui/WindowParts.h"
 
@@ -26,14 +27,10 @@ namespace aql::ui {
 namespace {
 using Controller = link::VariablesController;
 
-// The window's captions are the same in every language.
+// The title is the Options menu entry's, the same in every language.
 const char *const kTitle = "Variables";
-const char *const kBusyOk = "Ok";
-const char *const kBusyText = "A change is still being carried out.\n"
-                              "The controller has not yet reported the new value back.\n"
-                              "Choose a variable again once it has.";
-const char *const kAskedBlockName = "Block asked";
-const char *const kHeartbeatName = "Poll";
+// The busy notice wraps at about this many characters.
+constexpr int kNoticeColumns = 48;
 
 constexpr int kColumnsPerTab = 5;          // 25 cells as 5 columns of 5, numbered down each column
 constexpr int kValueDigits = 6;            // "-32768"
@@ -44,8 +41,9 @@ constexpr const char *kCellProperty = "variableCell";
 enum PanelPage { NoPanelPage, EditPage, BusyPage };
 } // namespace
 
-VariablesWindow::VariablesWindow(link::VariablesController &variables, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_variables(variables) {
+VariablesWindow::VariablesWindow(link::VariablesController &variables, link::TextSource texts,
+                                 QWidget *parent)
+    : QWidget(parent, Qt::Window), m_variables(variables), m_texts(std::move(texts)) {
     setObjectName(QStringLiteral("variablesWindow"));
     setWindowTitle(QString::fromLatin1(kTitle));
 
@@ -67,12 +65,8 @@ VariablesWindow::VariablesWindow(link::VariablesController &variables, QWidget *
 
     m_askedBlock = new QLabel;
     m_askedBlock->setObjectName(QStringLiteral("askedBlock"));
-    m_askedBlock->setAccessibleName(QString::fromLatin1(kAskedBlockName));
-    m_askedBlock->setToolTip(QString::fromLatin1(kAskedBlockName));
     m_heartbeat = new QRadioButton;
     m_heartbeat->setObjectName(QStringLiteral("pollHeartbeat"));
-    m_heartbeat->setAccessibleName(QString::fromLatin1(kHeartbeatName));
-    m_heartbeat->setToolTip(QString::fromLatin1(kHeartbeatName));
     // It only blinks with the polls; a click or the keyboard must not change it.
     m_heartbeat->setAttribute(Qt::WA_TransparentForMouseEvents);
     m_heartbeat->setFocusPolicy(Qt::NoFocus);
@@ -136,7 +130,7 @@ VariablesWindow::VariablesWindow(link::VariablesController &variables, QWidget *
     });
 
     m_subscription = m_variables.subscribe([this] { refresh(); });
-    refresh();
+    retranslate();
 
     // The grid's headings decide its first column; the second keeps its width of old.
     m_grid->resizeColumnToContents(0);
@@ -217,21 +211,39 @@ QWidget *VariablesWindow::buildBusyNotice() {
     m_busyNotice = new QFrame;
     m_busyNotice->setObjectName(QStringLiteral("busyNotice"));
     m_busyNotice->setFrameShape(QFrame::StyledPanel);
-    auto *text = new QLabel(QString::fromLatin1(kBusyText));
-    text->setWordWrap(false);
-    m_busyOk = new QPushButton(QString::fromLatin1(kBusyOk));
+    m_busyText = new QLabel;
+    m_busyText->setObjectName(QStringLiteral("busyText"));
+    m_busyText->setWordWrap(true);
+    m_busyText->setMinimumWidth(fontMetrics().averageCharWidth() * kNoticeColumns);
+    m_busyOk = new QPushButton;
     m_busyOk->setObjectName(QStringLiteral("busyOk"));
     m_busyOk->setAutoDefault(true); // Enter presses it, as in a message box
     connect(m_busyOk, &QPushButton::clicked, this, [this] { m_variables.dismissBusyNotice(); });
-    m_busyNotice->setAccessibleName(text->text());
     auto *layout = new QHBoxLayout(m_busyNotice);
-    layout->addWidget(text, 1);
+    layout->addWidget(m_busyText, 1);
     layout->addWidget(m_busyOk, 0, Qt::AlignBottom);
     return m_busyNotice;
 }
 
 void VariablesWindow::retranslate() {
+    const QString notice = fromLatin1(m_texts(TextId::VariableChangePending));
+    parts::setText(m_busyText, notice);
+    m_busyNotice->setAccessibleName(notice);
+    parts::setCaption(m_busyOk, fromLatin1(m_texts(TextId::Ok)));
+    const QString asked = fromLatin1(m_texts(TextId::AskedBlockName));
+    parts::setAccessibleName(m_askedBlock, asked);
+    m_askedBlock->setToolTip(asked);
+    const QString poll = fromLatin1(m_texts(TextId::PollHeartbeatName));
+    parts::setAccessibleName(m_heartbeat, poll);
+    m_heartbeat->setToolTip(poll);
     refresh();
+}
+
+void VariablesWindow::changeEvent(QEvent *event) {
+    if (event->type() == QEvent::LanguageChange) {
+        retranslate();
+    }
+    QWidget::changeEvent(event);
 }
 
 void VariablesWindow::refresh() {

@@ -30,11 +30,12 @@ public:
     static constexpr int kCells = link::VariablesController::kCellsShown;
     static constexpr int kCellsPerTab = link::VariablesController::kCellsPerTab;
 
-    explicit VariablesWindow(link::VariablesController &variables, QWidget *parent = nullptr);
+    VariablesWindow(link::VariablesController &variables, link::TextSource texts,
+                    QWidget *parent = nullptr);
     ~VariablesWindow() override;
 
-    // The language changed. The window's captions are the controller's own and the same in every
-    // language, so it only draws the view again.
+    // The language changed: the notices and names take the new texts, the view is drawn again.
+    // A LanguageChange event does the same.
     void retranslate();
 
     // The value box and number label of cell 0-199 (block (cell / 25) + 1), for tests and tools.
@@ -46,6 +47,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -56,6 +58,7 @@ private:
     void applyFocus(bool editOpened, bool busyOpened);
 
     link::VariablesController &m_variables;
+    link::TextSource m_texts;
     Subscription m_subscription;
     link::VariablesController::Focus m_appliedFocus = link::VariablesController::Focus::None;
 
@@ -69,6 +72,7 @@ private:
     QLabel *m_editCurrent = nullptr;
     QLineEdit *m_editBox = nullptr;
     QFrame *m_busyNotice = nullptr;
+    QLabel *m_busyText = nullptr;
     QPushButton *m_busyOk = nullptr;
     QLabel *m_askedBlock = nullptr;
     QRadioButton *m_heartbeat = nullptr;

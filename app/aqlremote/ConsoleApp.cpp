@@ -1,6 +1,13 @@
 #include "aqlremote/ConsoleApp.h"
 
 #include "platform/qt/IniSettingsBackend.h"
+#include "shell/RecordTable.h"
+#include "ui/ConfigurationWindow.h"
+#include "ui/ConnectionWindow.h"
+#include "ui/VariablesWindow.h"
+#include "ui/logwindows/AboutDialog.h"
+#include "ui/logwindows/LogWindow.h"
+#include "ui/logwindows/RecordTableWindow.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -26,9 +33,39 @@ ConsoleOptions processOptions(int argc, const char *const *argv) {
 }
 
 ui::WindowFactory availableWindows() {
-    // The connection, variables, configuration, log, record table and About windows are built
-    // in their own files; each one takes its place here.
-    return {};
+    ui::WindowFactory windows;
+    windows.connectionWindow = [](link::TcpLink &link, QWidget *parent) -> QWidget * {
+        return new ui::ConnectionWindow(link, parent);
+    };
+    windows.variablesWindow = [](shell::MainController &main, QWidget *parent) -> QWidget * {
+        auto *window = new ui::VariablesWindow(
+            main.console().variables(), [&main](int n) { return main.getText(n); }, parent);
+        // Its state goes with it, as it always did: the next opening starts afresh.
+        QObject::connect(window, &ui::VariablesWindow::closed, window, [window, &main] {
+            window->deleteLater();
+            main.console().unloadVariables();
+        });
+        return window;
+    };
+    windows.recordTableWindow = [](shell::MainController &main, QWidget *parent) -> QWidget * {
+        const config::Pool *pool = main.currentPool();
+        auto *window = new ui::RecordTableWindow(
+            shell::RecordTable(pool != nullptr ? &pool->records() : nullptr), parent);
+        // The copy of a large log goes with the window, not with the program.
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        return window;
+    };
+    windows.configurationWindow = [](config::ConfigurationController &configuration,
+                                     QWidget *parent) -> QDialog * {
+        return new ui::ConfigurationWindow(configuration, parent);
+    };
+    windows.logWindow = [](shell::LogController &log, QWidget *parent) -> QDialog * {
+        return new ui::LogWindow(log, parent);
+    };
+    windows.aboutDialog = [](shell::AboutController &about, QWidget *parent) -> QDialog * {
+        return new ui::AboutDialog(about, parent);
+    };
+    return windows;
 }
 
 ConsoleApp::ConsoleApp(ConsoleOptions options)
@@ -43,13 +80,20 @@ ConsoleApp::ConsoleApp(ConsoleOptions options)
         shell::ShellServices{{m_socket, m_timers, m_pump, m_messages, m_beep, m_clock},
                              *m_settings,
                              m_files,
-                             m_saver},
+                             m_saver,
+                             &m_archives},
         m_options.programFolder, m_options.commandLine, m_options.info);
+    const link::TextSource texts = [this](int n) { return m_main->getText(n); };
+    m_log = std::make_unique<shell::LogController>(
+        shell::LogServices{m_timers, m_clock, m_files, m_messages, m_saver, m_opener}, texts,
+        m_options.programFolder, m_options.info);
+    m_about = std::make_unique<shell::AboutController>(texts, m_options.info);
+    wireLog();
     m_window = std::make_unique<ui::MainWindow>(*m_main);
     m_messages.setFallback(m_window.get());
     m_files.setFallback(m_window.get());
-    m_companions =
-        std::make_unique<ui::CompanionWindows>(*m_main, m_options.windows, m_window.get());
+    m_companions = std::make_unique<ui::CompanionWindows>(
+        *m_main, ui::WindowControllers{*m_log, *m_about}, m_options.windows, m_window.get());
     wireWindows();
 }
 
@@ -57,7 +101,29 @@ ConsoleApp::~ConsoleApp() {
     // The windows go first: they hold subscriptions to the logic.
     m_companions.reset();
     m_window.reset();
+    m_logSaved.reset();
+    m_main->setWindows({});
+    m_about.reset();
+    m_log.reset();
     m_main.reset();
+}
+
+void ConsoleApp::wireLog() {
+    shell::MainController &main = *m_main;
+    // Never a pointer kept: a configuration saved replaces every pool.
+    m_log->setPoolProvider([&main]() -> const config::Pool * { return main.currentPool(); });
+    // Exports name the system the records were downloaded from, not the pool that lends them its
+    // list.
+    m_log->setSourceProvider([&main] {
+        shell::LogSource source;
+        if (const config::Pool *from = main.recordsSource()) {
+            source.siteName = from->resort();
+            source.poolName = from->name();
+        }
+        source.sitePoolCount = main.pools().count();
+        return source;
+    });
+    m_logSaved = m_log->subscribeSaved([&main] { main.markSaved(); });
 }
 
 void ConsoleApp::wireWindows() {

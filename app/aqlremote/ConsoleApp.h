@@ -1,15 +1,19 @@
 #pragma once
 
 #include "link/Console.h"
+#include "platform/qt/QtArchiveStorage.h"
 #include "platform/qt/QtBeep.h"
 #include "platform/qt/QtClock.h"
 #include "platform/qt/QtEventPump.h"
 #include "platform/qt/QtFileDialog.h"
+#include "platform/qt/QtFileOpener.h"
 #include "platform/qt/QtFileSaver.h"
 #include "platform/qt/QtMessageBox.h"
 #include "platform/qt/QtSocket.h"
 #include "platform/qt/QtTimerFactory.h"
+#include "shell/AboutController.h"
 #include "shell/CommandLine.h"
+#include "shell/LogController.h"
 #include "shell/MainController.h"
 #include "ui/CompanionWindows.h"
 #include "ui/DialogParent.h"
@@ -59,12 +63,18 @@ public:
     bool start();
 
     shell::MainController &main() { return *m_main; }
+    shell::LogController &log() { return *m_log; }
+    shell::AboutController &about() { return *m_about; }
     ui::MainWindow &window() { return *m_window; }
     ui::CompanionWindows &companions() { return *m_companions; }
     platform::FileSaver &saver() { return m_saver; }
+    // What every message box and file dialog of the program goes through.
+    platform::MessageBox &messageBox() { return m_messages; }
+    platform::FileDialog &fileDialog() { return m_files; }
     const platform::Clock &clock() const { return m_clock; }
 
 private:
+    void wireLog();
     void wireWindows();
 
     ConsoleOptions m_options;
@@ -78,8 +88,13 @@ private:
     platform::QtFileSaver m_saver;
     ui::TopmostMessageBox m_messages;
     ui::TopmostFileDialog m_files;
+    platform::qt::QtFileOpener m_opener;
+    platform::QtArchiveStorage m_archives;
     std::unique_ptr<platform::SettingsBackend> m_settings;
     std::unique_ptr<shell::MainController> m_main;
+    std::unique_ptr<shell::LogController> m_log;
+    std::unique_ptr<shell::AboutController> m_about;
+    Subscription m_logSaved;
     std::unique_ptr<ui::MainWindow> m_window;
     std::unique_ptr<ui::CompanionWindows> m_companions;
 };

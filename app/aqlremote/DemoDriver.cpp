@@ -1,7 +1,8 @@
 #include "aqlremote/DemoDriver.h"
 
 #include "aqlremote/ConsoleApp.h"
-#include "records/Exports.h"
+#include "platform/FileDialog.h"
+#include "platform/MessageBox.h"
 
 #include <QDir>
 #include <QEvent>
@@ -13,7 +14,11 @@
 
 #include <cctype>
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
+#include <optional>
+#include <system_error>
+#include <utility>
 
 namespace aql::app {
 
@@ -29,14 +34,34 @@ std::string fileStem(const std::string &name) {
     return stem.empty() ? std::string("log") : stem;
 }
 
-std::string twoDigits(int n) {
-    return (n < 10 ? "0" : "") + std::to_string(n);
-}
+// The operator's answers in the log window, given without an operator: the save dialog names
+// the file chosen beforehand; a notice is read (printed) and confirmed; the question whether to
+// open the saved workbook is declined, as nobody would look at it. A box that reports a failure
+// is counted.
+class ScriptedAnswers final : public platform::FileDialog, public platform::MessageBox {
+public:
+    std::filesystem::path nextFile;
+    int failures = 0;
 
-std::string timestampText(const platform::LocalTime &t) {
-    return std::to_string(t.year) + "-" + twoDigits(t.month) + "-" + twoDigits(t.day) + " " +
-           twoDigits(t.hour) + ":" + twoDigits(t.minute) + ":" + twoDigits(t.second);
-}
+    std::optional<std::string> openFile(const std::string &, const std::string &) override {
+        return std::nullopt;
+    }
+    std::optional<std::string> saveFile(const std::string &, const std::string &) override {
+        return nextFile.u8string();
+    }
+    int show(const std::string &text, int style, const std::string & /*title*/) override {
+        std::string shown = text;
+        for (char &c : shown) {
+            c = (c == '\r' || c == '\n') ? ' ' : c;
+        }
+        std::cout << "  " << shown << std::endl;
+        if (style == platform::style::kCritical) {
+            ++failures;
+        }
+        return style == platform::style::kQuestionOkCancel ? platform::kResultCancel
+                                                           : platform::kResultOk;
+    }
+};
 
 } // namespace
 
@@ -186,32 +211,40 @@ bool DemoDriver::saveLog() {
         std::cerr << "no pool holds the records\n";
         return false;
     }
-    const records::RecordList &records = main.currentPool()->records();
-    records::XmlDocumentInfo info;
-    info.executableName = main.info().exeName;
-    info.majorVersion = main.info().major;
-    info.minorVersion = main.info().minor;
-    info.revision = main.info().revision;
-    info.generatedAt = timestampText(m_console.clock().now());
-    info.siteName = source->resort();
-    info.poolName = source->name();
-    info.numberOfPools = main.pools().count();
-    const std::filesystem::path folder = std::filesystem::u8path(m_out.toStdString());
+    // The log window's own save actions, as its buttons run them; only the answers are scripted.
+    shell::LogController &log = m_console.log();
+    ScriptedAnswers answers;
+    log.useDialogs(&answers, &answers);
+    const std::filesystem::path folder =
+        std::filesystem::absolute(std::filesystem::u8path(m_out.toStdString()));
     const std::string stem = fileStem(source->name());
-    const std::filesystem::path csv = folder / (stem + ".csv");
-    const std::filesystem::path xml = folder / (stem + ".xml");
-    try {
-        m_console.saver().saveWhole(csv, records::recordListCsv(records));
-        m_console.saver().saveWhole(xml, records::xmlDocument(info, records));
-    } catch (const AqlError &e) {
-        std::cerr << e.description() << "\n";
-        return false;
+    const std::pair<std::string, void (shell::LogController::*)()> saves[] = {
+        {".csv", &shell::LogController::saveCsv},
+        {".xml", &shell::LogController::saveXml},
+        {".xlsx", &shell::LogController::saveWorkbook}};
+    bool written = true;
+    for (const auto &[extension, save] : saves) {
+        answers.nextFile = folder / (stem + extension);
+        (log.*save)();
+        std::error_code missing;
+        if (!std::filesystem::is_regular_file(answers.nextFile, missing)) {
+            std::cerr << "not written: " << answers.nextFile.u8string() << "\n";
+            written = false;
+        }
     }
-    main.markSaved();
-    std::cout << std::filesystem::absolute(csv).u8string() << "\n"
-              << std::filesystem::absolute(xml).u8string() << "\n"
-              << records.count() << " records from " << source->name() << std::endl;
-    return true;
+    log.useDialogs(nullptr, nullptr);
+    std::cout << main.currentPool()->records().count() << " records from " << source->name()
+              << std::endl;
+    if (const shell::ArchiveKeeper *archive = main.archive(); archive && archive->archiving()) {
+        std::cout << "archived in "
+                  << (archive->folder() / records::LogArchive::kFileName).u8string() << std::endl;
+    }
+    // Told by the log window's logic, as after a save from its buttons.
+    if (main.unsavedRecords()) {
+        std::cerr << "the saves were not registered\n";
+        written = false;
+    }
+    return written && answers.failures == 0;
 }
 
 void DemoDriver::finish(bool ok, const std::string &why) {

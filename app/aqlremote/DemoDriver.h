@@ -20,7 +20,9 @@ class ConsoleApp;
 //                      goes Online by itself; otherwise Online is clicked), take a screenshot,
 //                      then end
 //   AQL_DEMO=download  click Online and Get Log, wait for the end of the log, take a
-//                      screenshot, save the log as CSV and XML, then end
+//                      screenshot, save the log as CSV, XML and an Excel workbook through the
+//                      log window's save actions (the file dialog answered by the driver),
+//                      then end
 // AQL_DEMO_OUT names the folder for the screenshot (console.png) and the log files (default
 // "out"). What was written is printed, one path a line. The process ends with status 0 when
 // everything was done, 1 when not (why goes to standard error).

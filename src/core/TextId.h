@@ -168,8 +168,24 @@ struct TextId {
         VariableWriteCancelled = 237,
         ReconnectEntry = 238,
 
+        // The log archive, the unsaved-records question and the variables window's notices.
+        OpenArchiveEntry = 239,      // Options menu
+        ArchiveInUse = 240,          // followed by who holds it, on a line of its own
+        ArchiveUnavailable = 241,    // followed by the reason on a line of its own
+        ArchiveNotWritten = 242,     // followed by the reason on a line of its own
+        ArchiveRecordsLoaded = 243,  // followed by a blank and the count
+        ArchiveSameNumber = 244,     // followed by a blank and the count
+        ArchiveAlreadyHeld = 245,    // followed by a blank and the count
+        ArchiveNotRead = 246,        // followed by the reason on a line of its own
+        UnsavedRecords = 247,        // followed by a blank, the count and the system
+        DiscardQuestion = 248,       // OK discards the records
+        VariableChangePending = 249, // the variables window's busy notice
+        AskedBlockName = 250,        // the variables window: the block last asked for
+        PollHeartbeatName = 251,     // the variables window: the indicator that blinks per poll
+        ArchiveDamagedLines = 252,   // followed by a blank and the count
+
         // The last text of the language files; new texts continue from here without a gap.
-        LastText = 238,
+        LastText = 252,
     };
 };
 

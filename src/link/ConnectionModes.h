@@ -21,7 +21,8 @@ public:
     static constexpr int kPollMs = 120;
     static constexpr int kRecordCountMs = 100;
     static constexpr int kReplyWatchMs = 1000;
-    static constexpr int kSlideMs = 1;
+    // Ten steps of 15 ms: the panel is seen to slide (about 150 ms) instead of jumping.
+    static constexpr int kSlideMs = 15;
     static constexpr int kSlideStep = 200;
 
     struct Hooks {

@@ -127,6 +127,10 @@ public:
     void unloadVariables();
     // Told after the variables window has stored a block.
     void setBlockObserver(std::function<void(std::int16_t block)> observer);
+    // Told of every log record received (the log archive).
+    void setRecordObserver(std::function<void(const records::LogRecord &)> observer) {
+        m_dispatcher.setRecordObserver(std::move(observer));
+    }
 
     std::uint8_t controllerAddress() const { return m_state.controllerAddress; }
     bool replyReceived() const { return m_state.replyReceived; }

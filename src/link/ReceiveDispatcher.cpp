@@ -33,6 +33,13 @@ ReceiveDispatcher::ReceiveDispatcher(PanelModel &panel, LinkState &state, platfo
                                      TextSource texts)
     : m_panel(panel), m_state(state), m_pump(pump), m_texts(std::move(texts)) {
     setHooks({});
+    setRecordObserver({});
+}
+
+void ReceiveDispatcher::setRecordObserver(
+    std::function<void(const records::LogRecord &)> observer) {
+    keepCallable(observer);
+    m_recordObserver = std::move(observer);
 }
 
 void ReceiveDispatcher::setHooks(Hooks hooks) {
@@ -177,6 +184,7 @@ void ReceiveDispatcher::storeLogRecord(std::string_view body) {
     try {
         m_lastRecord = records::LogRecord();
         m_lastRecord.fromString(body, records::rtype::kLog);
+        m_recordObserver(m_lastRecord);
         if (m_state.currentRecords == nullptr) {
             return;
         }

@@ -49,6 +49,9 @@ public:
                       TextSource texts);
 
     void setHooks(Hooks hooks);
+    // Told of every log record parsed, whether the pool takes it or already holds its number (the
+    // log archive keeps both). Apart from the hooks, which are replaced whole.
+    void setRecordObserver(std::function<void(const records::LogRecord &)> observer);
 
     // Text as the socket delivered it: any part of a line, or several lines.
     void collectReceivedText(std::string_view text);
@@ -71,6 +74,7 @@ private:
     platform::EventPump &m_pump;
     TextSource m_texts;
     Hooks m_hooks;
+    std::function<void(const records::LogRecord &)> m_recordObserver;
     LineFramer m_framer;
     char m_payload[kLongestPayload] = {};
     bool m_handling = false; // a line is being handled further up the stack

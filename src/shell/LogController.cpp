@@ -83,8 +83,20 @@ LogController::LogController(LogServices services, link::TextSource texts,
 
 LogController::~LogController() = default;
 
+void LogController::setPoolProvider(std::function<const config::Pool *()> provider) {
+    m_poolProvider = std::move(provider);
+    poolChanged();
+}
+
 void LogController::setPool(const config::Pool *pool) {
-    m_pool = pool;
+    setPoolProvider([pool] { return pool; });
+}
+
+const config::Pool *LogController::pool() const {
+    return m_poolProvider ? m_poolProvider() : nullptr;
+}
+
+void LogController::poolChanged() {
     if (m_view.open) {
         m_view.recordCount = std::to_string(recordCount());
         changed();
@@ -105,16 +117,17 @@ LogSource LogController::source() const {
         return m_sourceProvider();
     }
     LogSource own;
-    if (m_pool) {
-        own.siteName = m_pool->resort();
-        own.poolName = m_pool->name();
+    if (const config::Pool *p = pool()) {
+        own.siteName = p->resort();
+        own.poolName = p->name();
     }
     return own;
 }
 
 const records::RecordList &LogController::records() const {
     static const records::RecordList kNone;
-    return m_pool ? m_pool->records() : kNone;
+    const config::Pool *p = pool();
+    return p ? p->records() : kNone;
 }
 
 std::size_t LogController::recordCount() const {

@@ -74,14 +74,20 @@ public:
         return m_saved.subscribe(std::move(observer));
     }
 
-    // The pool whose records are shown and exported; null: none (nothing is held). The names in
-    // the exports are this pool's until a source provider says otherwise.
+    // The pool whose records are shown and exported, asked for each time they are needed, so that
+    // a pool list read again (a configuration save) never leaves a pool behind that is gone; null:
+    // none (nothing is held). The names in the exports are this pool's until a source provider
+    // says otherwise.
+    void setPoolProvider(std::function<const config::Pool *()> provider);
+    // One pool for good (null: none).
     void setPool(const config::Pool *pool);
+    // The provider's pool has changed: an open window shows its count at once.
+    void poolChanged();
     // Asked at every export: the system the records came from, which need not be the pool that
     // holds them.
     void setSourceProvider(std::function<LogSource()> provider);
-    // The message boxes and file dialogs of the open window, so that they stand in front of it
-    // (it is kept on top); null: the services' own.
+    // Stand-ins for the services' message boxes and file dialogs (an unattended run answers
+    // them from a script); null: the services' own.
     void useDialogs(platform::MessageBox *messageBox, platform::FileDialog *fileDialog);
 
     // The window opens: kept on top, its texts, the count; the count and title follow every
@@ -104,6 +110,7 @@ public:
 
 private:
     const records::RecordList &records() const;
+    const config::Pool *pool() const;
     platform::MessageBox &messageBox();
     platform::FileDialog &fileDialog();
     std::optional<std::filesystem::path> askTarget(const std::filesystem::path &folder,
@@ -122,7 +129,7 @@ private:
     View m_view;
     ChangeNotifier m_notifier;
     ChangeNotifier m_saved;
-    const config::Pool *m_pool = nullptr;
+    std::function<const config::Pool *()> m_poolProvider;
     std::function<LogSource()> m_sourceProvider;
     platform::MessageBox *m_windowBoxes = nullptr;
     platform::FileDialog *m_windowDialogs = nullptr;

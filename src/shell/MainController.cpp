@@ -1,5 +1,6 @@
 #include "shell/MainController.h"
 
+#include "config/ArchiveFolder.h"
 #include "core/Error.h"
 #include "core/TextId.h"
 #include "link/Hooks.h"
@@ -50,6 +51,18 @@ MainController::MainController(ShellServices services, std::filesystem::path pro
     modeHooks.openLogWindow = [this] { m_windows.openLogWindow(); };
     modeHooks.saveRealtimeCsv = [this] { m_windows.saveRealtimeCsv(); };
     m_console.setModeHooks(std::move(modeHooks));
+    if (services.archives != nullptr) {
+        m_archive = std::make_unique<ArchiveKeeper>(
+            ArchiveServices{*services.archives, services.link.timers, services.link.messageBox},
+            [this](int n) { return getText(n); }, m_info);
+        m_view.openArchiveVisible = true;
+        m_console.setRecordObserver([this](const records::LogRecord &record) {
+            if (m_archive) {
+                m_archive->take(record);
+            }
+        });
+        m_modeWatch = m_console.subscribe([this] { watchMode(); });
+    }
 }
 
 MainController::~MainController() = default;
@@ -60,6 +73,7 @@ void MainController::setWindows(Windows windows) {
     link::keepCallable(windows.retranslateAbout);
     link::keepCallable(windows.retranslateConfiguration);
     link::keepCallable(windows.retranslateLog);
+    link::keepCallable(windows.retranslateVariables);
     link::keepCallable(windows.openConfiguration);
     link::keepCallable(windows.openRecordTable);
     link::keepCallable(windows.openVariables);
@@ -149,6 +163,9 @@ void MainController::showActiveLanguage(const std::string &languageFile) {
 void MainController::restartLink() {
     // The connection machinery stays, so the windows keep their references; only its state and
     // the pool list start again.
+    if (m_archive) {
+        m_archive->close();
+    }
     m_console.restart();
     m_currentPool = nullptr;
     m_pools.clear();
@@ -269,8 +286,26 @@ void MainController::selectPool(int index) {
         m_currentPool->records().clear();
     }
     forgetSavedRecords();
+    openSourceArchive();
     m_console.allowOnline();
     changed();
+}
+
+void MainController::openSourceArchive() {
+    const config::Pool *source = recordsSource();
+    if (!m_archive || source == nullptr) {
+        return;
+    }
+    m_archive->open(config::archiveFolderOf(m_programFolder, m_values, *source, projectMode()));
+}
+
+void MainController::watchMode() {
+    // Whatever a download brought is on the disk once the connection is given up.
+    const bool online = m_console.view().onlineSelected;
+    if (m_wasOnline && !online && m_archive) {
+        m_archive->flush();
+    }
+    m_wasOnline = online;
 }
 
 void MainController::choosePool(int index) {
@@ -307,6 +342,7 @@ void MainController::retranslate() {
     c.realtimeOn = t(TextId::RealtimeOn);
     c.realtimeOff = t(TextId::RealtimeOff);
     c.baseFileEntry = t(TextId::BaseFileEntry);
+    c.openArchiveEntry = t(TextId::OpenArchiveEntry);
     c.aboutEntry = t(TextId::AboutEntry);
     c.runLamp = t(TextId::RunLamp);
     c.alarmLamp = t(TextId::AlarmLamp);
@@ -342,6 +378,7 @@ void MainController::switchLanguage(const std::string &file) {
     }
     m_windows.retranslateConfiguration();
     m_windows.retranslateLog();
+    m_windows.retranslateVariables();
     retranslate();
     m_console.connection().retranslate();
 }
@@ -374,6 +411,32 @@ void MainController::importBaseFile() {
         // What was read stands in a file already.
         m_savedRecords = m_currentPool->records().count();
     }
+    changed();
+}
+
+void MainController::openArchive() {
+    const link::PanelView &panel = m_console.view();
+    if (!m_archive || !m_currentPool || !panel.optionsMenuEnabled) {
+        return;
+    }
+    const bool allSaved = !unsavedRecords();
+    const std::optional<records::ArchiveLoad> load = m_archive->loadInto(m_currentPool->records());
+    if (!load) {
+        return;
+    }
+    if (allSaved) {
+        // What came from the archive stands in a file already.
+        markSaved();
+    }
+    std::string text =
+        getText(TextId::ArchiveRecordsLoaded) + " " + std::to_string(load->loaded) + "\r\n" +
+        getText(TextId::ArchiveSameNumber) + " " + std::to_string(load->sameNumberSkipped) +
+        "\r\n" + getText(TextId::ArchiveAlreadyHeld) + " " + std::to_string(load->alreadyHeld);
+    if (load->damagedLines > 0) {
+        text += "\r\n" + getText(TextId::ArchiveDamagedLines) + " " +
+                std::to_string(load->damagedLines);
+    }
+    m_services.link.messageBox.show(text, platform::style::kOkOnly);
     changed();
 }
 
@@ -427,6 +490,9 @@ void MainController::closeAll() {
     }
     m_closing = true;
     m_console.connection().closeConnection();
+    if (m_archive) {
+        m_archive->close();
+    }
     m_windows.closeConnection();
     m_windows.closeConfiguration();
     m_windows.closeLog();
@@ -456,10 +522,10 @@ bool MainController::mayDiscardRecords() {
         return true;
     }
     const config::Pool *source = recordsSource();
-    const std::string text = "The " + std::to_string(m_currentPool->records().count()) +
-                             " log records held for " +
-                             (source ? source->name() : std::string("this system")) +
-                             " have not been saved.\r\nThey will be discarded: continue?";
+    const std::string text = getText(TextId::UnsavedRecords) + " " +
+                             std::to_string(m_currentPool->records().count()) +
+                             (source ? " (" + source->name() + ")" : std::string()) + "\r\n" +
+                             getText(TextId::DiscardQuestion);
     return m_services.link.messageBox.show(text, platform::style::kQuestionOkCancel) ==
            platform::kResultOk;
 }

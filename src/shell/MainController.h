@@ -7,9 +7,11 @@
 #include "config/SystemList.h"
 #include "core/Observers.h"
 #include "link/Console.h"
+#include "platform/ArchiveFile.h"
 #include "platform/FileDialog.h"
 #include "platform/FileSaver.h"
 #include "platform/SettingsBackend.h"
+#include "shell/ArchiveKeeper.h"
 #include "shell/CommandLine.h"
 #include "shell/LanguageTexts.h"
 #include "shell/SettingsStore.h"
@@ -32,6 +34,8 @@ struct ShellServices {
     platform::SettingsBackend &settings;
     platform::FileDialog &fileDialog;
     platform::FileSaver &files; // every whole file the program writes
+    // The log archives of the pools; null: downloads are not archived.
+    platform::ArchiveStorage *archives = nullptr;
 };
 
 // The main window's texts in the current language.
@@ -39,6 +43,7 @@ struct MainCaptions {
     // Menus.
     std::string fileMenu, configurationEntry, exitEntry;
     std::string optionsMenu, realtimeMenu, realtimeOn, realtimeOff, baseFileEntry;
+    std::string openArchiveEntry;
     std::string languageMenu, dutchEntry, englishEntry;
     std::string helpMenu, aboutEntry;
     // The panel.
@@ -69,6 +74,7 @@ public:
         int poolIndex = -1;
         bool poolSelectionVisible = true;      // the selection and its label; not in project mode
         bool configurationEntryVisible = true; // the menu entry and its separator
+        bool openArchiveVisible = false;       // only where downloads are archived
         bool dutchChecked = false;
         bool englishChecked = false;
         std::string currentPoolName;
@@ -88,6 +94,7 @@ public:
         std::function<void()> retranslateAbout;
         std::function<void()> retranslateConfiguration;
         std::function<void()> retranslateLog;
+        std::function<void()> retranslateVariables;
         std::function<void(config::Pool *)> currentPoolChanged; // the log window's pool
         std::function<void()> closeConnection;
         std::function<void()> closeConfiguration;
@@ -141,6 +148,10 @@ public:
     // Replaces the current pool's records by those of a stored record file the operator picks;
     // asks before unsaved records go.
     void importBaseFile();
+    // Loads the log archive of the system the records come from into the records held, by their
+    // insertion rule, and says how many were loaded and how many were not because a record held
+    // has their number.
+    void openArchive();
     void openAbout();
     void openConnectionWindow();
     // Exit and the close box: asks before unsaved records go, then closes everything.
@@ -172,6 +183,8 @@ public:
     const CommandLine &commandLine() const { return m_commandLine; }
     const LanguageTexts &language() const { return *m_language; }
     const link::ProgramInfo &info() const { return m_info; }
+    // The log archive; null when downloads are not archived.
+    const ArchiveKeeper *archive() const { return m_archive.get(); }
 
 private:
     bool projectMode() const { return !m_values.systemId.empty(); }
@@ -191,6 +204,9 @@ private:
     // True when no unsaved record would be lost, or the operator agrees to lose them.
     bool mayDiscardRecords();
     void forgetSavedRecords();
+    // The archive follows the system the records come from.
+    void openSourceArchive();
+    void watchMode();
     void readLanguageFile(SettingsStore &settings);
     // An attribute of the pool the selection codes name.
     const std::string &selectedPoolAttribute(int attribute) const;
@@ -213,6 +229,9 @@ private:
     config::ConfigValues m_values;
     config::Pool *m_currentPool = nullptr;
     std::unique_ptr<config::ConfigurationController> m_configuration;
+    std::unique_ptr<ArchiveKeeper> m_archive;
+    Subscription m_modeWatch;
+    bool m_wasOnline = false;
     bool m_closing = false;
     std::size_t m_savedRecords = 0; // of the current pool's records, how many a save has written
 };

@@ -38,11 +38,10 @@ inline RecordTime minutesIn2024(std::int64_t minutes) {
     return t;
 }
 
-// A log record as the download makes it: from the controller's record text (type byte, key,
-// number, time, the interactive value block, two unread bytes), so the values are whatever the
-// record parser makes of real controller bytes. `variation` moves chlorine, pH and flow.
-inline records::LogRecord downloadedRecord(std::int32_t number, const RecordTime &time,
-                                           int variation = 0) {
+// The controller's record text as a log packet carries it (type byte, key, number, time, the
+// interactive value block, two unread bytes). `variation` moves chlorine, pH and flow.
+inline std::string controllerRecordText(std::int32_t number, const RecordTime &time,
+                                        int variation = 0) {
     std::string text;
     auto put = [&text](int byte) { text += static_cast<char>(byte & 0xFF); };
     auto put16 = [&](int value) {
@@ -90,8 +89,15 @@ inline records::LogRecord downloadedRecord(std::int32_t number, const RecordTime
     }
     put(0xAA);
     put(0x55);
+    return text;
+}
+
+// A log record as the download makes it, so the values are whatever the record parser makes of
+// real controller bytes.
+inline records::LogRecord downloadedRecord(std::int32_t number, const RecordTime &time,
+                                           int variation = 0) {
     records::LogRecord record;
-    record.fromString(text, records::rtype::kLog);
+    record.fromString(controllerRecordText(number, time, variation), records::rtype::kLog);
     return record;
 }
 

@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """The console as a screen reader or a GUI test tool sees it over AT-SPI: find the main window,
-read the controller's display and the record count, press Online and a key of the keypad, and
-leave through File, Exit. Runs inside a D-Bus session with the accessibility bus (see
+read the controller's display and the record count, press Online and a key of the keypad, open
+the About window from the Help menu with the keyboard and read it, and leave through File, Exit. Runs inside a D-Bus session with the accessibility bus (see
 with-accessibility-bus) on an X server.
 
     console-accessibility.py AQLREMOTE AQLSIM RESOURCES_DIR
@@ -76,6 +76,18 @@ def press(node):
     action.doAction(0)
 
 
+def keys(*names):
+    """Typed on the X server's keyboard, into the window that has the focus."""
+    subprocess.run(["xdotool", "key", "--clearmodifiers"] + list(names), check=True)
+
+
+def showing(node):
+    try:
+        return node.getState().contains(pyatspi.STATE_SHOWING)
+    except Exception:
+        return False
+
+
 def text_of(node):
     text = node.queryText()
     return text.getText(0, text.characterCount)
@@ -142,6 +154,30 @@ def main():
             fail("no Up key")
         press(up)
         time.sleep(1.0)  # a few polls more
+
+        # Help, About by keyboard alone: Alt+H opens the menu, Enter takes its first entry.
+        focus = subprocess.run(["xdotool", "search", "--name", "^AQL Remote Console$"],
+                               capture_output=True, text=True).stdout.split()
+        if not focus:
+            fail("the main window is not on the X server")
+        subprocess.run(["xdotool", "windowfocus", "--sync", focus[0]], check=True)
+        keys("alt+h")
+        wait_for("the Help menu", lambda: find(
+            application, pyatspi.ROLE_MENU_ITEM, name="About AQL Remote Console...") and showing(
+            find(application, pyatspi.ROLE_MENU_ITEM, name="About AQL Remote Console...")))
+        keys("Return")
+        about = wait_for("the About window", lambda: next(
+            (d for d in [find(application, pyatspi.ROLE_DIALOG,
+                              name="About AQL Remote Console...")] if d and showing(d)), None))
+        version = find(about, pyatspi.ROLE_LABEL, name="2.0.41")
+        if version is None:
+            fail("the About window should read the version 2.0.41")
+        ok = find(about, pyatspi.ROLE_PUSH_BUTTON, name="OK")
+        if ok is None:
+            fail("the About window has no OK button")
+        keys("Escape")
+        wait_for("the About window to close", lambda: not showing(about))
+        print("About read through AT-SPI: version " + version.name)
 
         exit_entry = find(application, pyatspi.ROLE_MENU_ITEM, name="Exit")
         if exit_entry is None:

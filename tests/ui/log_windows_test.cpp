@@ -54,7 +54,7 @@ struct LogWindowRig {
                                  }
                              },
                              "/aql"};
-    ui::LogWindow window{log, nullptr, ui::LogWindowDialogs{&box, &dialog}};
+    ui::LogWindow window{log};
 
     LogWindowRig() {
         files.addFolder("/aql");

@@ -333,7 +333,7 @@ TEST(MainWindowLanguage, switchingToDutchAndBackRetextsTheWholeWindow) {
     EXPECT_EQ(nl.save, QStringLiteral("&Opslaan"));
     EXPECT_EQ(nl.run, QStringLiteral("BEDRIJF"));
     EXPECT_EQ(nl.manual, QStringLiteral("HAND"));
-    EXPECT_EQ(nl.select, QStringLiteral("Kies systeem"));
+    EXPECT_EQ(nl.select, QStringLiteral("Kies s&ysteem"));
     EXPECT_TRUE(dutch->isChecked());
     EXPECT_EQ(rig.window->poolSelection()->accessibleName(), QStringLiteral("Kies systeem"));
 
@@ -346,16 +346,18 @@ TEST(MainWindowLanguage, switchingToDutchAndBackRetextsTheWholeWindow) {
     EXPECT_FALSE(dutch->isChecked());
 }
 
-TEST(MainWindowPanel, theSlideIsDrawnOverTimeAfterTheLogicHasMovedThePanel) {
+TEST(MainWindowPanel, thePanelIsDrawnAtEachStepOfTheLogicsSlide) {
     FakeRig rig;
     ui::SlidingPanel *panel = rig.window->modePanel();
     ASSERT_EQ(panel->position(), link::kPanelTopRaised);
     rig.window->findChild<QAbstractButton *>(QStringLiteral("shiftButton"))->click();
-    rig.timers.advance(20); // the logic's own slide, stepped at once
+    rig.timers.advance(link::ConnectionModes::kSlideMs * 4);
+    EXPECT_EQ(panel->position(), link::kPanelTopRaised + 4 * link::ConnectionModes::kSlideStep);
+    const int midway = panel->content()->y();
+    rig.timers.advance(link::ConnectionModes::kSlideMs * 6);
     ASSERT_EQ(rig.console().view().panelTop, link::kPanelTopLowered);
-    EXPECT_LT(panel->position(), link::kPanelTopLowered); // not yet drawn all the way
-    EXPECT_TRUE(QTest::qWaitFor([&] { return panel->position() == link::kPanelTopLowered; }, 2000));
-    EXPECT_GT(panel->content()->y(), 0);
+    EXPECT_EQ(panel->position(), link::kPanelTopLowered);
+    EXPECT_GT(panel->content()->y(), midway);
 }
 
 TEST(MainWindowPanel, recordCountAndSaveTooltipFollowTheRecordsHeld) {
@@ -507,7 +509,7 @@ ui::WindowFactory standInWindows(std::vector<QPointer<QWidget>> &made) {
     };
     ui::WindowFactory f;
     f.connectionWindow = [plain](link::TcpLink &, QWidget *p) { return plain("connection", p); };
-    f.variablesWindow = [plain](link::VariablesController &, QWidget *p) {
+    f.variablesWindow = [plain](shell::MainController &, QWidget *p) {
         return plain("variables", p);
     };
     f.recordTableWindow = [plain](shell::MainController &, QWidget *p) {
@@ -516,7 +518,7 @@ ui::WindowFactory standInWindows(std::vector<QPointer<QWidget>> &made) {
     f.configurationWindow = [modal](config::ConfigurationController &, QWidget *p) {
         return modal("configuration", p);
     };
-    f.aboutDialog = [modal](shell::MainController &, QWidget *p) { return modal("about", p); };
+    f.aboutDialog = [modal](shell::AboutController &, QWidget *p) { return modal("about", p); };
     return f;
 }
 
@@ -595,7 +597,7 @@ TEST(MainWindowShutdown, unsavedRecordsAskFirstAndCancelKeepsEverythingOpen) {
     EXPECT_TRUE(rig.console->window().close());
 }
 
-TEST(MainWindowDialogs, messageBoxesBelongToTheWindowKeptOnTop) {
+TEST(MainWindowDialogs, boxesBelongToTheModalWindowElseTheWindowKeptOnTop) {
     QWidget fallback;
     fallback.setObjectName(QStringLiteral("fallback"));
     EXPECT_EQ(ui::topmostWindow(&fallback), &fallback);
@@ -603,6 +605,12 @@ TEST(MainWindowDialogs, messageBoxesBelongToTheWindowKeptOnTop) {
     onTop.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&onTop));
     EXPECT_EQ(ui::topmostWindow(&fallback), &onTop);
+
+    QDialog modal(&fallback);
+    modal.setModal(true);
+    modal.show();
+    EXPECT_EQ(ui::topmostWindow(&fallback), &modal);
+    modal.hide();
     onTop.hide();
     EXPECT_NE(ui::topmostWindow(&fallback), &onTop);
 }
@@ -727,9 +735,8 @@ TEST(MainWindowLook, screenshotsOfTheStatesAnOperatorSees) {
     saveScreenshot(*rig.window, QStringLiteral("main-online"));
 
     rig.window->findChild<QAbstractButton *>(QStringLiteral("shiftButton"))->click();
-    rig.timers.advance(20);
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return rig.window->modePanel()->position() == link::kPanelTopLowered; }, 2000));
+    rig.timers.advance(link::ConnectionModes::kSlideMs * 10);
+    ASSERT_EQ(rig.window->modePanel()->position(), link::kPanelTopLowered);
     saveScreenshot(*rig.window, QStringLiteral("main-panel-lowered"));
 }
 

@@ -92,7 +92,8 @@ void shootAll(bool dutch) {
     save(connection, QStringLiteral("connection"), language);
 
     // The variables window with values on the first tab, then editing one, then busy.
-    ui::VariablesWindow variables(console.variables());
+    ui::VariablesWindow variables(console.variables(),
+                                  [&rig](int n) { return rig.main->getText(n); });
     rig.socket.deliver(blockLine(1, {{1, 720},
                                      {2, 780},
                                      {3, 680},

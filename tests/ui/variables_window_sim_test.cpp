@@ -63,7 +63,7 @@ TEST(VariablesWindowAgainstSimulator, aTypedValueReachesTheControllerAndComesBac
     console.chooseOnline();
     ASSERT_TRUE(console.connected());
 
-    ui::VariablesWindow window(console.variables());
+    ui::VariablesWindow window(console.variables(), test::numberedText);
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     QApplication::setActiveWindow(&window);

@@ -41,7 +41,7 @@ int cellOf(int block, int variable) {
 struct VariablesRig : LinkRig {
     VariablesRig() {
         goOnline();
-        window = std::make_unique<ui::VariablesWindow>(console.variables());
+        window = std::make_unique<ui::VariablesWindow>(console.variables(), numberedText);
         window->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
         QApplication::setActiveWindow(window.get());
@@ -187,7 +187,7 @@ TEST(VariablesWindowUi, aClickWhileAWriteIsPendingShowsTheBusyNoticeUntilOk) {
     EXPECT_FALSE(rig.editPanelShown());
     auto *ok = rig.find<QPushButton>("busyOk");
     EXPECT_TRUE(ok->hasFocus());
-    EXPECT_EQ(ok->text(), QStringLiteral("Ok"));
+    EXPECT_EQ(ok->text(), QStringLiteral("T27"));
     QTest::keyClick(ok, Qt::Key_Return);
     EXPECT_FALSE(rig.busyNoticeShown());
     EXPECT_EQ(rig.controller().lastWrite().variable, 1) << "the pending write is unchanged";

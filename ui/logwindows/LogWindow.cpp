@@ -1,8 +1,5 @@
 #include "ui/logwindows/LogWindow.h"
 
-#include "platform/qt/QtFileDialog.h"
-#include "platform/qt/QtMessageBox.h"
-#include "shell/MainController.h"
 #include "ui/logwindows/ButtonStyle.h"
 #include "ui/logwindows/Texts.h"
 
@@ -19,21 +16,10 @@ namespace {
 constexpr qreal kCountScale = 1.6;
 } // namespace
 
-LogWindow::LogWindow(shell::LogController &controller, QWidget *parent, LogWindowDialogs dialogs)
+LogWindow::LogWindow(shell::LogController &controller, QWidget *parent)
     : QDialog(parent), m_controller(controller), m_topmost(this) {
     setModal(true);
     setObjectName(QStringLiteral("logWindow"));
-
-    if (!dialogs.messageBox) {
-        m_ownBoxes = std::make_unique<platform::qt::QtMessageBox>(
-            QString::fromLatin1(shell::kProductCaption), this);
-        dialogs.messageBox = m_ownBoxes.get();
-    }
-    if (!dialogs.fileDialog) {
-        m_ownDialogs = std::make_unique<platform::qt::QtFileDialog>(this);
-        dialogs.fileDialog = m_ownDialogs.get();
-    }
-    m_controller.useDialogs(dialogs.messageBox, dialogs.fileDialog);
 
     m_caption = new QLabel(this);
     m_count = new QLabel(this);
@@ -93,7 +79,6 @@ LogWindow::LogWindow(shell::LogController &controller, QWidget *parent, LogWindo
 LogWindow::~LogWindow() {
     m_subscription.reset();
     m_controller.quit();
-    m_controller.useDialogs(nullptr, nullptr);
 }
 
 void LogWindow::setVisible(bool visible) {

@@ -6,32 +6,19 @@
 
 #include <QDialog>
 
-#include <memory>
-
 class QLabel;
 class QPushButton;
 
-namespace aql::platform {
-class FileDialog;
-class MessageBox;
-} // namespace aql::platform
-
 namespace aql::ui {
-
-// Boxes and file dialogs left null are the log window's own, so that they stand in front of it.
-struct LogWindowDialogs {
-    platform::MessageBox *messageBox = nullptr;
-    platform::FileDialog *fileDialog = nullptr;
-};
 
 // The log window: the record count of the pool and the buttons that save it as CSV, as an Excel
 // workbook or as XML. It is kept on top of the other windows and modal while shown; it closes
-// itself after a CSV save and on Quit. Everything it does is the controller's.
+// itself after a CSV save and on Quit. Everything it does is the controller's, whose message
+// boxes and file dialogs stand in front of it.
 class LogWindow : public QDialog {
     Q_OBJECT
 public:
-    explicit LogWindow(shell::LogController &controller, QWidget *parent = nullptr,
-                       LogWindowDialogs dialogs = {});
+    explicit LogWindow(shell::LogController &controller, QWidget *parent = nullptr);
     ~LogWindow() override;
 
     void setVisible(bool visible) override;
@@ -50,8 +37,6 @@ private:
 
     shell::LogController &m_controller;
     platform::qt::QtTopmostWindow m_topmost;
-    std::unique_ptr<platform::MessageBox> m_ownBoxes;
-    std::unique_ptr<platform::FileDialog> m_ownDialogs;
     QLabel *m_caption = nullptr;
     QLabel *m_count = nullptr;
     QPushButton *m_saveCsv = nullptr;

@@ -231,13 +231,26 @@ QSize Keypad::sizeHint() const {
     return sizeForKey(minimumKeySide() * 1.25);
 }
 
+void Keypad::setAlignment(Qt::Alignment alignment) {
+    if (alignment != m_alignment) {
+        m_alignment = alignment;
+        placeKeys();
+        update();
+    }
+}
+
 Keypad::Geometry Keypad::layout() const {
     Geometry g;
     const QRectF area = contentsRect();
     g.side = std::max<qreal>(1, std::min(area.width() / kWidthUnits, area.height() / kHeightUnits));
     const QSizeF size(g.side * kWidthUnits, g.side * kHeightUnits);
-    g.plate = QRectF(area.center().x() - size.width() / 2, area.center().y() - size.height() / 2,
-                     size.width(), size.height());
+    qreal left = area.center().x() - size.width() / 2;
+    if (m_alignment & Qt::AlignLeft) {
+        left = area.left();
+    } else if (m_alignment & Qt::AlignRight) {
+        left = area.right() + 1 - size.width();
+    }
+    g.plate = QRectF(left, area.center().y() - size.height() / 2, size.width(), size.height());
     g.cross = g.plate.topLeft() + QPointF(g.side * kMargin, g.side * kMargin);
     const qreal radius = g.side * (kCrossSpan / 2 + 0.14);
     const QPointF centre = g.cross + QPointF(g.side * kCrossSpan / 2, g.side * kCrossSpan / 2);

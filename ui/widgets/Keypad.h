@@ -26,6 +26,8 @@ public:
     bool isPressed(int index) const;
     void setCovered(bool covered);
     bool isCovered() const { return m_covered; }
+    // Where the keypad stands in room wider or taller than its shape: centred until set.
+    void setAlignment(Qt::Alignment alignment);
 
     // Where a key is drawn at the current size, in the keypad's coordinates.
     QRect keyRect(int index) const;
@@ -60,6 +62,7 @@ private:
     void placeKeys();
 
     std::array<QAbstractButton *, kKeys> m_keys{};
+    Qt::Alignment m_alignment = Qt::AlignCenter;
     std::array<bool, kKeys> m_pressed{};
     bool m_covered = false;
 };

@@ -75,6 +75,19 @@ void Lamp::setCaptionPlacement(CaptionPlacement placement) {
     }
 }
 
+void Lamp::setCaptionRoom(qreal width) {
+    if (width != m_captionRoom) {
+        m_captionRoom = width;
+        updateGeometry();
+        update();
+    }
+}
+
+qreal Lamp::captionWidth() const {
+    const qreal text = m_caption.isEmpty() ? 0 : QFontMetricsF(font()).horizontalAdvance(m_caption);
+    return std::max(text, m_captionRoom);
+}
+
 void Lamp::setStateTexts(const QString &on, const QString &off) {
     m_onText = on;
     m_offText = off;
@@ -98,7 +111,7 @@ qreal Lamp::minimumDiameter() const {
 QSize Lamp::sizeFor(qreal diameter) const {
     const QFontMetricsF metrics(font());
     const qreal spacing = metrics.height() * kSpacingPerLine;
-    const qreal textWidth = m_caption.isEmpty() ? 0 : metrics.horizontalAdvance(m_caption);
+    const qreal textWidth = captionWidth();
     const qreal textHeight = metrics.height();
     QSizeF size;
     if (m_placement == CaptionPlacement::Right) {
@@ -124,7 +137,7 @@ QRectF Lamp::lampRect() const {
     const QFontMetricsF metrics(font());
     const QRectF area = contentsRect();
     const qreal spacing = metrics.height() * kSpacingPerLine;
-    const qreal textWidth = m_caption.isEmpty() ? 0 : metrics.horizontalAdvance(m_caption);
+    const qreal textWidth = captionWidth();
     qreal diameter = 0;
     if (m_placement == CaptionPlacement::Right) {
         const qreal room = area.width() - (textWidth > 0 ? spacing + textWidth : 0);

@@ -23,6 +23,9 @@ public:
     bool isLit() const;
     void setCaptionPlacement(CaptionPlacement placement);
     CaptionPlacement captionPlacement() const { return m_placement; }
+    // Room kept for the caption however short it is: lamps in one column, each given the room of
+    // the widest caption, are drawn the same size with their captions lined up.
+    void setCaptionRoom(qreal width);
     // The words for the two states in the accessible name; "on" and "off" until set.
     void setStateTexts(const QString &on, const QString &off);
 
@@ -42,11 +45,13 @@ private:
     QSize sizeFor(qreal diameter) const;
     qreal minimumDiameter() const;
     QRectF captionRect() const;
+    qreal captionWidth() const;
     void announceNameChange();
 
     QString m_caption;
     QColor m_colour;
     CaptionPlacement m_placement = CaptionPlacement::Right;
+    qreal m_captionRoom = 0;
     QString m_onText;
     QString m_offText;
 };

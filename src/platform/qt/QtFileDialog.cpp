@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileDialog>
+#include <QRegularExpression>
 #include <QStringList>
 
 namespace aql::platform::qt {
@@ -20,6 +21,16 @@ QString folderName(const std::string &folder) {
 }
 
 } // namespace
+
+QString QtFileDialog::extensionOf(const QString &nameFilter) {
+    // The first pattern of the entry that names an extension: "CSV files (*.csv)" gives "csv";
+    // "All files (*.*)" and "(*)" give none.
+    static const QRegularExpression kPattern(QStringLiteral(R"(\*\.([^\s;*?()]+))"));
+    const qsizetype open = nameFilter.lastIndexOf(QLatin1Char('('));
+    const QRegularExpressionMatch match =
+        kPattern.match(open < 0 ? nameFilter : nameFilter.mid(open));
+    return match.hasMatch() ? match.captured(1) : QString();
+}
 
 QtFileDialog::QtFileDialog(QWidget *parent) : m_parent(parent) {}
 
@@ -53,9 +64,20 @@ std::optional<std::string> QtFileDialog::openFile(const std::string &initialFold
 
 std::optional<std::string> QtFileDialog::saveFile(const std::string &initialFolder,
                                                   const std::string &filter) {
-    // Qt asks before replacing an existing file; an export must not overwrite one silently.
-    return chosenPath(QFileDialog::getSaveFileName(m_parent, QString(), folderName(initialFolder),
-                                                   toQtFilter(filter)));
+    QFileDialog dialog(m_parent, QString(), folderName(initialFolder), toQtFilter(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    // A name typed without an extension takes the chosen type's. The dialog adds it before it
+    // asks about replacing an existing file, so an export never overwrites one silently.
+    dialog.setDefaultSuffix(extensionOf(dialog.selectedNameFilter()));
+    QObject::connect(
+        &dialog, &QFileDialog::filterSelected, &dialog,
+        [&dialog](const QString &chosen) { dialog.setDefaultSuffix(extensionOf(chosen)); });
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    const QStringList chosen = dialog.selectedFiles();
+    return chosen.isEmpty() ? std::nullopt : chosenPath(chosen.front());
 }
 
 } // namespace aql::platform::qt

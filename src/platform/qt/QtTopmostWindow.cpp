@@ -1,6 +1,5 @@
 #include "platform/qt/QtTopmostWindow.h"
 
-#include <QApplication>
 #include <QWidget>
 
 namespace aql::platform::qt {
@@ -26,22 +25,6 @@ void QtTopmostWindow::makeTopmost() {
 
 bool QtTopmostWindow::isTopmost() const {
     return m_window && m_window->window()->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
-}
-
-QWidget *frontWindow() {
-    if (QWidget *modal = QApplication::activeModalWidget()) {
-        return modal;
-    }
-    if (QWidget *active = QApplication::activeWindow()) {
-        return active;
-    }
-    const auto windows = QApplication::topLevelWidgets();
-    for (QWidget *window : windows) {
-        if (window->isVisible() && window->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
-            return window;
-        }
-    }
-    return nullptr;
 }
 
 } // namespace aql::platform::qt

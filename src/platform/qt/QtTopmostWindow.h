@@ -21,9 +21,4 @@ private:
     QPointer<QWidget> m_window;
 };
 
-// The window a message box or file dialog opened now must belong to, so that it is not hidden
-// behind a window kept on top: the modal window being shown, else the active window, else a
-// visible window kept on top; null when there is none.
-QWidget *frontWindow();
-
 } // namespace aql::platform::qt

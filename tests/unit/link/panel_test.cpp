@@ -86,24 +86,28 @@ TEST(Keypad, computerKeysMapToTheKeypadAndOthersSendNothing) {
     EXPECT_EQ(rig.socket.sent.size(), 10u);
 }
 
-TEST(ModePanel, slidesInTenStepsAndReversesMidway) {
+TEST(ModePanel, slidesInTenStepsOfFifteenMillisecondsAndReversesMidway) {
     LinkRig rig;
     const auto &panel = rig.panel();
     rig.console.toggleShift();
     EXPECT_EQ(panel.shiftGlyph, "p");
-    rig.timers.advance(10);
+    rig.timers.advance(15);
+    EXPECT_EQ(panel.panelTop, 300); // one step: the slide is seen, not a jump
+    rig.timers.advance(9 * 15 - 1);
+    EXPECT_EQ(panel.panelTop, 1900);
+    rig.timers.advance(1); // about 150 ms the whole way
     EXPECT_EQ(panel.panelTop, 2100);
-    rig.timers.advance(50);
+    rig.timers.advance(500);
     EXPECT_EQ(panel.panelTop, 2100);
     rig.console.toggleShift();
-    rig.timers.advance(4);
+    rig.timers.advance(4 * 15);
     EXPECT_EQ(panel.panelTop, 1300);
     rig.console.toggleShift(); // back down before it arrived
     EXPECT_EQ(panel.shiftGlyph, "p");
-    rig.timers.advance(100);
+    rig.timers.advance(1000);
     EXPECT_EQ(panel.panelTop, 2100);
     rig.console.toggleShift();
-    rig.timers.advance(100);
+    rig.timers.advance(1000);
     EXPECT_EQ(panel.panelTop, 100);
     EXPECT_EQ(panel.shiftGlyph, "q");
 }

@@ -34,17 +34,6 @@ TEST(QtTopmostWindow, keepsAHiddenWindowHiddenAndAShownOneInItsPlace) {
     EXPECT_EQ(shown.geometry(), before);
 }
 
-TEST(QtTopmostWindow, boxesBelongToTheModalWindowWhenThereIsOne) {
-    QWidget main;
-    main.show();
-    QDialog modal(&main);
-    modal.setModal(true);
-    modal.show();
-    EXPECT_EQ(platform::qt::frontWindow(), &modal);
-    modal.hide();
-    EXPECT_NE(platform::qt::frontWindow(), &modal);
-}
-
 class UrlCatcher : public QObject {
     Q_OBJECT
 public:

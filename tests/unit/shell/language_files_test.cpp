@@ -133,16 +133,19 @@ struct WindowTexts {
 const WindowTexts kWindows[] = {
     {"main window",
      {TextId::FileMenu, TextId::OptionsMenu, TextId::HelpMenu, TextId::Offline, TextId::Online,
-      TextId::GetLog, TextId::Save}},
+      TextId::GetLog, TextId::Save, TextId::SelectSystem}},
     {"File menu", {TextId::ConfigurationEntry, TextId::ExitEntry}},
     {"Options menu", {TextId::RealtimeMenu, TextId::BaseFileEntry, TextId::LanguageMenu}},
     {"Realtime menu", {TextId::RealtimeOn, TextId::RealtimeOff}},
     {"Language menu", {TextId::DutchEntry, TextId::EnglishEntry}},
     {"Help menu", {TextId::AboutEntry}},
     {"log window", {TextId::Save, TextId::Excel, TextId::Xml, TextId::Quit}},
-    {"configuration window", {TextId::NewSystem, TextId::DeleteSystem, TextId::Save}},
+    {"configuration window",
+     {TextId::NewSystem, TextId::DeleteSystem, TextId::Save, TextId::SelectSystem,
+      TextId::NameLabel, TextId::IpAddressLabel, TextId::PortLabel}},
     {"connection window",
-     {TextId::Connect, TextId::CloseConnection, TextId::Hide, TextId::Ok, TextId::Cancel}},
+     {TextId::Connect, TextId::CloseConnection, TextId::Hide, TextId::Ok, TextId::Cancel,
+      TextId::IpAddressLabel, TextId::PortLabel}},
     {"About window", {TextId::Ok}},
 };
 
@@ -162,6 +165,36 @@ TEST(LanguageFiles, noTwoEntriesOfOneWindowShareAnAccessKey) {
                 EXPECT_TRUE(fresh) << name << ", " << w.window << ": texts " << it->second
                                    << " and " << n << " both take Alt+" << key;
             }
+        }
+    }
+}
+
+TEST(LanguageFiles, theButtonsAndLabelsOfTheServiceWindowsCarryAnAccessKey) {
+    const int captions[] = {
+        TextId::SelectSystem, TextId::NameLabel, TextId::IpAddressLabel,  TextId::PortLabel,
+        TextId::Connect,      TextId::Hide,      TextId::CloseConnection, TextId::NewSystem,
+        TextId::DeleteSystem, TextId::Save};
+    for (const char *name : kFiles) {
+        test::RecordingMessageBox box;
+        shell::LanguageTexts texts(box);
+        texts.readText(fileBytes(name), name);
+        for (int n : captions) {
+            EXPECT_NE(accessKey(texts.getText(n)), 0) << name << ": text " << n;
+        }
+    }
+}
+
+TEST(LanguageFiles, theTextsOfTheArchiveAndTheQuestionsAreWritten) {
+    for (const char *name : kFiles) {
+        SCOPED_TRACE(name);
+        test::RecordingMessageBox box;
+        shell::LanguageTexts texts(box);
+        texts.readText(fileBytes(name), name);
+        for (int n = TextId::OpenArchiveEntry; n <= TextId::LastText; ++n) {
+            const std::string text = texts.getText(n);
+            EXPECT_GT(text.size(), 3u) << n;
+            EXPECT_EQ(text.find("(unused)"), std::string::npos) << n;
+            EXPECT_EQ(text.find('&'), std::string::npos) << n;
         }
     }
 }

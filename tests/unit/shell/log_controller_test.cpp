@@ -311,7 +311,7 @@ TEST(LogWindowLogic, aFailedSaveIsReportedWithItsReasonAndNeverCalledSaved) {
     }
 }
 
-TEST(LogWindowLogic, boxesAndDialogsOfTheOpenWindowAreUsedWhileItLendsThem) {
+TEST(LogWindowLogic, standInBoxesAndDialogsAnswerInsteadOfTheServicesUntilWithdrawn) {
     LogRig rig;
     test::RecordingMessageBox windowBox;
     test::ScriptedFileDialog windowDialog;

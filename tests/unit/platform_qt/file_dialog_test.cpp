@@ -1,0 +1,106 @@
+#include "platform/qt/QtFileDialog.h"
+#include "support/TempDir.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace aql {
+namespace {
+
+using platform::qt::QtFileDialog;
+
+// Runs `step` on the modal window of type T once it is up (polling, as the dialog runs its own
+// event loop).
+template <class T> void whenShown(std::function<void(T *)> step) {
+    auto *poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, step] {
+        if (auto *window = qobject_cast<T *>(QApplication::activeModalWidget())) {
+            poll->stop();
+            poll->deleteLater();
+            step(window);
+        }
+    });
+    poll->start(10);
+}
+
+// Types `name` into the save dialog, picks the file type `filter` first when given, and accepts.
+void typeAndAccept(const QString &name, const QString &filter = {}) {
+    whenShown<QFileDialog>([name, filter](QFileDialog *dialog) {
+        if (!filter.isEmpty()) {
+            dialog->selectNameFilter(filter);
+            emit dialog->filterSelected(filter); // as the type box does when the operator picks
+        }
+        dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(name);
+        // As the Save button does.
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+}
+
+TEST(QtFileDialog, aNameTypedWithoutExtensionTakesThatOfTheChosenType) {
+    test::TempDir dir;
+    const std::string folder = dir.path().u8string();
+    struct Case {
+        QString typed;
+        QString filter; // empty: the first type of the dialog
+        std::string saved;
+    };
+    const Case cases[] = {
+        {QStringLiteral("log"), {}, "log.csv"},
+        {QStringLiteral("log.csv"), {}, "log.csv"},
+        {QStringLiteral("week 12"), QStringLiteral("XML files (*.xml)"), "week 12.xml"},
+        {QStringLiteral("report.txt"), QStringLiteral("XML files (*.xml)"), "report.txt"},
+        {QStringLiteral("raw"), QStringLiteral("All files (*.*)"), "raw"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.typed.toStdString());
+        QtFileDialog dialog;
+        typeAndAccept(c.typed, c.filter);
+        const std::optional<std::string> chosen =
+            dialog.saveFile(folder, "CSV files|*.csv|XML files|*.xml|All files|*.*");
+        ASSERT_TRUE(chosen);
+        EXPECT_EQ(*chosen, (dir.path() / c.saved).u8string());
+    }
+}
+
+TEST(QtFileDialog, theAddedExtensionIsCheckedForAnExistingFileBeforeItIsChosen) {
+    test::TempDir dir;
+    std::ofstream(dir.path() / "log.csv") << "held\r\n";
+    QtFileDialog dialog;
+    QString question;
+    typeAndAccept(QStringLiteral("log"));
+    whenShown<QMessageBox>([&question](QMessageBox *box) {
+        question = box->text();
+        box->button(QMessageBox::No)->click();
+        // The operator thinks again and cancels the dialog.
+        whenShown<QFileDialog>([](QFileDialog *d) { d->reject(); });
+    });
+    EXPECT_FALSE(dialog.saveFile(dir.path().u8string(), "CSV files|*.csv"));
+    EXPECT_TRUE(question.contains(QStringLiteral("log.csv"))) << question.toStdString();
+}
+
+TEST(QtFileDialog, extensionsComeFromTheFirstPatternThatNamesOne) {
+    const std::pair<const char *, const char *> cases[] = {
+        {"CSV files (*.csv)", "csv"},   {"Excel workbooks (*.xlsx)", "xlsx"},
+        {"Texts (*.txt *.csv)", "txt"}, {"All files (*.*)", ""},
+        {"Anything (*)", ""},
+    };
+    for (const auto &[filter, extension] : cases) {
+        EXPECT_EQ(QtFileDialog::extensionOf(QString::fromLatin1(filter)),
+                  QString::fromLatin1(extension))
+            << filter;
+    }
+}
+
+} // namespace
+} // namespace aql

@@ -1,0 +1,300 @@
+// The main window's logic with the parts it feeds. The log archive as the console keeps it: which
+// pool's archive is open, what a download puts in it and when it reaches the disk, what the
+// operator is told, and Open archive (the archive's own rules, duplicates, torn ends, the lock,
+// are tested with the archive). And the log window's logic across a configuration save, which
+// replaces every pool.
+
+#include "core/TextId.h"
+#include "records/Exports.h"
+#include "records/LogArchive.h"
+#include "shell/LogController.h"
+#include "shell/MainController.h"
+#include "support/DiskFileSaver.h"
+#include "support/DownloadedRecords.h"
+#include "support/LinkFakes.h"
+#include "support/MemoryArchiveStorage.h"
+#include "support/MemorySettings.h"
+#include "support/TempDir.h"
+#include "support/WindowFakes.h"
+#include "unit/link/LinkRig.h"
+#include "unit/shell/LogRecords.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <optional>
+#include <string>
+
+using namespace aql;
+using namespace aql::test;
+
+namespace {
+
+class NoFileDialog : public platform::FileDialog {
+public:
+    std::optional<std::string> openFile(const std::string &, const std::string &) override {
+        return std::nullopt;
+    }
+    std::optional<std::string> saveFile(const std::string &, const std::string &) override {
+        return std::nullopt;
+    }
+};
+
+std::string languageFile() {
+    std::string s = "test texts\r\n[begin]\r\n";
+    for (int n = 1; n <= TextId::LastText; ++n) {
+        s += std::to_string(n) + "|E" + std::to_string(n) + "\r\n";
+    }
+    return s;
+}
+
+// Two systems on one controller address: the frames carry the first one's, whichever is chosen.
+const std::string kSite =
+    "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n"
+    "<aqlRemoteConfig version=\"1.0\">\r\n"
+    "    <siteName>Zwembad Oost</siteName>\r\n"
+    "    <managedSystems>\r\n"
+    "      <system address=\"7\" ipaddress=\"127.0.0.1\" port=\"4001\" name=\"Main pool\"/>\r\n"
+    "      <system address=\"3\" ipaddress=\"127.0.0.2\" port=\"4002\" name=\"Kids pool\"/>\r\n"
+    "    </managedSystems>\r\n"
+    "</aqlRemoteConfig>\r\n";
+
+struct ArchiveRig {
+    TempDir dir;
+    FakePump pump;
+    FakeSocket socket{pump};
+    ManualTimerFactory timers;
+    RecordingMessageBox box;
+    CountingBeep beep;
+    FixedClock clock;
+    MemorySettings settings;
+    NoFileDialog dialog;
+    DiskFileSaver files;
+    MemoryArchiveStorage storage;
+    std::unique_ptr<shell::MainController> main;
+
+    ArchiveRig() {
+        writeBytes(dir / "English.lng", languageFile());
+        writeBytes(dir / "config.xml", kSite);
+    }
+    shell::MainController &start() {
+        main = std::make_unique<shell::MainController>(
+            shell::ShellServices{
+                {socket, timers, pump, box, beep, clock}, settings, dialog, files, &storage},
+            dir.path(), shell::CommandLine("AQLRemote", ""));
+        EXPECT_FALSE(main->start());
+        return *main;
+    }
+    std::filesystem::path folder(const std::string &pool) const { return dir / "Data" / pool; }
+    std::filesystem::path archive(const std::string &pool) const {
+        return folder(pool) / records::LogArchive::kFileName;
+    }
+    std::filesystem::path lock(const std::string &pool) const {
+        return folder(pool) / records::LogArchive::kLockFileName;
+    }
+    // Records on the disk (the header line not counted); none without a file.
+    std::size_t archivedLines(const std::string &pool) const {
+        const std::optional<std::string> bytes = storage.content(archive(pool));
+        if (!bytes || bytes->empty()) {
+            return 0;
+        }
+        return static_cast<std::size_t>(std::count(bytes->begin(), bytes->end(), '\n')) - 1;
+    }
+    void goOnline() {
+        main->console().chooseOnline();
+        ASSERT_TRUE(main->console().connected());
+    }
+    // A log packet from the controller, addressed as every frame is (the first pool's address).
+    void receive(std::int32_t number, std::int64_t startMinute = 0) {
+        socket.deliver(
+            addressedLine(main->console().controllerAddress(),
+                          controllerRecordText(number, minutesIn2024(startMinute + number * 15))) +
+            "\r");
+    }
+};
+
+} // namespace
+
+TEST(PoolArchive, aDownloadGoesIntoTheArchiveOfTheSystemItCameFromAShortWhileAfterItArrives) {
+    ArchiveRig rig;
+    auto &main = rig.start();
+    main.choosePool(1);
+    rig.goOnline();
+    for (std::int32_t n = 1; n <= 5; ++n) {
+        rig.receive(n);
+    }
+    rig.receive(3);              // the same record again
+    rig.receive(2, 60 * 24 * 9); // a restarted numbering: number 2, nine days on
+    EXPECT_EQ(main.currentPool()->records().count(), 5u);
+    EXPECT_EQ(rig.archivedLines("Kids pool"), 0u) << "nothing is written per record";
+
+    rig.timers.advance(shell::ArchiveKeeper::kFlushMs);
+    EXPECT_EQ(rig.archivedLines("Kids pool"), 6u) << "the pool refused one the archive keeps";
+    EXPECT_EQ(rig.archivedLines("Main pool"), 0u);
+    EXPECT_TRUE(rig.box.shown.empty());
+
+    // The same log downloaded again adds nothing.
+    for (std::int32_t n = 1; n <= 5; ++n) {
+        rig.receive(n);
+    }
+    rig.timers.advance(shell::ArchiveKeeper::kFlushMs);
+    EXPECT_EQ(rig.archivedLines("Kids pool"), 6u);
+}
+
+TEST(PoolArchive, followsTheSelectionIsWrittenOnOfflineAndLetGoOnReloadAndExit) {
+    ArchiveRig rig;
+    auto &main = rig.start();
+    EXPECT_TRUE(rig.storage.locked(rig.lock("Main pool")));
+    main.choosePool(1);
+    EXPECT_FALSE(rig.storage.locked(rig.lock("Main pool")));
+    EXPECT_TRUE(rig.storage.locked(rig.lock("Kids pool")));
+
+    rig.goOnline();
+    rig.receive(1);
+    main.console().chooseOffline();
+    EXPECT_EQ(rig.archivedLines("Kids pool"), 1u) << "Offline writes what is pending";
+
+    main.markSaved(); // no question before the reload
+    main.configuration().addSystem();
+    ASSERT_EQ(main.view().poolNames.size(), 3u);
+    // The reload selects the first system again, and its archive.
+    ASSERT_EQ(main.view().poolIndex, 0);
+    EXPECT_FALSE(rig.storage.locked(rig.lock("Kids pool")));
+    EXPECT_TRUE(rig.storage.locked(rig.lock("Main pool")));
+
+    rig.goOnline();
+    rig.receive(2);
+    main.closeAll();
+    EXPECT_EQ(rig.archivedLines("Main pool"), 1u) << "exit writes what is pending";
+    EXPECT_FALSE(rig.storage.locked(rig.lock("Main pool")));
+    EXPECT_TRUE(rig.box.shown.empty());
+}
+
+TEST(PoolArchive, anArchiveAnotherConsoleHoldsIsToldOnceAndTheDownloadStillArrives) {
+    ArchiveRig rig;
+    rig.storage.holdElsewhere(rig.lock("Main pool"), "piet on PC-2, process 812");
+    auto &main = rig.start();
+    ASSERT_EQ(rig.box.shown.size(), 1u);
+    EXPECT_EQ(rig.box.shown[0].text, "E240\r\npiet on PC-2, process 812");
+
+    rig.goOnline();
+    for (std::int32_t n = 1; n <= 4; ++n) {
+        rig.receive(n);
+    }
+    rig.timers.advance(1000);
+    EXPECT_EQ(main.currentPool()->records().count(), 4u);
+    EXPECT_EQ(rig.box.shown.size(), 1u);
+    EXPECT_FALSE(rig.storage.content(rig.archive("Main pool")).has_value());
+}
+
+TEST(PoolArchive, aFailedWriteIsToldOnceAndTheRecordsGoInWithTheNextBatchThatSucceeds) {
+    ArchiveRig rig;
+    auto &main = rig.start();
+    rig.storage.failFlushes(rig.archive("Main pool"), 2);
+    rig.goOnline();
+    rig.receive(1);
+    rig.receive(2);
+    rig.timers.advance(shell::ArchiveKeeper::kFlushMs);
+    ASSERT_EQ(rig.box.shown.size(), 1u);
+    EXPECT_EQ(rig.box.shown[0].style, platform::style::kCritical);
+    EXPECT_EQ(rig.box.shown[0].text.substr(0, 6), "E242\r\n");
+
+    rig.receive(3);
+    rig.timers.advance(shell::ArchiveKeeper::kFlushMs); // fails again, quietly
+    EXPECT_EQ(rig.box.shown.size(), 1u);
+    rig.receive(4);
+    rig.timers.advance(shell::ArchiveKeeper::kFlushMs);
+    EXPECT_EQ(rig.archivedLines("Main pool"), 4u);
+    EXPECT_EQ(main.currentPool()->records().count(), 4u);
+
+    // Working again, a new failure is told again.
+    rig.storage.failFlushes(rig.archive("Main pool"), 1);
+    rig.receive(5);
+    rig.timers.advance(shell::ArchiveKeeper::kFlushMs);
+    EXPECT_EQ(rig.box.shown.size(), 2u);
+}
+
+TEST(OpenArchive, loadsByTheInsertionRuleAndSaysHowManyWereNotLoadedForTheirNumber) {
+    struct Case {
+        const char *name;
+        bool heldElsewhere; // another console appends to it: read without the lock
+        bool savedBefore;   // no unsaved record was held: what came is saved
+    };
+    for (const Case c : {Case{"open", false, false}, Case{"held elsewhere", true, true}}) {
+        SCOPED_TRACE(c.name);
+        ArchiveRig rig;
+        records::RecordList archived;
+        for (std::int32_t n = 1; n <= 5; ++n) {
+            archived.insert(loggedRecord(n));
+        }
+        rig.storage.put(rig.archive("Main pool"), records::recordListCsv(archived));
+        if (c.heldElsewhere) {
+            rig.storage.holdElsewhere(rig.lock("Main pool"), "another console");
+        }
+        auto &main = rig.start();
+        rig.box.shown.clear();
+        records::RecordList &held = main.currentPool()->records();
+        held.insert(loggedRecord(1));                       // the very record
+        held.insert(downloadedRecord(3, minutesIn2024(9))); // another record under number 3
+        if (c.savedBefore) {
+            main.markSaved();
+        }
+
+        main.openArchive();
+        EXPECT_EQ(held.count(), 5u);
+        EXPECT_TRUE(held.contains("K5"));
+        ASSERT_EQ(rig.box.shown.size(), 1u);
+        EXPECT_EQ(rig.box.shown[0].text, "E243 3\r\nE244 1\r\nE245 1");
+        EXPECT_EQ(main.unsavedRecords(), !c.savedBefore);
+    }
+}
+
+TEST(OpenArchive, anArchiveThatCannotBeReadIsToldAndNothingIsLoaded) {
+    ArchiveRig rig;
+    rig.storage.put(rig.archive("Main pool"), "not a log export\r\n");
+    auto &main = rig.start(); // refused at the opening: told
+    ASSERT_EQ(rig.box.shown.size(), 1u);
+    EXPECT_EQ(rig.box.shown[0].text.substr(0, 6), "E241\r\n");
+    main.openArchive();
+    ASSERT_EQ(rig.box.shown.size(), 2u);
+    EXPECT_EQ(rig.box.shown[1].text.substr(0, 6), "E246\r\n");
+    EXPECT_EQ(main.currentPool()->records().count(), 0u);
+}
+
+TEST(LogWindowPool, aConfigurationSaveNeverLeavesTheLogWindowAPoolThatIsGone) {
+    ArchiveRig rig;
+    auto &main = rig.start();
+    addLogRecords(main.currentPool()->records(), 1, 3);
+    main.markSaved();
+
+    ScriptedFileDialog dialog;
+    RecordingFileOpener opener;
+    CountingTopmostWindow window;
+    shell::LogController log(
+        shell::LogServices{rig.timers, rig.clock, dialog, rig.box, rig.files, opener},
+        [&main](int n) { return main.getText(n); }, rig.dir.path());
+    log.setPoolProvider([&main]() -> const config::Pool * { return main.currentPool(); });
+    log.open(window);
+    EXPECT_EQ(log.view().recordCount, "3");
+
+    // Whatever the log window's logic is asked while the pools are replaced (the reload lets
+    // timers tick), it reads no pool that is gone: a sanitizer build sees any such read.
+    rig.clock.time.second = 16;
+    std::vector<std::size_t> countsDuringReload;
+    rig.pump.duringProcessEvents = [&] {
+        log.refresh();
+        log.saveRealtimeCsv();
+        countsDuringReload.push_back(log.recordCount());
+    };
+    main.console().chooseRealtime(true);
+    main.configuration().selectEntry(0);
+    main.configuration().editName("Main basin");
+    main.configuration().saveSystem();
+    rig.pump.duringProcessEvents = nullptr;
+
+    ASSERT_NE(main.pools().find("Main basin"), nullptr) << "the pools were read again";
+    EXPECT_FALSE(countsDuringReload.empty());
+    log.refresh();
+    EXPECT_EQ(log.view().recordCount, "0");
+    EXPECT_TRUE(rig.box.shown.empty());
+}
