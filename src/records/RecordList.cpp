@@ -231,15 +231,14 @@ std::size_t RecordList::insertAll(std::vector<LogRecord> &&batch) {
         return static_cast<std::size_t>(key & 0xFFFF'FFFFu);
     };
 
-    // The first arrival of every number the list does not hold yet; the list's numbers are walked
-    // beside the sorted batch.
-    std::vector<char> taken(batch.size(), 0);
-    std::size_t takenCount = 0;
+    // Only the first arrival of every number the list does not hold yet stays in the order; the
+    // list's numbers are walked beside it.
+    std::size_t kept = 0;
     std::size_t chunk = 0;
     std::size_t inChunk = 0;
     for (std::size_t i = 0; i < order.size(); ++i) {
         const std::int32_t number = numberOf(order[i]);
-        if (i > 0 && numberOf(order[i - 1]) == number) {
+        if (kept > 0 && numberOf(order[kept - 1]) == number) {
             continue;
         }
         while (chunk < d.chunks.size() && d.chunks[chunk].numbers[inChunk] < number) {
@@ -251,26 +250,34 @@ std::size_t RecordList::insertAll(std::vector<LogRecord> &&batch) {
         if (chunk < d.chunks.size() && d.chunks[chunk].numbers[inChunk] == number) {
             continue;
         }
-        taken[positionOf(order[i])] = 1;
-        ++takenCount;
+        order[kept++] = order[i];
     }
-
-    // The records taken, closed up in arrival order, become a block of the arena as they stand:
-    // nothing is copied when every record was new.
-    std::vector<std::size_t> stored(batch.size());
-    std::size_t kept = 0;
-    for (std::size_t i = 0; i < batch.size(); ++i) {
-        if (taken[i] != 0) {
-            if (kept != i) {
-                batch[kept] = std::move(batch[i]);
-            }
-            stored[i] = kept++;
-        }
-    }
-    batch.erase(batch.begin() + static_cast<std::ptrdiff_t>(kept), batch.end());
+    order.resize(kept);
     if (kept == 0) {
+        batch.clear();
         return 0;
     }
+    if (kept < batch.size()) {
+        // Some were refused: the others close up, in arrival order, and their positions follow.
+        std::vector<std::size_t> newPosition(batch.size(), batch.size());
+        for (const std::uint64_t key : order) {
+            newPosition[positionOf(key)] = 0;
+        }
+        std::size_t to = 0;
+        for (std::size_t from = 0; from < batch.size(); ++from) {
+            if (newPosition[from] != batch.size()) {
+                if (to != from) {
+                    batch[to] = std::move(batch[from]);
+                }
+                newPosition[from] = to++;
+            }
+        }
+        batch.erase(batch.begin() + static_cast<std::ptrdiff_t>(kept), batch.end());
+        for (std::uint64_t &key : order) {
+            key = (key & ~std::uint64_t{0xFFFF'FFFFu}) | newPosition[positionOf(key)];
+        }
+    }
+    // The batch's storage becomes a block of the arena as it stands: nothing is copied.
     std::vector<LogRecord> &block = d.arena.emplace_back(std::move(batch));
 
     // The index built anew from the old entries and the new ones, merged in number order.
@@ -287,9 +294,7 @@ std::size_t RecordList::insertAll(std::vector<LogRecord> &&batch) {
     auto next = order.begin();
     auto appendNewBelow = [&](std::int64_t bound) {
         for (; next != order.end() && numberOf(*next) < bound; ++next) {
-            if (taken[positionOf(*next)] != 0) {
-                append(numberOf(*next), &block[stored[positionOf(*next)]]);
-            }
+            append(numberOf(*next), &block[positionOf(*next)]);
         }
     };
     for (const Chunk &c : d.chunks) {
