@@ -182,11 +182,12 @@ TEST(ExportLineReading, aLineTheQuickWayLeavesLeavesTheRecordAsItWas) {
     ASSERT_TRUE(record.fromPlainExportCsv(line));
     const Outcome before = outcomeOf(record);
     const std::string others[] = {
-        line + ",1",                                                      // 31 columns
-        line.substr(0, line.rfind(',')),                                  // 29 columns
-        std::string(line).replace(line.find("2024"), 4, "-2024"),         // a signed year
-        std::string(line).replace(line.find("7.11"), 4, "7.1e1"),         // an exponent
-        std::string(line).replace(line.find(",500,"), 5, ",5000000000,"), // ten digits
+        line + ",1",                                                          // 31 columns
+        line.substr(0, line.rfind(',')),                                      // 29 columns
+        std::string(line).replace(line.find("2024"), 4, "-2024"),             // a signed year
+        std::string(line).replace(line.find("7.11"), 4, "7.1e1"),             // an exponent
+        std::string(line).replace(line.find(",500,"), 5, ",5000000000,"),     // ten digits
+        std::string(line).replace(line.find("7.11"), 4, "1234567.123456789"), // 16 digits of pH
         " " + line,
     };
     for (const std::string &other : others) {
