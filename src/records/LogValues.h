@@ -93,13 +93,13 @@ public:
     // toCSV and toXML appended to `out`: a whole export is built in one text without a copy per
     // record.
     void appendCSV(std::string &out) const;
+    void appendXML(std::string &out, std::int32_t indentation, std::int32_t increment) const;
 
     // The most characters toCSV writes: 20 whole numbers of 32 bits, 5 pH values, 24 commas.
     static constexpr std::size_t kWidestCSV = 20 * 11 + 5 * 13 + 24;
 
     // toCSV written at `to`, which has room for kWidestCSV characters; returns the end.
     char *writeCSV(char *to) const;
-    void appendXML(std::string &out, std::int32_t indentation, std::int32_t increment) const;
 };
 
 } // namespace aql::records
