@@ -8,6 +8,7 @@
 
 #include "core/Error.h"
 #include "records/LogRecord.h"
+#include "support/DecimalCommaLocale.h"
 
 #include <gtest/gtest.h>
 
@@ -18,6 +19,7 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <vector>
 
 namespace aql::records {
 namespace {
@@ -155,6 +157,22 @@ TEST(ExportLineReading, theQuickWayReadsEveryPlainLineAsTheGeneralReadingDoes) {
         ASSERT_FALSE(LogRecord().fromPlainExportCsv(general)) << general;
         ASSERT_TRUE(same(outcomeOf(quick), read(general))) << line;
         ASSERT_TRUE(same(read(line), read(general))) << line;
+    }
+}
+
+// "7,11" is how a user with a decimal comma writes 7.11; the file still means 7.11.
+TEST(ExportLineReading, aDecimalCommaLocaleChangesNothingRead) {
+    std::mt19937 random(3);
+    std::vector<std::string> lines;
+    std::vector<Outcome> outcomes;
+    for (int i = 0; i < 2000; ++i) {
+        lines.push_back(plainLine(random));
+        outcomes.push_back(read(lines.back()));
+    }
+    test::DecimalCommaLocale comma;
+    ASSERT_TRUE(comma.active()) << test::DecimalCommaLocale::kMissing;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        ASSERT_TRUE(same(read(lines[i]), outcomes[i])) << lines[i];
     }
 }
 
