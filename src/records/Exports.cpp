@@ -136,30 +136,62 @@ std::string exportCsvHeader() {
 // The widest any number can print: "-2147483648", or a pH such as "-3.402823E+38".
 constexpr std::size_t kWidestNumber = 13;
 
+namespace {
+
+// Room for one line of the first record with each of its 35 numbers (the timestamp's six included)
+// at its widest.
+std::size_t widestCsvLine(const LogRecord &first) {
+    return first.toCSV().size() + 36 * kWidestNumber + kLineEnd.size();
+}
+
+// Appends the CSV export to `out`. After every line `drain(out)` may take the text written so far
+// away (to a file) and clear it.
+template <class Drain>
+void buildRecordListCsv(const RecordList &records, std::string &out, Drain &&drain) {
+    if (records.empty()) {
+        return;
+    }
+    out += records.item(1).csvHeaders();
+    out += kLineEnd;
+    records.forEach([&](const LogRecord &r) {
+        r.appendCSV(out);
+        out += kLineEnd;
+        drain(out);
+    });
+}
+
+} // namespace
+
 std::string recordListCsv(const RecordList &records) {
     std::string out;
     if (records.empty()) {
         return out;
     }
-    const LogRecord &first = records.item(1);
-    const std::string header = first.csvHeaders();
-    const std::string firstLine = first.toCSV();
-    // Room for every line with each of its 35 numbers (the timestamp's six included) at its widest:
-    // the text is never moved while it grows, and reserved pages that stay unwritten cost nothing.
-    const std::size_t widestLine = firstLine.size() + 36 * kWidestNumber + kLineEnd.size();
-    out.reserve(header.size() + kLineEnd.size() + records.count() * widestLine);
-    out += header;
-    out += kLineEnd;
-    records.forEach([&](const LogRecord &r) {
-        r.appendCSV(out);
-        out += kLineEnd;
-    });
+    // Room for every line at its widest: the text is never moved while it grows, and reserved
+    // pages that stay unwritten cost nothing.
+    out.reserve(exportCsvHeader().size() + kLineEnd.size() +
+                records.count() * widestCsvLine(records.item(1)));
+    buildRecordListCsv(records, out, [](std::string &) {});
     return out;
 }
 
 void writeRecordListCsv(platform::FileSaver &saver, const std::filesystem::path &path,
                         const RecordList &records) {
-    saver.saveWhole(path, recordListCsv(records));
+    // The text goes to the file in pieces, as the XML does: a long log's export is not held whole
+    // in memory beside the records, and a piece is written while it is still in the cache. The
+    // saver still replaces the target only once the whole text is there.
+    constexpr std::size_t kPiece = 1 << 20;
+    const std::unique_ptr<platform::FileSink> sink = saver.open(path);
+    std::string buffer;
+    buffer.reserve(kPiece + (records.empty() ? 0 : widestCsvLine(records.item(1))) + 1024);
+    buildRecordListCsv(records, buffer, [&](std::string &text) {
+        if (text.size() >= kPiece) {
+            sink->write(text);
+            text.clear();
+        }
+    });
+    sink->write(buffer);
+    sink->commit();
 }
 
 namespace {

@@ -18,8 +18,8 @@ std::string exportCsvHeader();
 // record, every line ended by CR LF. An empty list gives an empty text (no header either).
 std::string recordListCsv(const RecordList &records);
 
-// Writes recordListCsv to `path` through the saver (AqlError 75 on failure, an existing file
-// untouched).
+// Writes recordListCsv to `path` through the saver, a piece at a time (AqlError 75 on failure, an
+// existing file untouched; a record that cannot be exported raises its AqlError 91 the same way).
 void writeRecordListCsv(platform::FileSaver &saver, const std::filesystem::path &path,
                         const RecordList &records);
 

@@ -8,6 +8,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <initializer_list>
 #include <limits>
 
 // Controller record text (positions from 1, one byte per character, little-endian):
@@ -112,6 +113,142 @@ ExportColumns splitExportColumns(std::string_view line) {
     return col;
 }
 
+// A line exactly as the export writes it, read column by column in one pass, every column checked
+// as it is read. Each reader takes one column and the comma after it, and says false at the first
+// character the export would not have written there; the general reading then takes the line.
+class PlainExportColumns {
+public:
+    explicit PlainExportColumns(std::string_view line)
+        : m_at(line.data()), m_end(line.data() + line.size()) {}
+
+    // Columns of whole numbers, one after the other.
+    bool integers(std::initializer_list<std::int32_t *> values) {
+        for (std::int32_t *value : values) {
+            if (!integer(*value)) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    // Columns of pH values, one after the other.
+    bool decimals(std::initializer_list<float *> values) {
+        for (float *value : values) {
+            if (!decimal(*value)) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    // "y-m-d h:n" with an optional ":s", each value 1 to 9 digits, as fromANSI reads it.
+    bool moment(Timestamp &t) {
+        std::uint32_t v[6] = {};
+        std::size_t count = 0;
+        if (!(digits(v[0], count) && separator('-') && digits(v[1], count) && separator('-') &&
+              digits(v[2], count) && separator(' ') && digits(v[3], count) && separator(':') &&
+              digits(v[4], count))) {
+            return false;
+        }
+        if (m_at != m_end && *m_at == ':' && !(separator(':') && digits(v[5], count))) {
+            return false;
+        }
+        t.year = static_cast<std::int32_t>(v[0]);
+        t.month = static_cast<std::int32_t>(v[1]);
+        t.day = static_cast<std::int32_t>(v[2]);
+        t.hour = static_cast<std::int32_t>(v[3]);
+        t.minute = static_cast<std::int32_t>(v[4]);
+        t.second = 0;
+        return endColumn();
+    }
+
+private:
+    // An optional "-" and 1 to 9 digits: always within 32 bits, read as fieldToInt32 reads them.
+    bool integer(std::int32_t &value) {
+        const bool negative = sign();
+        std::uint32_t magnitude = 0;
+        std::size_t count = 0;
+        if (!digits(magnitude, count)) {
+            return false;
+        }
+        value =
+            negative ? -static_cast<std::int32_t>(magnitude) : static_cast<std::int32_t>(magnitude);
+        return endColumn();
+    }
+
+    // A plain decimal of at most 15 digits, worked out exactly as plainDecimal does (and so as
+    // phFromUnits reads it): the digits as one whole number divided by a power of ten.
+    bool decimal(float &value) {
+        static constexpr std::uint64_t kTens[] = {1,      10,      100,      1000,      10000,
+                                                  100000, 1000000, 10000000, 100000000, 1000000000};
+        const bool negative = sign();
+        std::uint32_t whole = 0;
+        std::uint32_t fraction = 0;
+        std::size_t wholeDigits = 0;
+        std::size_t fractionDigits = 0;
+        if (!digits(whole, wholeDigits)) {
+            return false;
+        }
+        if (m_at != m_end && *m_at == '.' &&
+            !(separator('.') && digits(fraction, fractionDigits))) {
+            return false;
+        }
+        if (wholeDigits + fractionDigits > 15) {
+            return false;
+        }
+        const std::uint64_t mantissa = whole * kTens[fractionDigits] + fraction;
+        const double magnitude =
+            static_cast<double>(mantissa) / static_cast<double>(kTens[fractionDigits]);
+        value = static_cast<float>(negative ? -magnitude : magnitude);
+        return endColumn();
+    }
+
+    bool sign() {
+        if (m_at != m_end && *m_at == '-') {
+            ++m_at;
+            return true;
+        }
+        return false;
+    }
+
+    // 1 to 9 digits. A plain loop: the lengths of the numbers in a log repeat enough for the
+    // processor to guess where each ends, which beats looking at eight characters at once.
+    bool digits(std::uint32_t &value, std::size_t &count) {
+        const char *const start = m_at;
+        const char *const stop = m_end - m_at > 10 ? m_at + 10 : m_end;
+        std::uint32_t v = 0; // ten digits may wrap; they are refused below
+        const char *at = start;
+        for (; at != stop && static_cast<unsigned char>(*at - '0') < 10u; ++at) {
+            v = v * 10 + static_cast<std::uint32_t>(*at - '0');
+        }
+        count = static_cast<std::size_t>(at - start);
+        if (count == 0 || count > 9) {
+            return false;
+        }
+        m_at = at;
+        value = v;
+        return true;
+    }
+
+    bool separator(char c) {
+        if (m_at == m_end || *m_at != c) {
+            return false;
+        }
+        ++m_at;
+        return true;
+    }
+
+    // The comma after a column, or the end of the line after the last one.
+    bool endColumn() {
+        ++m_columns;
+        return m_columns == kExportColumns ? m_at == m_end : separator(',');
+    }
+
+    const char *m_at;
+    const char *m_end;
+    std::size_t m_columns = 0;
+};
+
 } // namespace
 
 void LogRecord::fromString(std::string_view text, std::int32_t type) {
@@ -151,10 +288,44 @@ void LogRecord::fromFile(std::string_view line, std::int32_t type) {
     }
 }
 
+bool LogRecord::fromPlainExportCsv(std::string_view line) {
+    PlainExportColumns c(line);
+    std::int32_t ignored = 0;
+    std::int32_t key = 0;
+    std::int32_t number = 0;
+    Timestamp moment;
+    std::int32_t temperature = 0;
+    records::LogValues v;
+    float phAgain = 0;
+    // The columns in the order of the export, as fromExportCsv reads them; the second copies of
+    // reagent, pH and flow are only checked.
+    const bool plain =
+        c.integers({&ignored, &key, &number}) && c.moment(moment) &&
+        c.integers({&temperature, &v.reagentHighAlarm, &v.reagentLowAlarm, &v.reagentSetpoint,
+                    &v.reagent, &ignored}) &&
+        c.decimals({&v.pHHighAlarm, &v.pHLowAlarm, &v.pHSetpoint, &v.pH, &phAgain}) &&
+        c.integers({&v.flowLowAlarm, &v.flowStopAlarm, &v.flow, &ignored, &v.reagentPump,
+                    &v.acidPump, &v.cellActive, &v.cellActive2, &v.cellNull, &v.cellEmpty, &v.redox,
+                    &v.flocculantPump, &v.bicarbonatePump, &v.cellTbc, &v.cellGbcPercent});
+    if (!plain) {
+        return false;
+    }
+    recordType = rtype::kLog;
+    recordKey = key;
+    recordNumber = number;
+    m_timestamp = moment;
+    systemTemperature = temperature;
+    m_values = v;
+    return true;
+}
+
 // Column order of the export (toCSV), pH in pH units. Reagent, pH and flow stand there twice: the
 // first copy wins, and the second only has to be a valid number as well, so a damaged line is
 // refused rather than half believed.
 void LogRecord::fromExportCsv(std::string_view line, std::int32_t type) {
+    if (type == rtype::kLog && fromPlainExportCsv(line)) {
+        return;
+    }
     const ExportColumns col = splitExportColumns(line);
     auto integer = [&col](std::size_t column) { return fieldToInt32(col[column - 1]); };
     auto ph = [&col](std::size_t column) { return phFromUnits(col[column - 1]); };
@@ -219,17 +390,21 @@ std::string LogRecord::toCSV() const {
 void LogRecord::appendCSV(std::string &out) const {
     const records::Timestamp &moment = momentOf(*this);
     const records::LogValues &values = valuesOf(*this);
-    appendInt(out, recordType);
-    out += ',';
-    appendInt(out, recordKey);
-    out += ',';
-    appendInt(out, recordNumber);
-    out += ',';
-    out += moment.toANSI();
-    out += ',';
-    appendInt(out, systemTemperature);
-    out += ',';
-    values.appendCSV(out);
+    // The whole line is put together here and appended at once: an export writes 100,000 of them.
+    char text[4 * 11 + records::Timestamp::kWidestANSI + 5 + records::LogValues::kWidestCSV];
+    char *to = text;
+    auto integer = [&to](std::int32_t v) {
+        to = std::to_chars(to, to + 11, v).ptr;
+        *to++ = ',';
+    };
+    integer(recordType);
+    integer(recordKey);
+    integer(recordNumber);
+    to = moment.writeANSI(to);
+    *to++ = ',';
+    integer(systemTemperature);
+    to = values.writeCSV(to);
+    out.append(text, to);
 }
 
 std::string LogRecord::toXML(std::int32_t indentation, std::int32_t increment) const {

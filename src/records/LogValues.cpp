@@ -36,12 +36,6 @@
 namespace aql::records {
 namespace {
 
-void appendInt(std::string &out, std::int32_t value) {
-    char buf[12];
-    auto r = std::to_chars(buf, buf + sizeof buf, value);
-    out.append(buf, r.ptr);
-}
-
 // A stored pH field is in hundredths; a value beyond single precision is an overflow, as storing
 // it into the single-precision field would be.
 float phFromHundredths(std::string_view text) {
@@ -397,13 +391,19 @@ std::string LogValues::toCSV() const {
 }
 
 void LogValues::appendCSV(std::string &out) const {
-    auto integer = [&out](std::int32_t v) {
-        appendInt(out, v);
-        out += ',';
+    char text[kWidestCSV];
+    out.append(text, writeCSV(text));
+}
+
+char *LogValues::writeCSV(char *to) const {
+    static_assert(kWidestSingleText == 13, "kWidestCSV counts 13 characters per pH value");
+    auto integer = [&to](std::int32_t v) {
+        to = std::to_chars(to, to + 11, v).ptr;
+        *to++ = ',';
     };
-    auto ph = [&out](float v) {
-        out += singleToText(v);
-        out += ',';
+    auto ph = [&to](float v) {
+        to = writeSingleText(to, v);
+        *to++ = ',';
     };
     integer(reagentHighAlarm);
     integer(reagentLowAlarm);
@@ -413,11 +413,8 @@ void LogValues::appendCSV(std::string &out) const {
     ph(pHHighAlarm);
     ph(pHLowAlarm);
     ph(pHSetpoint);
-    const std::string phText = singleToText(pH);
-    out += phText;
-    out += ',';
-    out += phText;
-    out += ',';
+    ph(pH);
+    ph(pH);
     integer(flowLowAlarm);
     integer(flowStopAlarm);
     integer(flow);
@@ -432,7 +429,7 @@ void LogValues::appendCSV(std::string &out) const {
     integer(flocculantPump);
     integer(bicarbonatePump);
     integer(cellTbc);
-    appendInt(out, cellGbcPercent);
+    return std::to_chars(to, to + 11, cellGbcPercent).ptr;
 }
 
 std::string LogValues::toXML(std::int32_t indentation, std::int32_t increment) const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -93,6 +94,12 @@ public:
     // record.
     void appendCSV(std::string &out) const;
     void appendXML(std::string &out, std::int32_t indentation, std::int32_t increment) const;
+
+    // The most characters toCSV writes: 20 whole numbers of 32 bits, 5 pH values, 24 commas.
+    static constexpr std::size_t kWidestCSV = 20 * 11 + 5 * 13 + 24;
+
+    // toCSV written at `to`, which has room for kWidestCSV characters; returns the end.
+    char *writeCSV(char *to) const;
 };
 
 } // namespace aql::records

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <vector>
 
 namespace aql::records {
 
@@ -25,7 +26,15 @@ public:
     RecordList(const RecordList &) = delete;
     RecordList &operator=(const RecordList &) = delete;
 
-    InsertResult insert(LogRecord record);
+    InsertResult insert(const LogRecord &record);
+    InsertResult insert(LogRecord &&record);
+
+    // Inserts the records of `batch` as insert() would, one after the other in the batch's order,
+    // and returns how many were inserted; the batch is left empty. A large batch in any order costs
+    // one sort, where single inserts of scattered numbers would each search the list, and its
+    // records are not copied: the batch's own storage is kept to hold them (closed up first when
+    // some were refused).
+    std::size_t insertAll(std::vector<LogRecord> &&batch);
 
     std::size_t count() const;
     bool empty() const { return count() == 0; }

@@ -83,20 +83,22 @@ void Timestamp::fromANSI(std::string_view s) {
 }
 
 std::string Timestamp::toANSI() const {
-    std::string out;
-    out.reserve(19);
-    out += padded(year, 4);
-    out += '-';
-    out += padded(month, 2);
-    out += '-';
-    out += padded(day, 2);
-    out += ' ';
-    out += padded(hour, 2);
-    out += ':';
-    out += padded(minute, 2);
-    out += ':';
-    out += padded(second, 2);
-    return out;
+    char text[kWidestANSI];
+    return std::string(text, writeANSI(text));
+}
+
+char *Timestamp::writeANSI(char *to) const {
+    to = writePadded(to, year, 4);
+    *to++ = '-';
+    to = writePadded(to, month, 2);
+    *to++ = '-';
+    to = writePadded(to, day, 2);
+    *to++ = ' ';
+    to = writePadded(to, hour, 2);
+    *to++ = ':';
+    to = writePadded(to, minute, 2);
+    *to++ = ':';
+    return writePadded(to, second, 2);
 }
 
 } // namespace aql::records

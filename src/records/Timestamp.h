@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -33,6 +34,13 @@ public:
 
     // "yyyy-mm-dd hh:nn:ss", zero-padded, wider values in full.
     std::string toANSI() const;
+
+    // The most characters toANSI writes: six values of 32 bits, each with its sign, and five
+    // separators.
+    static constexpr std::size_t kWidestANSI = 6 * 11 + 5;
+
+    // toANSI written at `to`, which has room for kWidestANSI characters; returns the end.
+    char *writeANSI(char *to) const;
 };
 
 } // namespace aql::records

@@ -9,11 +9,16 @@
 #include <filesystem>
 #include <fstream>
 #include <system_error>
+#include <vector>
 
 namespace aql::shell {
 namespace {
 
 constexpr std::size_t kExportColumns = 30;
+// Records read go into the list together, in batches that grow from kFirstBatch to kLargestBatch
+// records, so that a short file takes little memory and a long one is sorted in a few large runs.
+constexpr std::size_t kFirstBatch = 256;
+constexpr std::size_t kLargestBatch = 32768;
 } // namespace
 
 RecordLineError::RecordLineError(const AqlError &error, std::size_t lineNumber, std::string reason)
@@ -74,27 +79,51 @@ void FileReader::readLines(std::istream &in) {
     // Our own export puts the columns in another order than the stored layout and writes pH in
     // pH units; read through the stored layout, its values would land in the wrong fields.
     const bool exportLayout = line == records::exportCsvHeader();
-    // An editor may leave an empty line at the end; anywhere else it is a line that says nothing.
-    std::size_t emptyLine = 0;
-    for (;;) {
-        const LineReader::Status status = lines.next(line);
-        ++number;
-        if (status == LineReader::Status::End) {
-            return;
+    // The records go into the list a batch at a time: a batch is sorted once, where single
+    // inserts of a shuffled file would each search the whole list.
+    std::vector<records::LogRecord> batch;
+    batch.reserve(kFirstBatch);
+    try {
+        // An editor may leave an empty line at the end; anywhere else it is a line that says
+        // nothing.
+        std::size_t emptyLine = 0;
+        for (;;) {
+            const LineReader::Status status = lines.next(line);
+            ++number;
+            if (status == LineReader::Status::End) {
+                break;
+            }
+            if (emptyLine != 0) {
+                throw RecordLineError(standardError(errc::kTypeMismatch, "FileReader.readFile"),
+                                      emptyLine, "empty line");
+            }
+            if (status == LineReader::Status::TooLong) {
+                throw tooLong(number);
+            }
+            if (line.empty()) {
+                emptyLine = number;
+                continue;
+            }
+            try {
+                readLine(line, exportLayout, number, batch.emplace_back());
+            } catch (const AqlError &) {
+                batch.pop_back(); // what was made of the refused line is no record
+                throw;
+            }
+            if (batch.size() == batch.capacity()) {
+                const std::size_t next = std::min(2 * batch.size(), kLargestBatch);
+                m_target.insertAll(std::move(batch));
+                batch = {};
+                batch.reserve(next);
+            }
         }
-        if (emptyLine != 0) {
-            throw RecordLineError(standardError(errc::kTypeMismatch, "FileReader.readFile"),
-                                  emptyLine, "empty line");
-        }
-        if (status == LineReader::Status::TooLong) {
-            throw tooLong(number);
-        }
-        if (line.empty()) {
-            emptyLine = number;
-            continue;
-        }
-        insertLine(line, exportLayout, number);
+    } catch (const AqlError &) {
+        // The records read before the refused line stay.
+        m_target.insertAll(std::move(batch));
+        throw;
     }
+    // A key already present is the normal case when a file is read twice: skipped silently.
+    m_target.insertAll(std::move(batch));
 }
 
 RecordLineError FileReader::tooLong(std::size_t number) {
@@ -102,17 +131,8 @@ RecordLineError FileReader::tooLong(std::size_t number) {
                            "longer than " + std::to_string(kMaxLineLength) + " characters");
 }
 
-void FileReader::insertLine(std::string_view line, bool exportLayout, std::size_t number) {
-    if (exportLayout) {
-        const auto fields = static_cast<std::size_t>(std::count(line.begin(), line.end(), ',')) + 1;
-        if (fields != kExportColumns) {
-            // Read any other way its values would land in the wrong fields without a word.
-            throw RecordLineError(standardError(errc::kTypeMismatch, "FileReader.readFile"), number,
-                                  std::to_string(fields) + " fields where the export header has " +
-                                      std::to_string(kExportColumns));
-        }
-    }
-    records::LogRecord record;
+void FileReader::readLine(std::string_view line, bool exportLayout, std::size_t number,
+                          records::LogRecord &record) {
     try {
         if (exportLayout) {
             record.fromExportCsv(line, records::rtype::kLog);
@@ -120,15 +140,16 @@ void FileReader::insertLine(std::string_view line, bool exportLayout, std::size_
             record.fromFile(line, records::rtype::kLog);
         }
     } catch (const AqlError &e) {
+        // fromExportCsv refuses any other field count before it reads a value, so the fields need
+        // counting only on a refused line, where a wrong count is what it is refused for.
+        const auto fields = static_cast<std::size_t>(std::count(line.begin(), line.end(), ',')) + 1;
+        if (exportLayout && fields != kExportColumns) {
+            // Read any other way its values would land in the wrong fields without a word.
+            throw RecordLineError(standardError(errc::kTypeMismatch, "FileReader.readFile"), number,
+                                  std::to_string(fields) + " fields where the export header has " +
+                                      std::to_string(kExportColumns));
+        }
         throw RecordLineError(e, number, e.description());
-    }
-    try {
-        // A key already present is the normal case when a file is read twice: skipped silently.
-        (void)m_target.insert(record);
-    } catch (const AqlError &e) {
-        throw RecordLineError(
-            e.withSource("FileReader.insertLine", "Unable to add database record to collection"),
-            number, e.description());
     }
 }
 

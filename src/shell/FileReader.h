@@ -66,7 +66,9 @@ public:
 
 private:
     void readLines(std::istream &in);
-    void insertLine(std::string_view line, bool exportLayout, std::size_t number);
+    // One record line into `record`; a line no parser can read raises a RecordLineError.
+    void readLine(std::string_view line, bool exportLayout, std::size_t number,
+                  records::LogRecord &record);
     static RecordLineError tooLong(std::size_t number);
 
     records::RecordList &m_target;

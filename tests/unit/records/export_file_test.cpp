@@ -60,6 +60,22 @@ TEST(XmlFile, aLogOfSeveralWritePiecesIsTheInMemoryDocumentByteForByte) {
     EXPECT_TRUE(written == document) << "the file differs from the in-memory document";
 }
 
+// The CSV file goes out in pieces of about 1 MiB as well.
+TEST(CsvFile, aLogOfSeveralWritePiecesIsTheInMemoryTextByteForByte) {
+    const RecordList list = numberedRecords(25000);
+    const std::string text = recordListCsv(list);
+    ASSERT_GT(text.size(), 3u << 20) << "too small to need several write pieces";
+
+    aql::test::MemoryFileSaver files;
+    writeRecordListCsv(files, "log.csv", list);
+    const std::string written = files.content("log.csv").value_or("");
+    ASSERT_EQ(written.size(), text.size());
+    EXPECT_TRUE(written == text) << "the file differs from the in-memory text";
+
+    writeRecordListCsv(files, "empty.csv", RecordList());
+    EXPECT_EQ(files.content("empty.csv"), std::string());
+}
+
 TEST(XmlFile, theConfiguredContactIsWrittenEscapedAndOnlyAnEmptyOneGivesTheDefault) {
     const RecordList list = numberedRecords(2);
     const struct {

@@ -187,5 +187,65 @@ TEST(RecordListModel, agreesWithAnOrderedMapAfterEveryInsert) {
     }
 }
 
+// The same sequences in batches of every size from one record to thousands, mixed with single
+// inserts between them: each batch must leave the list as its records inserted one by one would,
+// and say how many it inserted. Records held before a batch must stay where they are in memory.
+TEST(RecordListModel, batchesAgreeWithAnOrderedMapAsTheirRecordsOneByOneWould) {
+    for (const Sequence &sequence : sequences()) {
+        SCOPED_TRACE(sequence.name);
+        RecordList list;
+        Model model;
+        std::mt19937 random(2);
+        std::size_t i = 0;
+        while (i < sequence.numbers.size()) {
+            const std::size_t size =
+                std::min<std::size_t>(sequence.numbers.size() - i,
+                                      random() % 4 == 0 ? 1 + random() % 5000 : random() % 40);
+            if (size == 1 && random() % 2 == 0) {
+                const std::int32_t number = sequence.numbers[i];
+                const auto arrival = static_cast<std::int32_t>(i);
+                ASSERT_EQ(list.insert(numbered(number, arrival)) ==
+                              RecordList::InsertResult::Inserted,
+                          model.insert(number, arrival));
+                ++i;
+                continue;
+            }
+            const LogRecord *held =
+                list.empty() ? nullptr : &list.item(1 + random() % list.count());
+            const std::int32_t heldNumber = held ? held->recordNumber : 0;
+            std::vector<LogRecord> batch;
+            std::size_t fresh = 0;
+            for (std::size_t k = 0; k < size; ++k, ++i) {
+                const auto arrival = static_cast<std::int32_t>(i);
+                batch.push_back(numbered(sequence.numbers[i], arrival));
+                fresh += model.insert(sequence.numbers[i], arrival) ? 1 : 0;
+            }
+            ASSERT_EQ(list.insertAll(std::move(batch)), fresh) << "batch ending at #" << i;
+            ASSERT_EQ(list.count(), model.count()) << "after the batch ending at #" << i;
+            if (held != nullptr) {
+                ASSERT_EQ(list.find(keyOf(heldNumber)), held) << "a record held moved";
+            }
+            ASSERT_NO_FATAL_FAILURE(expectSameReads(list, model, sequence.numbers[i - 1], random))
+                << "after the batch ending at #" << i;
+            ASSERT_NO_FATAL_FAILURE(expectSameList(list, model))
+                << "after the batch ending at #" << i;
+        }
+        // Single inserts after batches find their places in the index the batches built.
+        for (std::int32_t n = 0; n < 3000; ++n) {
+            const std::int32_t seen =
+                sequence.numbers[static_cast<std::size_t>(n) * 7 % sequence.numbers.size()];
+            const std::int32_t number =
+                n % 3 == 0 && seen < std::numeric_limits<std::int32_t>::max() ? seen + 1 : seen;
+            ASSERT_EQ(list.insert(numbered(number, -n)) == RecordList::InsertResult::Inserted,
+                      model.insert(number, -n));
+            ASSERT_NO_FATAL_FAILURE(expectSameReads(list, model, number, random));
+        }
+        ASSERT_NO_FATAL_FAILURE(expectSameList(list, model));
+    }
+    RecordList list;
+    EXPECT_EQ(list.insertAll({}), 0u);
+    EXPECT_TRUE(list.empty());
+}
+
 } // namespace
 } // namespace aql::records

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -188,6 +189,46 @@ TEST_F(FileReaderTest, underTheExportHeaderALineOfAnotherFieldCountIsRefusedAtIt
         EXPECT_NE(e->reason().find(c.reason), std::string::npos) << e->reason();
         EXPECT_EQ(held(), "1:1001 2:1002 ");
     }
+}
+
+// The reader puts its records into the list a batch at a time. A shuffled export longer than the
+// largest batch, numbers repeated, must fill the list as single inserts line by line would; a
+// line refused far into it must leave every record before it and none after, whatever batch they
+// were in.
+TEST_F(FileReaderTest, aLongShuffledFileFillsTheListAsSingleInsertsLineByLineWould) {
+    std::mt19937 random(5);
+    std::vector<std::string> body;
+    for (int key = 0; key < 70000; ++key) {
+        const int number = 1 + static_cast<int>(random() % 50000);
+        std::string line = exported(number);
+        line.replace(2, line.find(',', 2) - 2, std::to_string(key)); // the key tells arrivals apart
+        body.push_back(line);
+    }
+    auto singleInserts = [&](std::size_t lineCount) {
+        records::RecordList one;
+        for (std::size_t i = 0; i < lineCount; ++i) {
+            records::LogRecord record;
+            record.fromExportCsv(body[i], records::rtype::kLog);
+            one.insert(record);
+        }
+        std::string s;
+        one.forEach([&](const records::LogRecord &r) {
+            s += std::to_string(r.recordNumber) + ":" + std::to_string(r.recordKey) + " ";
+        });
+        return s;
+    };
+    std::vector<std::string> file = {records::exportCsvHeader()};
+    file.insert(file.end(), body.begin(), body.end());
+    reader.readFile(lines(file));
+    EXPECT_EQ(held(), singleInserts(body.size()));
+
+    list.clear();
+    file.insert(file.begin() + 60001, "3,1,2,garbage");
+    const auto e = lineErrorOf([&] { reader.readFile(lines(file)); });
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->lineNumber(), 60002u);
+    EXPECT_EQ(e->reason(), "4 fields where the export header has 30");
+    EXPECT_EQ(held(), singleInserts(60000));
 }
 
 TEST_F(FileReaderTest, oneTrailingEmptyLineEndsTheFileAndAnyOtherEmptyLineIsRefused) {
