@@ -83,6 +83,13 @@ void TrendWindow::retranslate() {
     m_controller->retranslate();
 }
 
+void TrendWindow::changeEvent(QEvent *event) {
+    if (event->type() == QEvent::LanguageChange) {
+        retranslate();
+    }
+    QWidget::changeEvent(event);
+}
+
 // ---- building ----------------------------------------------------------------------------------
 
 void TrendWindow::build() {

@@ -65,6 +65,8 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    // A QEvent::LanguageChange re-texts the window.
+    void changeEvent(QEvent *event) override;
 
 private:
     void build();
