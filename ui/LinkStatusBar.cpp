@@ -29,10 +29,6 @@ QLabel *statusLabel(const char *name, QWidget *parent) {
     auto *label = new QLabel(parent);
     label->setObjectName(QLatin1String(name));
     label->setTextFormat(Qt::PlainText);
-    // The texts change every second; the room a hidden one held stays, so nothing beside it moves.
-    QSizePolicy policy = label->sizePolicy();
-    policy.setRetainSizeWhenHidden(true);
-    label->setSizePolicy(policy);
     return label;
 }
 
@@ -71,12 +67,13 @@ LinkStatusBar::LinkStatusBar(QWidget *parent) : QWidget(parent) {
     auto *first = new QHBoxLayout;
     first->setSpacing(gap);
     first->addWidget(m_phase);
-    first->addWidget(m_stale);
+    // Last in its line: coming and going, it moves nothing else.
     first->addWidget(m_reply);
+    first->addWidget(m_stale);
     first->addStretch(1);
 
     auto *grid = new QGridLayout(this);
-    grid->setContentsMargins(gap / 2, 2, gap / 2, 2);
+    grid->setContentsMargins(0, 2, 0, 2);
     grid->setHorizontalSpacing(gap * 2);
     grid->setVerticalSpacing(0);
     grid->addLayout(first, 0, 0);

@@ -9,8 +9,8 @@ class QLabel;
 
 namespace aql::ui {
 
-// The main window's status bar: how the link is doing. On the left, the phase with the stale
-// note and the age of the last valid reply, under it the progress or end of the last log
+// The main window's status bar: how the link is doing. On the left, the phase with the age of
+// the last valid reply and the stale note, under it the progress or end of the last log
 // download, under that the countdown to the next reconnect attempt; on the right the three line
 // counters. Its height stays the same whichever lines are empty, so the window above it never
 // jumps. Every text is a label an assistive tool reads.

@@ -53,6 +53,8 @@ QString withoutAccessKey(const std::string &caption) {
 }
 
 constexpr qreal kInitialGrowth = 1.35;
+// Where a status bar places the left edge of its first item.
+constexpr int kStatusItemInset = 2;
 constexpr int kMostConnectingDots = 20;
 // The distance the panel moves, at 96 dots per inch: 2000 twips.
 constexpr int kSlideTravelPx = (link::kPanelTopLowered - link::kPanelTopRaised) / 15;
@@ -162,8 +164,13 @@ MainWindow::MainWindow(shell::MainController &main, QWidget *parent)
     page->addLayout(body, 1);
     setCentralWidget(central);
     m_linkStatus = new LinkStatusBar;
+    // Its texts line up with the panels above it; a thin line sets it apart from them.
+    m_linkStatus->setContentsMargins(gap - kStatusItemInset, 0, gap - kStatusItemInset, 0);
     statusBar()->addWidget(m_linkStatus, 1);
     statusBar()->setSizeGripEnabled(false);
+    statusBar()->setObjectName(QStringLiteral("statusBar"));
+    statusBar()->setStyleSheet(
+        QStringLiteral("#statusBar { border-top: 1px solid #c4c9d2; background: #f3f4f7; }"));
 
     m_keys = new KeyRouter(
         this, [this](int keyCode) { m_console.keyDown(keyCode); }, this);

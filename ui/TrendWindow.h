@@ -76,6 +76,7 @@ private:
     void redrawPane(TrendPane *pane);
     void alignPanes();
     TrendPane *bottomPane() const;
+    QSize firstSize() const;
 
     std::unique_ptr<trend::TrendController> m_controller;
     Subscription m_subscription;
