@@ -126,6 +126,11 @@ void CompanionWindows::openRecordTable() {
 }
 
 void CompanionWindows::openTrend() {
+    if (m_trend && m_trend->isHidden()) {
+        // Closed: it goes with its copy of the records and only waits to be deleted.
+        m_trend->deleteLater();
+        m_trend = nullptr;
+    }
     const config::Pool *source = m_main.recordsSource();
     const std::string sourceName = source != nullptr ? source->name() : std::string();
     if (m_trend && m_trendSource == sourceName) {

@@ -474,8 +474,21 @@ TEST(ConsoleTrend, opensFromOptionsAndTheLogWindowOneAtATimeOverACopyThatOutlive
     QTest::qWait(20);
     EXPECT_TRUE(trend.isNull()) << "the window it replaced is gone with its copy";
 
+    // Closed and opened again at once, before the closed one is deleted: a window that stays.
+    QPointer<QWidget> closed = renamed;
+    QMetaObject::invokeMethod(renamed->findChild<QPushButton *>(QStringLiteral("close")), "click");
+    ASSERT_TRUE(closed && closed->isHidden());
+    entry->trigger();
+    QPointer<QWidget> reopened = rig.windows().trendWindow();
+    ASSERT_TRUE(reopened);
+    EXPECT_NE(reopened.data(), closed.data());
+    QTest::qWait(20);
+    EXPECT_TRUE(closed.isNull());
+    ASSERT_TRUE(reopened);
+    EXPECT_TRUE(reopened->isVisible());
+
     // It goes with the main window.
-    QPointer<QWidget> last = renamed;
+    QPointer<QWidget> last = reopened.data();
     rig.main().exit();
     QTest::qWait(20);
     EXPECT_TRUE(last.isNull() || !last->isVisible());
