@@ -24,6 +24,14 @@ void closeWindow(QWidget *window) {
     }
 }
 
+// The windows whose texts are their own take a new language as Qt's own event.
+void sendLanguageChange(QWidget *window) {
+    if (window != nullptr) {
+        QEvent change(QEvent::LanguageChange);
+        QCoreApplication::sendEvent(window, &change);
+    }
+}
+
 } // namespace
 
 CompanionWindows::CompanionWindows(shell::MainController &main, WindowControllers controllers,
@@ -32,11 +40,13 @@ CompanionWindows::CompanionWindows(shell::MainController &main, WindowController
       m_mainWindow(mainWindow) {}
 
 CompanionWindows::~CompanionWindows() {
+    m_controllers.log.setTrendOpener({});
     // Windows without a parent are not deleted by anyone else.
     for (QWidget *window :
          {static_cast<QWidget *>(m_connection), static_cast<QWidget *>(m_variables),
-          static_cast<QWidget *>(m_recordTable), static_cast<QWidget *>(m_configuration),
-          static_cast<QWidget *>(m_log), static_cast<QWidget *>(m_about)}) {
+          static_cast<QWidget *>(m_recordTable), static_cast<QWidget *>(m_trend),
+          static_cast<QWidget *>(m_configuration), static_cast<QWidget *>(m_log),
+          static_cast<QWidget *>(m_about)}) {
         if (window != nullptr && window->parent() == nullptr) {
             delete window;
         }
@@ -47,6 +57,13 @@ void CompanionWindows::install(shell::MainController::Windows &hooks) {
     hooks.openConnection = [this] { openConnection(); };
     hooks.openVariables = [this] { openVariables(); };
     hooks.openRecordTable = [this] { openRecordTable(); };
+    if (m_factory.trendWindow) {
+        // Only a build with the window has the entry and the log window's button.
+        hooks.openTrend = [this] { openTrend(); };
+        m_controllers.log.setTrendOpener([this] { openTrend(); });
+    }
+    hooks.closeTrend = [this] { closeTrend(); };
+    hooks.retranslateTrend = [this] { sendLanguageChange(m_trend); };
     hooks.openConfiguration = [this] { runConfiguration(); };
     hooks.openLogWindow = [this] { runLog(); };
     hooks.openAbout = [this] { runAbout(); };
@@ -56,7 +73,7 @@ void CompanionWindows::install(shell::MainController::Windows &hooks) {
     hooks.closeConfiguration = [this] { closeConfiguration(); };
     hooks.closeLog = [this] { closeLog(); };
     hooks.closeAbout = [this] { closeAbout(); };
-    hooks.retranslateVariables = [this] { retranslate(); };
+    hooks.retranslateVariables = [this] { sendLanguageChange(m_variables); };
 
     shell::LogController &log = m_controllers.log;
     hooks.saveRealtimeCsv = [&log] { log.saveRealtimeCsv(); };
@@ -69,10 +86,8 @@ void CompanionWindows::install(shell::MainController::Windows &hooks) {
 }
 
 void CompanionWindows::retranslate() {
-    if (m_variables) {
-        QEvent change(QEvent::LanguageChange);
-        QCoreApplication::sendEvent(m_variables, &change);
-    }
+    sendLanguageChange(m_variables);
+    sendLanguageChange(m_trend);
 }
 
 void CompanionWindows::openConnection() {
@@ -107,6 +122,34 @@ void CompanionWindows::openRecordTable() {
     }
     if (m_recordTable) {
         present(m_recordTable);
+    }
+}
+
+void CompanionWindows::openTrend() {
+    if (m_trend && m_trend->isHidden()) {
+        // Closed: it goes with its copy of the records and only waits to be deleted.
+        m_trend->deleteLater();
+        m_trend = nullptr;
+    }
+    const config::Pool *source = m_main.recordsSource();
+    const std::string sourceName = source != nullptr ? source->name() : std::string();
+    if (m_trend && m_trendSource == sourceName) {
+        if (m_factory.reloadTrend) {
+            m_factory.reloadTrend(m_trend, m_main);
+        }
+        present(m_trend);
+        return;
+    }
+    if (m_trend) {
+        m_trend->close();
+        m_trend->deleteLater();
+    }
+    if (m_factory.trendWindow) {
+        m_trend = m_factory.trendWindow(m_main, m_mainWindow);
+        m_trendSource = sourceName;
+    }
+    if (m_trend) {
+        present(m_trend);
     }
 }
 
@@ -153,6 +196,10 @@ void CompanionWindows::closeVariables() {
 
 void CompanionWindows::closeRecordTable() {
     closeWindow(m_recordTable);
+}
+
+void CompanionWindows::closeTrend() {
+    closeWindow(m_trend);
 }
 
 void CompanionWindows::closeConfiguration() {

@@ -6,6 +6,8 @@
 #include <QDialog>
 #include <QPointer>
 
+#include <string>
+
 namespace aql::ui {
 
 // The windows the main window opens, built through the factory on first use and closed with the
@@ -27,6 +29,11 @@ public:
     void openVariables();
     // A new table each time: it shows the records as they stood when it opened.
     void openRecordTable();
+    // One trend window at a time over a copy of the records. Opened again on records of the same
+    // system it takes them as they stand now and comes to the front; on another system's records
+    // it gives way to a new one, so its title never names a system whose records it does not
+    // show.
+    void openTrend();
     void runConfiguration();
     // Built for each showing and released after it.
     void runLog();
@@ -35,6 +42,7 @@ public:
     void closeConnection();
     void closeVariables();
     void closeRecordTable();
+    void closeTrend();
     void closeConfiguration();
     void closeLog();
     void closeAbout();
@@ -44,6 +52,7 @@ public:
     QWidget *connectionWindow() const { return m_connection; }
     QWidget *variablesWindow() const { return m_variables; }
     QWidget *recordTableWindow() const { return m_recordTable; }
+    QWidget *trendWindow() const { return m_trend; }
     QDialog *configurationWindow() const { return m_configuration; }
     QDialog *logWindow() const { return m_log; }
     QDialog *aboutDialog() const { return m_about; }
@@ -56,6 +65,8 @@ private:
     QPointer<QWidget> m_connection;
     QPointer<QWidget> m_variables;
     QPointer<QWidget> m_recordTable;
+    QPointer<QWidget> m_trend;
+    std::string m_trendSource; // the system whose records the trend window shows
     QPointer<QDialog> m_configuration;
     QPointer<QDialog> m_log;
     QPointer<QDialog> m_about;

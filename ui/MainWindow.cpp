@@ -2,7 +2,9 @@
 
 #include "core/TextId.h"
 
+#include "link/LinkStatusText.h"
 #include "ui/KeyRouter.h"
+#include "ui/LinkStatusBar.h"
 #include "ui/Logo.h"
 #include "ui/ModeChoice.h"
 #include "ui/widgets/Accessibility.h"
@@ -27,6 +29,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QStatusBar>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -50,6 +53,8 @@ QString withoutAccessKey(const std::string &caption) {
 }
 
 constexpr qreal kInitialGrowth = 1.35;
+// Where a status bar places the left edge of its first item.
+constexpr int kStatusItemInset = 2;
 constexpr int kMostConnectingDots = 20;
 // The distance the panel moves, at 96 dots per inch: 2000 twips.
 constexpr int kSlideTravelPx = (link::kPanelTopLowered - link::kPanelTopRaised) / 15;
@@ -158,6 +163,14 @@ MainWindow::MainWindow(shell::MainController &main, QWidget *parent)
     body->addWidget(buildSideColumn());
     page->addLayout(body, 1);
     setCentralWidget(central);
+    m_linkStatus = new LinkStatusBar;
+    // Its texts line up with the panels above it; a thin line sets it apart from them.
+    m_linkStatus->setContentsMargins(gap - kStatusItemInset, 0, gap - kStatusItemInset, 0);
+    statusBar()->addWidget(m_linkStatus, 1);
+    statusBar()->setSizeGripEnabled(false);
+    statusBar()->setObjectName(QStringLiteral("statusBar"));
+    statusBar()->setStyleSheet(
+        QStringLiteral("#statusBar { border-top: 1px solid #c4c9d2; background: #f3f4f7; }"));
 
     m_keys = new KeyRouter(
         this, [this](int keyCode) { m_console.keyDown(keyCode); }, this);
@@ -165,6 +178,7 @@ MainWindow::MainWindow(shell::MainController &main, QWidget *parent)
 
     m_mainChanges = m_main.subscribe([this] { refresh(); });
     m_panelChanges = m_console.subscribe([this] { refreshPanel(); });
+    m_statusChanges = m_console.subscribeStatus([this] { refreshStatus(); });
     refresh();
     m_slidingPanel->setPosition(m_console.view().panelTop);
     resize(initialSize());
@@ -207,10 +221,16 @@ void MainWindow::buildMenus() {
         realtime->addAction(choice);
     }
     m_overview = m_optionsMenu->addAction(QString(), this, [this] { m_main.openOverview(); });
+    m_trend = m_optionsMenu->addAction(QString(), this, [this] { m_main.openTrend(); });
     m_variables = m_optionsMenu->addAction(QString(), this, [this] { m_main.openVariables(); });
     m_baseFile = m_optionsMenu->addAction(QString(), this, [this] { m_main.importBaseFile(); });
     m_openArchive = m_optionsMenu->addAction(QString(), this, [this] { m_main.openArchive(); });
     m_optionsMenu->addSeparator();
+    m_reconnect = m_optionsMenu->addAction(QString());
+    m_reconnect->setCheckable(true);
+    // The entry shows what the logic decided, not what the click toggled it to.
+    connect(m_reconnect, &QAction::triggered, this,
+            [this](bool on) { m_main.chooseReconnect(on); });
     m_languageMenu = m_optionsMenu->addMenu(QString());
     m_dutch = m_languageMenu->addAction(QString(), this, [this] {
         m_main.chooseDutch();
@@ -230,6 +250,8 @@ void MainWindow::buildMenus() {
     m_optionsMenu->setObjectName(QStringLiteral("optionsMenu"));
     m_helpMenu->setObjectName(QStringLiteral("helpMenu"));
     m_openArchive->setObjectName(QStringLiteral("openArchiveEntry"));
+    m_trend->setObjectName(QStringLiteral("trendEntry"));
+    m_reconnect->setObjectName(QStringLiteral("reconnectEntry"));
 }
 
 QWidget *MainWindow::buildHeader() {
@@ -454,6 +476,15 @@ void MainWindow::closeEvent(QCloseEvent *event) {
 void MainWindow::refresh() {
     refreshTexts();
     refreshPanel();
+    refreshStatus();
+}
+
+void MainWindow::refreshStatus() {
+    const link::LinkStatus &status = m_console.status();
+    const link::LinkStatusTexts texts =
+        link::describeStatus(status, [this](int n) { return m_main.getText(n); });
+    m_linkStatus->showStatus(status, texts);
+    m_display->setStale(status.stale, qtext(texts.staleNote));
 }
 
 void MainWindow::refreshTexts() {
@@ -476,6 +507,12 @@ void MainWindow::refreshTexts() {
     setActionText(m_baseFile, c.baseFileEntry);
     setActionText(m_openArchive, c.openArchiveEntry);
     m_openArchive->setVisible(view.openArchiveVisible);
+    setActionText(m_trend, c.trendEntry);
+    m_trend->setVisible(view.trendEntryVisible);
+    setActionText(m_reconnect, c.reconnectEntry);
+    if (m_reconnect->isChecked() != view.reconnectChecked) {
+        m_reconnect->setChecked(view.reconnectChecked);
+    }
     setActionText(m_languageMenu->menuAction(), c.languageMenu);
     setActionText(m_dutch, c.dutchEntry);
     setActionText(m_english, c.englishEntry);

@@ -22,13 +22,15 @@ class KeyRouter;
 class Keypad;
 class Lamp;
 class LcdDisplay;
+class LinkStatusBar;
 class Logo;
 class SlidingPanel;
 
 // The console's main window: the mirrored front panel of the controller being operated (display,
 // lamps, keypad), the mode panel (Offline, Online, Get Log, Save and the record count), the pool
-// selection and the menus. It draws what the main window's logic and the console show, and hands
-// every click, key and menu choice to them as an intent.
+// selection, the menus and the link's status bar (the display is marked stale with it). It draws
+// what the main window's logic and the console show, and hands every click, key and menu choice to
+// them as an intent.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -53,6 +55,9 @@ public:
     QComboBox *poolSelection() const { return m_pools; }
     QLabel *recordCount() const { return m_recordCount; }
     SlidingPanel *modePanel() const { return m_slidingPanel; }
+    LinkStatusBar *linkStatus() const { return m_linkStatus; }
+    QAction *trendEntry() const { return m_trend; }
+    QAction *reconnectEntry() const { return m_reconnect; }
 
 signals:
     // The window has closed for good; the program ends with it.
@@ -69,12 +74,14 @@ private:
     QWidget *buildModeButtons();
     void refreshTexts();
     void refreshPanel();
+    void refreshStatus();
     QSize initialSize() const;
 
     shell::MainController &m_main;
     link::Console &m_console;
     Subscription m_mainChanges;
     Subscription m_panelChanges;
+    Subscription m_statusChanges;
     KeyRouter *m_keys = nullptr;
     bool m_closeAllowed = false;
     bool m_inCloseEvent = false;
@@ -90,6 +97,8 @@ private:
     QAction *m_realtimeOn = nullptr;
     QAction *m_realtimeOff = nullptr;
     QAction *m_overview = nullptr;
+    QAction *m_trend = nullptr;
+    QAction *m_reconnect = nullptr;
     QAction *m_variables = nullptr;
     QAction *m_baseFile = nullptr;
     QAction *m_openArchive = nullptr;
@@ -118,6 +127,7 @@ private:
     QLabel *m_recordsHeld = nullptr;
     QLabel *m_connecting = nullptr;
     QLabel *m_connectingDots = nullptr;
+    LinkStatusBar *m_linkStatus = nullptr;
 };
 
 } // namespace aql::ui

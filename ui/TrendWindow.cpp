@@ -15,6 +15,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QScrollArea>
 #include <QStackedWidget>
 #include <QToolButton>
@@ -68,8 +69,24 @@ TrendWindow::TrendWindow(const records::RecordList &records, const std::string &
     setObjectName(QStringLiteral("trendWindow"));
     build();
     m_subscription = m_controller->subscribe([this] { refresh(); });
-    resize(1120, 780);
     refresh();
+    resize(firstSize());
+}
+
+// Three charts (pH, reagent, flow: what controller records carry) fit the first size; a log with
+// redox or water temperature gets the height for its further charts, as far as the screen has
+// room, so that no chart opens too low for its axis title.
+QSize TrendWindow::firstSize() const {
+    constexpr int kWidth = 1120;
+    constexpr int kHeight = 780;
+    constexpr int kChartsInFirstSize = 3;
+    constexpr int kFurtherChart = 130;
+    int height = kHeight + std::max<int>(0, static_cast<int>(m_panes.size()) - kChartsInFirstSize) *
+                               kFurtherChart;
+    if (const QScreen *shown = screen()) {
+        height = std::min(height, static_cast<int>(shown->availableGeometry().height() * 0.92));
+    }
+    return {kWidth, std::max(height, kHeight)};
 }
 
 TrendWindow::~TrendWindow() = default;
@@ -81,6 +98,13 @@ void TrendWindow::reload(const records::RecordList &records) {
 
 void TrendWindow::retranslate() {
     m_controller->retranslate();
+}
+
+void TrendWindow::changeEvent(QEvent *event) {
+    if (event->type() == QEvent::LanguageChange) {
+        retranslate();
+    }
+    QWidget::changeEvent(event);
 }
 
 // ---- building ----------------------------------------------------------------------------------

@@ -65,6 +65,8 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    // A QEvent::LanguageChange re-texts the window.
+    void changeEvent(QEvent *event) override;
 
 private:
     void build();
@@ -74,6 +76,7 @@ private:
     void redrawPane(TrendPane *pane);
     void alignPanes();
     TrendPane *bottomPane() const;
+    QSize firstSize() const;
 
     std::unique_ptr<trend::TrendController> m_controller;
     Subscription m_subscription;

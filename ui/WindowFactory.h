@@ -36,10 +36,16 @@ struct WindowControllers {
 struct WindowFactory {
     // Not modal. The connection window hides itself and is shown again; the variables window is
     // destroyed when it closes and its logic unloaded; each record table is a new window over a
-    // copy of the records.
+    // copy of the records. Windows that take a new language on a QEvent::LanguageChange are sent
+    // one (the variables and trend windows).
     std::function<QWidget *(link::TcpLink &link, QWidget *parent)> connectionWindow;
     std::function<QWidget *(shell::MainController &main, QWidget *parent)> variablesWindow;
     std::function<QWidget *(shell::MainController &main, QWidget *parent)> recordTableWindow;
+    // The trend window over a copy of the current pool's records; it saves and asks through the
+    // main window's logic's services. Left empty where the build has no Qt Charts.
+    std::function<QWidget *(shell::MainController &main, QWidget *parent)> trendWindow;
+    // The records as they stand now, into a trend window this factory made.
+    std::function<void(QWidget *window, shell::MainController &main)> reloadTrend;
     // Modal: run with exec().
     std::function<QDialog *(config::ConfigurationController &configuration, QWidget *parent)>
         configurationWindow;

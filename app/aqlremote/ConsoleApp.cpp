@@ -9,6 +9,10 @@
 #include "ui/logwindows/LogWindow.h"
 #include "ui/logwindows/RecordTableWindow.h"
 
+#ifdef AQL_HAS_TREND_WINDOW
+#include "ui/TrendWindow.h"
+#endif
+
 #include <QApplication>
 #include <QCoreApplication>
 
@@ -65,6 +69,30 @@ ui::WindowFactory availableWindows() {
     windows.aboutDialog = [](shell::AboutController &about, QWidget *parent) -> QDialog * {
         return new ui::AboutDialog(about, parent);
     };
+#ifdef AQL_HAS_TREND_WINDOW
+    windows.trendWindow = [](shell::MainController &main, QWidget *parent) -> QWidget * {
+        static const records::RecordList kNone;
+        const config::Pool *pool = main.currentPool();
+        const config::Pool *source = main.recordsSource();
+        const shell::ShellServices &services = main.services();
+        // The PNG goes where the log's exports go by default.
+        auto *window = new ui::TrendWindow(
+            pool != nullptr ? pool->records() : kNone,
+            source != nullptr ? source->name() : std::string(), services.files, services.fileDialog,
+            services.link.messageBox, [&main](int n) { return main.getText(n); },
+            (main.programFolder() / "Data").u8string(), parent);
+        // Its copy of a large log goes with the window, not with the program.
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        return window;
+    };
+    windows.reloadTrend = [](QWidget *window, shell::MainController &main) {
+        static const records::RecordList kNone;
+        const config::Pool *pool = main.currentPool();
+        if (auto *trend = qobject_cast<ui::TrendWindow *>(window)) {
+            trend->reload(pool != nullptr ? pool->records() : kNone);
+        }
+    };
+#endif
     return windows;
 }
 

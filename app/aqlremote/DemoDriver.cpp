@@ -4,6 +4,8 @@
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
 
+#include <QAction>
+#include <QCoreApplication>
 #include <QDir>
 #include <QEvent>
 #include <QFileInfo>
@@ -140,6 +142,10 @@ void DemoDriver::watch() {
         }
         return;
     }
+    if (m_trendRequested) {
+        watchTrend(now);
+        return;
+    }
     if (!online()) {
         finish(false, "the console is not connected to the controller");
         return;
@@ -149,54 +155,82 @@ void DemoDriver::watch() {
     if (m_mode == Mode::Poll) {
         if (counters.linesHandled - m_linesAtStart >= kDisplayPacketsBeforeShot) {
             std::cout << "title: " << m_console.window().windowTitle().toStdString() << std::endl;
-            finish(saveScreenshot());
+            finish(saveScreenshot(m_console.window(), QStringLiteral("console.png")));
         } else if (now > kTimeoutMs) {
             finish(false, "the controller's display did not arrive");
         }
         return;
     }
 
+    watchDownload(now);
+}
+
+void DemoDriver::watchDownload(qint64 now) {
     if (!m_logRequested) {
         m_console.window().getLogButton()->click();
         m_logRequested = true;
-        m_lastRecordMs = now;
         return;
     }
-    // The end of the log: records have come, and for a while none has although the controller
-    // still answers the polls. A controller that falls silent is not an end of the log; the
-    // link's own answer time-out closes the connection then and the run fails above.
-    const std::uint64_t recordPackets = counters.recordsInserted + counters.recordsAlreadyHeld;
-    if (recordPackets != m_lastRecordPackets) {
-        m_lastRecordPackets = recordPackets;
-        m_lastRecordMs = now;
-    }
-    if (counters.linesHandled != m_lastLines) {
-        m_lastLines = counters.linesHandled;
-        m_lastAnswerMs = now;
-    }
-    if (recordPackets == 0) {
+    // What the status bar says, by the rule it goes by: the log is complete once the controller
+    // has gone on answering for a while without sending a record. A controller that falls silent
+    // is no end of the log.
+    const link::DownloadStatus &download = m_console.main().console().status().download;
+    switch (download.state) {
+    case link::DownloadStatus::State::Complete: break;
+    case link::DownloadStatus::State::ControllerSilent:
+        finish(false, "the controller stopped answering during the download");
+        return;
+    case link::DownloadStatus::State::Interrupted:
+        finish(false, "the connection ended during the download");
+        return;
+    case link::DownloadStatus::State::None:
+    case link::DownloadStatus::State::Receiving:
         if (now > kTimeoutMs) {
-            finish(false, "the controller sent no log record");
+            finish(false, "the log did not end within " + std::to_string(kTimeoutMs / 1000) + " s");
         }
         return;
     }
-    if (now - m_lastRecordMs >= kQuietMs && m_lastAnswerMs > m_lastRecordMs) {
-        // The window shows the final count before its picture is taken.
-        m_console.main().console().chooseRealtime(false);
-        m_console.window().refresh();
-        finish(saveScreenshot() && saveLog());
-    } else if (now > kTimeoutMs) {
-        finish(false, "the log did not end within " + std::to_string(kTimeoutMs / 1000) + " s");
+    if (download.recordsHeld == 0) {
+        finish(false, "the controller sent no log record");
+        return;
+    }
+    // The window shows the final count before its picture is taken.
+    m_console.main().console().chooseRealtime(false);
+    m_console.window().refresh();
+    if (!saveScreenshot(m_console.window(), QStringLiteral("console.png")) || !saveLog()) {
+        finish(false);
+        return;
+    }
+    QAction *trend = m_console.window().trendEntry();
+    if (!trend->isVisible()) {
+        finish(true); // a build without Qt Charts
+        return;
+    }
+    // As the operator opens it: Options, Trend.
+    trend->trigger();
+    m_trendRequested = true;
+    m_trendRequestedMs = now;
+}
+
+void DemoDriver::watchTrend(qint64 now) {
+    QWidget *window = m_console.companions().trendWindow();
+    if (window != nullptr && window->windowHandle() != nullptr &&
+        window->windowHandle()->isExposed()) {
+        // Laid out and drawn at its size before the picture.
+        QCoreApplication::processEvents();
+        finish(saveScreenshot(*window, QStringLiteral("trend.png")));
+    } else if (now - m_trendRequestedMs > kTimeoutMs) {
+        finish(false, "the trend window did not appear");
     }
 }
 
-bool DemoDriver::saveScreenshot() {
+bool DemoDriver::saveScreenshot(QWidget &window, const QString &name) {
     if (!QDir().mkpath(m_out)) {
         std::cerr << "cannot create " << m_out.toStdString() << "\n";
         return false;
     }
-    const QString path = QDir(m_out).filePath(QStringLiteral("console.png"));
-    if (!m_console.window().grab().save(path)) {
+    const QString path = QDir(m_out).filePath(name);
+    if (!window.grab().save(path)) {
         std::cerr << "cannot write " << path.toStdString() << "\n";
         return false;
     }

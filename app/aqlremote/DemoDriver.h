@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <QWidget>
 
 #include <cstdint>
 #include <string>
@@ -19,21 +20,20 @@ class ConsoleApp;
 //   AQL_DEMO=poll      wait until the controller's display arrives while Online (project mode
 //                      goes Online by itself; otherwise Online is clicked), take a screenshot,
 //                      then end
-//   AQL_DEMO=download  click Online and Get Log, wait for the end of the log, take a
-//                      screenshot, save the log as CSV, XML and an Excel workbook through the
-//                      log window's save actions (the file dialog answered by the driver),
-//                      then end
-// AQL_DEMO_OUT names the folder for the screenshot (console.png) and the log files (default
-// "out"). What was written is printed, one path a line. The process ends with status 0 when
-// everything was done, 1 when not (why goes to standard error).
+//   AQL_DEMO=download  click Online and Get Log, wait until the status bar says the log is
+//                      complete (the console's own end-of-log rule), take a screenshot, save the
+//                      log as CSV, XML and an Excel workbook through the log window's save
+//                      actions (the file dialog answered by the driver), open the trend window
+//                      from the Options menu where the build has it and take its picture, then
+//                      end
+// AQL_DEMO_OUT names the folder for the screenshots (console.png, trend.png) and the log files
+// (default "out"). What was written is printed, one path a line. The process ends with status 0
+// when everything was done, 1 when not (why goes to standard error).
 class DemoDriver : public QObject {
     Q_OBJECT
 public:
     enum class Mode { None, Shown, Poll, Download };
 
-    // The download is complete when record packets have arrived and none has come for this long
-    // while the controller kept answering the polls.
-    static constexpr int kQuietMs = 2000;
     static constexpr int kTimeoutMs = 120000;
     static constexpr int kWatchMs = 50;
     static constexpr std::uint64_t kDisplayPacketsBeforeShot = 5;
@@ -54,8 +54,10 @@ private:
     void watch();
     void finish(bool ok, const std::string &why = {});
     bool online() const;
-    bool saveScreenshot();
+    bool saveScreenshot(QWidget &window, const QString &name);
     bool saveLog();
+    void watchDownload(qint64 now);
+    void watchTrend(qint64 now);
 
     ConsoleApp &m_console;
     Mode m_mode;
@@ -63,11 +65,9 @@ private:
     QTimer m_watch;
     QElapsedTimer m_elapsed;
     std::uint64_t m_linesAtStart = 0;
-    std::uint64_t m_lastRecordPackets = 0;
-    std::uint64_t m_lastLines = 0;
-    qint64 m_lastRecordMs = 0;
-    qint64 m_lastAnswerMs = 0;
     bool m_logRequested = false;
+    bool m_trendRequested = false;
+    qint64 m_trendRequestedMs = 0;
     int m_status = 0;
     bool m_done = false;
 };

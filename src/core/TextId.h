@@ -184,8 +184,50 @@ struct TextId {
         PollHeartbeatName = 251,     // the variables window: the indicator that blinks per poll
         ArchiveDamagedLines = 252,   // followed by a blank and the count
 
+        // The trend window; also the Options menu entry that opens it.
+        TrendTitle = 253, // the window's title before " - " and the pool's name
+        TrendTimeAxis = 254,
+        // The series' names, in the order of the series they name.
+        TrendPh = 255,
+        TrendPhSetpoint = 256,
+        TrendPhHighAlarm = 257,
+        TrendPhLowAlarm = 258,
+        TrendReagent = 259,
+        TrendReagentSetpoint = 260,
+        TrendReagentHighAlarm = 261,
+        TrendReagentLowAlarm = 262,
+        TrendFlow = 263,
+        TrendFlowLowAlarm = 264,
+        TrendFlowStopAlarm = 265,
+        TrendRedox = 266,
+        TrendRedoxHighAlarm = 267,
+        TrendRedoxLowAlarm = 268,
+        TrendWaterTemperature = 269,
+        TrendOutsideLimits = 270,
+        TrendPanEarlier = 271,
+        TrendPanLater = 272,
+        TrendZoomIn = 273,
+        TrendZoomOut = 274,
+        TrendZoomBack = 275,
+        TrendWholeLog = 276,
+        TrendSavePng = 277,
+        TrendClose = 278,
+        TrendHint = 279,
+        TrendReadoutIdle = 280,
+        TrendRecordsCharted = 281,       // followed by a blank and the count
+        TrendImpossibleTimestamps = 282, // followed by a blank and the count
+        TrendWithoutValues = 283,        // followed by a blank and the count
+        TrendClockSetBack = 284,         // followed by a blank and the count
+        TrendNothingToChart = 285,
+        TrendPngFilter = 286,  // the file dialog's description of *.png
+        TrendChartSaved = 287, // followed by a blank and the file name
+        TrendChartNotSaved = 288,
+        TrendSeriesPanel = 289, // the title over the series to choose
+        TrendRecordWord = 290,  // the readout: "(record 120)"
+        TrendButton = 291,      // the log window's button that opens the trend window
+
         // The last text of the language files; new texts continue from here without a gap.
-        LastText = 252,
+        LastText = 291,
     };
 };
 

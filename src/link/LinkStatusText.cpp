@@ -80,9 +80,10 @@ LinkStatusTexts describeStatus(const LinkStatus &status, const TextSource &texts
     if (status.stale) {
         out.staleNote = texts(TextId::NoReplyNote);
     }
-    out.lines = texts(TextId::LinesReceived) + " " + std::to_string(status.linesReceived) + "   " +
-                texts(TextId::ChecksumErrors) + " " + std::to_string(status.checksumErrors) +
-                "   " + texts(TextId::DroppedLines) + " " + std::to_string(status.droppedLines);
+    out.linesReceived = texts(TextId::LinesReceived) + " " + std::to_string(status.linesReceived);
+    out.checksumErrors =
+        texts(TextId::ChecksumErrors) + " " + std::to_string(status.checksumErrors);
+    out.droppedLines = texts(TextId::DroppedLines) + " " + std::to_string(status.droppedLines);
     out.download = downloadText(status.download, texts);
     if (status.reconnect.pending) {
         out.reconnect = texts(TextId::ReconnectingIn) + " " +

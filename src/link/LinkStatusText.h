@@ -12,7 +12,8 @@ struct LinkStatusTexts {
     std::string phase;     // "Online", "Offline" or "Connecting"
     std::string reply;     // "Last reply 80 ms ago"
     std::string staleNote; // "No reply" while the display may no longer be true
-    std::string lines;     // the line counters
+    // The line counters, each with its caption ("Lines received: 1234").
+    std::string linesReceived, checksumErrors, droppedLines;
     std::string download;  // the progress or the end of the last log download
     std::string reconnect; // the countdown to the next attempt and the loss that started it
 };

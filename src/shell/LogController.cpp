@@ -158,6 +158,7 @@ void LogController::retranslate() {
     m_view.excel = m_texts(TextId::Excel);
     m_view.xml = m_texts(TextId::Xml);
     m_view.quit = m_texts(TextId::Quit);
+    m_view.trend = m_texts(TextId::TrendButton);
     changed();
 }
 
@@ -170,6 +171,20 @@ void LogController::refresh() {
 
 void LogController::quit() {
     close();
+}
+
+void LogController::showTrend() {
+    if (!m_trendOpener) {
+        return;
+    }
+    close();
+    m_trendOpener();
+}
+
+void LogController::setTrendOpener(std::function<void()> opener) {
+    m_trendOpener = std::move(opener);
+    m_view.trendAvailable = static_cast<bool>(m_trendOpener);
+    changed();
 }
 
 void LogController::close() {

@@ -53,6 +53,8 @@ public:
         std::string countCaption;
         std::string recordCount = "0";
         std::string saveCsv, excel, xml, quit;
+        std::string trend;           // the button that opens the trend window
+        bool trendAvailable = false; // this build has a trend window to open
         // The same in every language.
         std::string excelTip = "Export to MS Excel";
         std::string xmlTip = "Save log in XML format";
@@ -100,6 +102,11 @@ public:
     void saveXml();
     void saveWorkbook();
     void quit();
+    // Closes the window and opens the trend window on the same records. The log window is modal:
+    // a window opened while it runs could not be used until it closes.
+    void showTrend();
+    // What showTrend opens; empty: nothing, and the button is not shown.
+    void setTrendOpener(std::function<void()> opener);
 
     // The main window's clock, every tick while real-time recording is on: writes Realtime.csv
     // in the program folder once in clock second 16 and once in second 46.
@@ -131,6 +138,7 @@ private:
     ChangeNotifier m_saved;
     std::function<const config::Pool *()> m_poolProvider;
     std::function<LogSource()> m_sourceProvider;
+    std::function<void()> m_trendOpener;
     platform::MessageBox *m_windowBoxes = nullptr;
     platform::FileDialog *m_windowDialogs = nullptr;
     std::unique_ptr<platform::Timer> m_refreshTimer;

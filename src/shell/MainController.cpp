@@ -68,6 +68,7 @@ MainController::MainController(ShellServices services, std::filesystem::path pro
 MainController::~MainController() = default;
 
 void MainController::setWindows(Windows windows) {
+    m_view.trendEntryVisible = static_cast<bool>(windows.openTrend);
     link::keepCallable(windows.openLogWindow);
     link::keepCallable(windows.saveRealtimeCsv);
     link::keepCallable(windows.retranslateAbout);
@@ -79,6 +80,9 @@ void MainController::setWindows(Windows windows) {
     link::keepCallable(windows.openVariables);
     link::keepCallable(windows.openAbout);
     link::keepCallable(windows.openConnection);
+    link::keepCallable(windows.openTrend);
+    link::keepCallable(windows.retranslateTrend);
+    link::keepCallable(windows.closeTrend);
     link::keepCallable(windows.currentPoolChanged);
     link::keepCallable(windows.closeConnection);
     link::keepCallable(windows.closeConfiguration);
@@ -88,6 +92,7 @@ void MainController::setWindows(Windows windows) {
     link::keepCallable(windows.closeRecordTable);
     link::keepCallable(windows.closeMain);
     m_windows = std::move(windows);
+    changed();
 }
 
 std::string MainController::getText(int n) const {
@@ -131,13 +136,16 @@ void MainController::load() {
     showActiveLanguage(settings.read(SettingKey::Language));
     retranslate();
     restartLink();
+    m_console.setReconnect(settings.readSwitch(SettingKey::Reconnect));
+    m_view.reconnectChecked = m_console.reconnectEnabled();
     readConfiguration(settings);
     selectFirstPool();
     m_console.startOffline();
     selectConfiguredPool();
     changed();
     if (projectMode()) {
-        m_console.chooseOnline();
+        // Nobody may be at the console to choose Online again after a failed connect.
+        m_console.startOnline();
     }
 }
 
@@ -343,6 +351,8 @@ void MainController::retranslate() {
     c.realtimeOff = t(TextId::RealtimeOff);
     c.baseFileEntry = t(TextId::BaseFileEntry);
     c.openArchiveEntry = t(TextId::OpenArchiveEntry);
+    c.trendEntry = t(TextId::TrendTitle);
+    c.reconnectEntry = t(TextId::ReconnectEntry);
     c.aboutEntry = t(TextId::AboutEntry);
     c.runLamp = t(TextId::RunLamp);
     c.alarmLamp = t(TextId::AlarmLamp);
@@ -379,6 +389,7 @@ void MainController::switchLanguage(const std::string &file) {
     m_windows.retranslateConfiguration();
     m_windows.retranslateLog();
     m_windows.retranslateVariables();
+    m_windows.retranslateTrend();
     retranslate();
     m_console.connection().retranslate();
 }
@@ -459,6 +470,23 @@ void MainController::openOverview() {
     }
 }
 
+void MainController::openTrend() {
+    if (m_console.view().optionsMenuEnabled) {
+        m_windows.openTrend();
+    }
+}
+
+void MainController::chooseReconnect(bool on) {
+    if (!m_console.view().optionsMenuEnabled) {
+        changed(); // the entry shows the switch as it stands
+        return;
+    }
+    SettingsStore(m_services.settings).writeSwitch(SettingKey::Reconnect, on);
+    m_console.setReconnect(on);
+    m_view.reconnectChecked = m_console.reconnectEnabled();
+    changed();
+}
+
 void MainController::openVariables() {
     if (m_console.view().optionsMenuEnabled) {
         m_console.variables();
@@ -500,6 +528,7 @@ void MainController::closeAll() {
     // Left open they would keep the program running without its main window.
     m_windows.closeVariables();
     m_windows.closeRecordTable();
+    m_windows.closeTrend();
     m_windows.closeMain();
 }
 

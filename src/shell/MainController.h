@@ -43,7 +43,7 @@ struct MainCaptions {
     // Menus.
     std::string fileMenu, configurationEntry, exitEntry;
     std::string optionsMenu, realtimeMenu, realtimeOn, realtimeOff, baseFileEntry;
-    std::string openArchiveEntry;
+    std::string openArchiveEntry, trendEntry, reconnectEntry;
     std::string languageMenu, dutchEntry, englishEntry;
     std::string helpMenu, aboutEntry;
     // The panel.
@@ -75,6 +75,8 @@ public:
         bool poolSelectionVisible = true;      // the selection and its label; not in project mode
         bool configurationEntryVisible = true; // the menu entry and its separator
         bool openArchiveVisible = false;       // only where downloads are archived
+        bool trendEntryVisible = false;        // only where this build has the trend window
+        bool reconnectChecked = false;         // reconnecting by itself after a loss is on
         bool dutchChecked = false;
         bool englishChecked = false;
         std::string currentPoolName;
@@ -91,6 +93,10 @@ public:
         std::function<void()> openVariables;     // the variables window, loaded already
         std::function<void()> openAbout;         // modal
         std::function<void()> openConnection;    // the connection window, shown already
+        // The trend window on the current pool's records; left empty where this build has none.
+        std::function<void()> openTrend;
+        std::function<void()> retranslateTrend;
+        std::function<void()> closeTrend;
         std::function<void()> retranslateAbout;
         std::function<void()> retranslateConfiguration;
         std::function<void()> retranslateLog;
@@ -116,6 +122,7 @@ public:
         return m_notifier.subscribe(std::move(observer));
     }
     // Replaces every window hook (the configuration window's lock while Online stays wired).
+    // The trend entry shows only when the hooks can open a trend window.
     void setWindows(Windows windows);
 
     // The language, then the main window's load, with the failures that leave the program unable
@@ -125,8 +132,9 @@ public:
 
     // Reads the language file the settings name (English the first time).
     void loadLanguage();
-    // The main window's load: settings, configuration, the first pool, Offline; project mode then
-    // goes Online. Raises what the configuration readers raise.
+    // The main window's load: settings (the reconnect switch among them), configuration, the first
+    // pool, Offline; project mode then goes Online, retrying a failed connect when reconnecting
+    // is on. Raises what the configuration readers raise.
     void load();
     // The selection handling: the connection follows entry `index`, the records held go.
     void selectPool(int index);
@@ -144,6 +152,8 @@ public:
     // The configuration window, modal, with nothing selected each time it opens.
     void openConfiguration();
     void openOverview();
+    // The trend window on the records held, as they stand now.
+    void openTrend();
     void openVariables();
     // Replaces the current pool's records by those of a stored record file the operator picks;
     // asks before unsaved records go.
@@ -154,6 +164,9 @@ public:
     void openArchive();
     void openAbout();
     void openConnectionWindow();
+    // The Options entry: reconnecting by itself after a lost connection, remembered in the
+    // settings.
+    void chooseReconnect(bool on);
     // Exit and the close box: asks before unsaved records go, then closes everything.
     void exit();
     bool closing() const { return m_closing; }
@@ -183,6 +196,9 @@ public:
     const CommandLine &commandLine() const { return m_commandLine; }
     const LanguageTexts &language() const { return *m_language; }
     const link::ProgramInfo &info() const { return m_info; }
+    // What the program's windows save and ask through: the file saver, the file dialog and the
+    // message box, each standing in front of the window the operator works in.
+    const ShellServices &services() const { return m_services; }
     // The log archive; null when downloads are not archived.
     const ArchiveKeeper *archive() const { return m_archive.get(); }
 

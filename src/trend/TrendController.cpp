@@ -88,24 +88,24 @@ std::string TrendController::text(int id) const {
 // ---- texts and panes ---------------------------------------------------------------------------
 
 void TrendController::applyTexts() {
-    m_view.windowTitle = text(TrendText::WindowTitle);
+    m_view.windowTitle = text(TextId::TrendTitle);
     if (!m_poolName.empty()) {
         m_view.windowTitle += " - " + m_poolName;
     }
     Captions &c = m_view.captions;
-    c.panEarlier = text(TrendText::PanEarlier);
-    c.panLater = text(TrendText::PanLater);
-    c.zoomIn = text(TrendText::ZoomIn);
-    c.zoomOut = text(TrendText::ZoomOut);
-    c.zoomBack = text(TrendText::ZoomBack);
-    c.wholeLog = text(TrendText::WholeLog);
-    c.savePng = text(TrendText::SavePng);
-    c.close = text(TrendText::Close);
-    c.hint = text(TrendText::Hint);
-    c.seriesPanelTitle = text(TrendText::SeriesPanelTitle);
-    c.timeAxisTitle = text(TrendText::TimeAxisTitle);
-    c.outsideLimits = text(TrendText::OutsideLimits);
-    m_view.emptyText = text(TrendText::NothingToChart);
+    c.panEarlier = text(TextId::TrendPanEarlier);
+    c.panLater = text(TextId::TrendPanLater);
+    c.zoomIn = text(TextId::TrendZoomIn);
+    c.zoomOut = text(TextId::TrendZoomOut);
+    c.zoomBack = text(TextId::TrendZoomBack);
+    c.wholeLog = text(TextId::TrendWholeLog);
+    c.savePng = text(TextId::TrendSavePng);
+    c.close = text(TextId::TrendClose);
+    c.hint = text(TextId::TrendHint);
+    c.seriesPanelTitle = text(TextId::TrendSeriesPanel);
+    c.timeAxisTitle = text(TextId::TrendTimeAxis);
+    c.outsideLimits = text(TextId::TrendOutsideLimits);
+    m_view.emptyText = text(TextId::TrendNothingToChart);
     m_view.countsText = countsText();
     buildPanes();
 }
@@ -147,15 +147,16 @@ void TrendController::applyShown() {
 }
 
 std::string TrendController::countsText() const {
-    std::string out = text(TrendText::RecordsCharted) + " " + std::to_string(m_model.sampleCount());
-    out += "   " + text(TrendText::ImpossibleTimestamps) + " " +
+    std::string out =
+        text(TextId::TrendRecordsCharted) + " " + std::to_string(m_model.sampleCount());
+    out += "   " + text(TextId::TrendImpossibleTimestamps) + " " +
            std::to_string(m_model.impossibleTimestampCount());
     if (m_model.withoutValuesCount() > 0) {
-        out += "   " + text(TrendText::WithoutValues) + " " +
+        out += "   " + text(TextId::TrendWithoutValues) + " " +
                std::to_string(m_model.withoutValuesCount());
     }
     if (m_model.clockSetBackCount() > 0) {
-        out += "   " + text(TrendText::ClockSetBack) + " " +
+        out += "   " + text(TextId::TrendClockSetBack) + " " +
                std::to_string(m_model.clockSetBackCount());
     }
     return out;
@@ -374,7 +375,7 @@ void TrendController::leaveChart() {
 
 void TrendController::updateReadout() {
     m_view.readout.reset();
-    m_view.readoutText = text(TrendText::ReadoutIdle);
+    m_view.readoutText = text(TextId::TrendReadoutIdle);
     if (!m_pointer || !m_view.hasData) {
         return;
     }
@@ -384,7 +385,7 @@ void TrendController::updateReadout() {
     }
     m_view.readoutText = readoutText(r, [this](Series s) { return text(seriesText(s)); });
     m_view.readoutText +=
-        "  (" + text(TrendText::RecordLabel) + " " + std::to_string(r.recordNumber) + ")";
+        "  (" + text(TextId::TrendRecordWord) + " " + std::to_string(r.recordNumber) + ")";
     m_view.readout = std::move(r);
 }
 
@@ -403,7 +404,7 @@ void TrendController::saveChart(const std::function<std::string()> &renderPng) {
         m_exportFolder.empty() ? std::filesystem::path(suggestedFileName())
                                : std::filesystem::path(m_exportFolder) / suggestedFileName();
     const std::optional<std::string> chosen =
-        m_dialog.saveFile(start.string(), text(TrendText::PngFilter) + "|*.png");
+        m_dialog.saveFile(start.string(), text(TextId::TrendPngFilter) + "|*.png");
     if (!chosen || chosen->empty()) {
         return;
     }
@@ -415,18 +416,18 @@ void TrendController::saveChart(const std::function<std::string()> &renderPng) {
         m_view.status.clear();
         const std::string bytes = renderPng ? renderPng() : std::string();
         if (bytes.empty()) {
-            m_box.show(text(TrendText::ChartNotSaved), platform::style::kCritical,
+            m_box.show(text(TextId::TrendChartNotSaved), platform::style::kCritical,
                        m_view.windowTitle);
             return;
         }
         try {
             m_files.saveWhole(target, bytes);
         } catch (const AqlError &e) {
-            m_box.show(text(TrendText::ChartNotSaved) + "\r\n" + e.description(),
+            m_box.show(text(TextId::TrendChartNotSaved) + "\r\n" + e.description(),
                        platform::style::kCritical, m_view.windowTitle);
             return;
         }
-        m_view.status = text(TrendText::ChartSaved) + " " + target.string();
+        m_view.status = text(TextId::TrendChartSaved) + " " + target.string();
     });
 }
 

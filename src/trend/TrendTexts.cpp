@@ -5,7 +5,7 @@
 namespace aql::trend {
 namespace {
 
-constexpr std::array<const char *, TrendText::Last - TrendText::First + 1> kEnglish{{
+constexpr std::array<const char *, kLastTrendText - kFirstTrendText + 1> kEnglish{{
     "Trend",
     "Time (controller clock)",
     "pH",
@@ -47,16 +47,16 @@ constexpr std::array<const char *, TrendText::Last - TrendText::First + 1> kEngl
     "record",
 }};
 
-static_assert(TrendText::WaterTemperatureLabel - TrendText::PhLabel + 1 == kSeriesCount,
+static_assert(TextId::TrendWaterTemperature - TextId::TrendPh + 1 == kSeriesCount,
               "one text per series");
 
 } // namespace
 
 const char *englishTrendText(int id) {
-    if (id < TrendText::First || id > TrendText::Last) {
+    if (id < kFirstTrendText || id > kLastTrendText) {
         return "";
     }
-    return kEnglish[static_cast<std::size_t>(id - TrendText::First)];
+    return kEnglish[static_cast<std::size_t>(id - kFirstTrendText)];
 }
 
 std::string trendText(const TextSource &texts, int id) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/TextId.h"
 #include "trend/Series.h"
 
 #include <functional>
@@ -11,49 +12,20 @@ namespace aql::trend {
 // number the table does not have).
 using TextSource = std::function<std::string(int)>;
 
-// The numbers of the trend window's language texts. They continue the language files' numbering;
-// until a language file carries one, the English text below stands in for it.
-struct TrendText {
-    enum : int {
-        WindowTitle = 230,
-        TimeAxisTitle = 231,
-        PhLabel = 232, // the fifteen series, in the order of the Series enumeration
-        WaterTemperatureLabel = 246,
-        OutsideLimits = 247,
-        PanEarlier = 248,
-        PanLater = 249,
-        ZoomIn = 250,
-        ZoomOut = 251,
-        ZoomBack = 252,
-        WholeLog = 253,
-        SavePng = 254,
-        Close = 255,
-        Hint = 256,
-        ReadoutIdle = 257,
-        RecordsCharted = 258,
-        ImpossibleTimestamps = 259,
-        WithoutValues = 260,
-        ClockSetBack = 261,
-        NothingToChart = 262,
-        PngFilter = 263,
-        ChartSaved = 264,
-        ChartNotSaved = 265,
-        SeriesPanelTitle = 266,
-        RecordLabel = 267,
-        First = WindowTitle,
-        Last = RecordLabel,
-    };
-};
+// The first and last of the trend window's texts (TextId::Trend...).
+constexpr int kFirstTrendText = TextId::TrendTitle;
+constexpr int kLastTrendText = TextId::TrendRecordWord;
 
 // The text number of a series' name.
 constexpr int seriesText(Series s) {
-    return TrendText::PhLabel + static_cast<int>(indexOf(s));
+    return TextId::TrendPh + static_cast<int>(indexOf(s));
 }
 
 // The English text of a trend text number; "" for a number that is not one.
 const char *englishTrendText(int id);
 
-// Text `id` from `texts`, or the English one where the table has none.
+// Text `id` from `texts`; the English one where the table has none (a language file of an older
+// program, or one somebody edited), so the window never shows a placeholder.
 std::string trendText(const TextSource &texts, int id);
 
 } // namespace aql::trend

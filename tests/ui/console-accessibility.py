@@ -1,8 +1,12 @@
 #!/usr/bin/python3
 """The console as a screen reader or a GUI test tool sees it over AT-SPI: find the main window,
-read the controller's display and the record count, press Online and a key of the keypad, open
-the About window from the Help menu with the keyboard and read it, and leave through File, Exit. Runs inside a D-Bus session with the accessibility bus (see
-with-accessibility-bus) on an X server.
+read the controller's display, the record count and the status bar, press Online and a key of the
+keypad, open the About window from the Help menu with the keyboard and read it, and leave through
+File, Exit. Runs inside a D-Bus session with the accessibility bus (see with-accessibility-bus) on
+an X server of its own (see with-private-x-server).
+
+Every step waits for what it needs to see, never for a length of time: on a loaded machine the
+console may take seconds for what takes milliseconds alone.
 
     console-accessibility.py AQLREMOTE AQLSIM RESOURCES_DIR
 """
@@ -23,14 +27,20 @@ def fail(message):
     sys.exit(1)
 
 
-def wait_for(what, predicate, seconds=20.0):
+def wait_for(what, predicate, seconds=60.0):
+    """The predicate's first true value. A call over the bus can fail while the console builds or
+    tears down a window; that counts as not yet."""
     end = time.monotonic() + seconds
+    last_error = None
     while time.monotonic() < end:
-        value = predicate()
+        try:
+            value = predicate()
+        except Exception as error:  # the bus answered with an error: look again
+            value, last_error = None, error
         if value:
             return value
         time.sleep(0.1)
-    fail("timed out waiting for " + what)
+    fail("timed out waiting for " + what + ("" if last_error is None else " (%s)" % last_error))
 
 
 def walk(node, depth=0):
@@ -49,14 +59,17 @@ def walk(node, depth=0):
         yield from walk(child, depth + 1)
 
 
-def find(root, role, name=None, description=None):
+def find(root, role, name=None, description=None, name_prefix=None):
     for node in walk(root):
         try:
             if node.getRole() != role:
                 continue
             if name is not None and node.name != name:
                 continue
-            if description is not None and node.description != description:
+            if name_prefix is not None and not node.name.startswith(name_prefix):
+                continue
+            # A description may say more after what is looked for (the display's stale note).
+            if description is not None and not node.description.startswith(description):
                 continue
             return node
         except Exception:
@@ -136,24 +149,33 @@ def main():
         if offline_text.count("\n") != 3 or offline_text.strip():
             fail("the display should read four blank lines while Offline: %r" % offline_text)
 
-        online = find(window, pyatspi.ROLE_RADIO_BUTTON, name="Online")
-        if online is None:
-            fail("no Online button")
+        online = wait_for("the Online button",
+                          lambda: find(window, pyatspi.ROLE_RADIO_BUTTON, name="Online"))
+        phase = wait_for("the status bar's phase", lambda: find(
+            window, pyatspi.ROLE_LABEL, name="Offline"))
         press(online)
         wait_for("Online to be chosen",
                  lambda: online.getState().contains(pyatspi.STATE_CHECKED))
         shown = wait_for("the controller's display", lambda: text_of(display).strip())
         print("display:\n" + shown)
 
-        count = find(window, pyatspi.ROLE_LABEL, name="0")
-        if count is None or count.description != "records held":
-            fail("the record count should read 0, described as records held")
+        wait_for("the record count to read 0, described as records held", lambda: find(
+            window, pyatspi.ROLE_LABEL, name="0", description="records held"))
 
-        up = find(window, pyatspi.ROLE_PUSH_BUTTON, name="Up")
-        if up is None:
-            fail("no Up key")
-        press(up)
-        time.sleep(1.0)  # a few polls more
+        # The status bar says the same as the window: Online, with the lines it has received.
+        wait_for("the status bar to read Online", lambda: phase.name == "Online")
+        lines = wait_for("the status bar's line count", lambda: find(
+            window, pyatspi.ROLE_LABEL, name_prefix="Lines received: "))
+        print("status bar: %s, %s" % (phase.name, lines.name))
+
+        # Accept opens the controller's settings menu: its display shows that the key went out
+        # and the controller took it.
+        accept = wait_for("the Accept key", lambda: find(
+            window, pyatspi.ROLE_PUSH_BUTTON, name="Accept (V)"))
+        press(accept)
+        menu = wait_for("the controller's settings menu on the display",
+                        lambda: "setpoint" in text_of(display) and text_of(display))
+        print("after Accept:\n" + menu)
 
         # Help, About by keyboard alone: Alt+H opens the menu, Enter takes its first entry.
         focus = subprocess.run(["xdotool", "search", "--name", "^AQL Remote Console$"],
@@ -161,6 +183,9 @@ def main():
         if not focus:
             fail("the main window is not on the X server")
         subprocess.run(["xdotool", "windowfocus", "--sync", focus[0]], check=True)
+        # Typed keys reach the menu bar only once the console has taken the activation in.
+        wait_for("the main window to be active",
+                 lambda: window.getState().contains(pyatspi.STATE_ACTIVE))
         keys("alt+h")
         wait_for("the Help menu", lambda: find(
             application, pyatspi.ROLE_MENU_ITEM, name="About AQL Remote Console...") and showing(
@@ -169,22 +194,19 @@ def main():
         about = wait_for("the About window", lambda: next(
             (d for d in [find(application, pyatspi.ROLE_DIALOG,
                               name="About AQL Remote Console...")] if d and showing(d)), None))
-        version = find(about, pyatspi.ROLE_LABEL, name="2.0.41")
-        if version is None:
-            fail("the About window should read the version 2.0.41")
-        ok = find(about, pyatspi.ROLE_PUSH_BUTTON, name="OK")
-        if ok is None:
-            fail("the About window has no OK button")
+        version = wait_for("the About window to read the version 2.0.41", lambda: find(
+            about, pyatspi.ROLE_LABEL, name="2.0.41"))
+        wait_for("the About window's OK button", lambda: find(
+            about, pyatspi.ROLE_PUSH_BUTTON, name="OK"))
         keys("Escape")
         wait_for("the About window to close", lambda: not showing(about))
         print("About read through AT-SPI: version " + version.name)
 
-        exit_entry = find(application, pyatspi.ROLE_MENU_ITEM, name="Exit")
-        if exit_entry is None:
-            fail("no Exit entry")
+        exit_entry = wait_for("the Exit entry", lambda: find(
+            application, pyatspi.ROLE_MENU_ITEM, name="Exit"))
         press(exit_entry)
         try:
-            status = app.wait(timeout=10)
+            status = app.wait(timeout=60)
         except subprocess.TimeoutExpired:
             fail("the console did not end after File, Exit")
         if status != 0:

@@ -382,6 +382,121 @@ TEST(ConsoleWindows, aConfigurationSavedWhileTheLogWindowIsOpenLeavesItNoPoolTha
     EXPECT_EQ(table->model()->rowCount(), 3);
 }
 
+// --- The trend window, as the program opens it --------------------------------------------------
+
+#ifdef AQL_HAS_TREND_WINDOW
+
+namespace {
+
+QString labelOf(QWidget *window, const char *name) {
+    auto *label = window->findChild<QLabel *>(QLatin1String(name));
+    return label != nullptr ? label->text() : QStringLiteral("(no label %1)").arg(name);
+}
+
+QString buttonOf(QWidget *window, const char *name) {
+    auto *button = window->findChild<QAbstractButton *>(QLatin1String(name));
+    return button != nullptr ? button->text() : QStringLiteral("(no button %1)").arg(name);
+}
+
+} // namespace
+
+TEST(ConsoleTrend, opensFromOptionsAndTheLogWindowOneAtATimeOverACopyThatOutlivesAReload) {
+    ConsoleRig rig;
+    rig.hold(1, 50);
+    rig.main().markSaved();
+    QAction *entry = rig.app->window().trendEntry();
+    ASSERT_TRUE(entry->isVisible());
+    EXPECT_EQ(entry->text(), QStringLiteral("Trend"));
+    entry->trigger();
+    QPointer<QWidget> trend = rig.windows().trendWindow();
+    ASSERT_TRUE(trend);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(trend));
+    EXPECT_EQ(trend->windowTitle(), QStringLiteral("Trend - Main pool"));
+    EXPECT_TRUE(labelOf(trend, "counts").startsWith(QStringLiteral("Records in the chart: 50")));
+
+    // Opened again on the same system's records: the same window, with the records now held.
+    rig.hold(51, 10);
+    entry->trigger();
+    EXPECT_EQ(rig.windows().trendWindow(), trend.data());
+    EXPECT_TRUE(labelOf(trend, "counts").startsWith(QStringLiteral("Records in the chart: 60")));
+
+    // The log window's button closes it (it is modal) and brings the trend window to the front.
+    bool logClosed = false;
+    ModalScript script({
+        {isA<ui::LogWindow>(),
+         [&](QWidget *log) {
+             QPushButton *button = qobject_cast<ui::LogWindow *>(log)->trendButton();
+             EXPECT_TRUE(button->isVisible());
+             EXPECT_EQ(button->text(), QStringLiteral("&Trend"));
+             trend->lower();
+             button->click();
+             logClosed = !log->isVisible();
+         }},
+    });
+    rig.main().console().saveLog();
+    ASSERT_TRUE(script.finished());
+    EXPECT_TRUE(script.unexpectedBoxes.empty());
+    EXPECT_TRUE(logClosed);
+    EXPECT_EQ(rig.windows().trendWindow(), trend.data());
+    EXPECT_TRUE(trend->isVisible());
+    EXPECT_EQ(rig.windows().logWindow(), nullptr);
+
+    // A configuration saved replaces every pool and its records: the window keeps its copy.
+    rig.main().markSaved();
+    config::ConfigurationController &configuration = rig.main().configuration();
+    configuration.selectEntry(0);
+    configuration.editName("Main basin");
+    configuration.saveSystem();
+    ASSERT_NE(rig.main().pools().find("Main basin"), nullptr);
+    ASSERT_EQ(rig.main().currentPool()->records().count(), 0u);
+    QTest::qWait(20);
+    ASSERT_TRUE(trend);
+    EXPECT_TRUE(labelOf(trend, "counts").startsWith(QStringLiteral("Records in the chart: 60")));
+    EXPECT_EQ(trend->windowTitle(), QStringLiteral("Trend - Main pool"));
+
+    // The language switch re-texts it.
+    EXPECT_EQ(buttonOf(trend, "zoomIn"), QStringLiteral("Zoom &in"));
+    rig.main().chooseDutch();
+    EXPECT_EQ(buttonOf(trend, "zoomIn"), QStringLiteral("&Inzoomen"));
+    EXPECT_EQ(buttonOf(trend, "close"), QStringLiteral("&Sluiten"));
+    EXPECT_TRUE(labelOf(trend, "counts").startsWith(QStringLiteral("Records in de grafiek: 60")));
+
+    // The records come from another system now: a new window, whose title names that one.
+    entry->trigger();
+    QWidget *renamed = rig.windows().trendWindow();
+    ASSERT_NE(renamed, nullptr);
+    EXPECT_NE(renamed, trend.data());
+    // (A saved system goes to the end of the list: the first one is now the other system.)
+    const config::Pool *source = rig.main().recordsSource();
+    ASSERT_NE(source, nullptr);
+    EXPECT_NE(source->name(), "Main pool");
+    EXPECT_EQ(renamed->windowTitle().toStdString(), "Trend - " + source->name());
+    QTest::qWait(20);
+    EXPECT_TRUE(trend.isNull()) << "the window it replaced is gone with its copy";
+
+    // Closed and opened again at once, before the closed one is deleted: a window that stays.
+    QPointer<QWidget> closed = renamed;
+    QMetaObject::invokeMethod(renamed->findChild<QPushButton *>(QStringLiteral("close")), "click");
+    ASSERT_TRUE(closed && closed->isHidden());
+    entry->trigger();
+    QPointer<QWidget> reopened = rig.windows().trendWindow();
+    ASSERT_TRUE(reopened);
+    EXPECT_NE(reopened.data(), closed.data());
+    QTest::qWait(20);
+    EXPECT_TRUE(closed.isNull());
+    ASSERT_TRUE(reopened);
+    EXPECT_TRUE(reopened->isVisible());
+
+    // It goes with the main window.
+    QPointer<QWidget> last = reopened.data();
+    rig.main().exit();
+    QTest::qWait(20);
+    EXPECT_TRUE(last.isNull() || !last->isVisible());
+    EXPECT_TRUE(rig.visibleWindows().empty());
+}
+
+#endif
+
 // --- Look: every window of the program, in both languages, as the program opens it -------------
 
 namespace {
@@ -452,6 +567,14 @@ TEST(ConsoleWindowsLook, everyWindowInBothLanguagesHasRoomForItsTexts) {
         table.resize(qobject_cast<ui::RecordTableWindow *>(&table)->fullSize());
         look(table, "records");
         table.close();
+
+#ifdef AQL_HAS_TREND_WINDOW
+        rig.main().openTrend();
+        QWidget &trend = *rig.windows().trendWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&trend));
+        look(trend, "trend");
+        trend.close();
+#endif
 
         ModalScript script({
             {named("configurationWindow"),

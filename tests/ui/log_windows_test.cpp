@@ -139,6 +139,26 @@ TEST(LogWindowWidget, quitAndEscapeCloseTheWindowAndStopTheCount) {
     }
 }
 
+TEST(LogWindowWidget, theTrendButtonShowsOnlyWithATrendWindowToOpenWhichOpensOnceItHasClosed) {
+    LogWindowRig rig;
+    rig.window.show();
+    EXPECT_FALSE(rig.window.trendButton()->isVisible());
+    int opened = 0;
+    bool logStillShown = true;
+    rig.log.setTrendOpener([&] {
+        ++opened;
+        logStillShown = rig.window.isVisible();
+    });
+    EXPECT_TRUE(rig.window.trendButton()->isVisible());
+    EXPECT_EQ(rig.window.trendButton()->text(), "English 291");
+    rig.window.trendButton()->click();
+    EXPECT_EQ(opened, 1);
+    // A window opened while the modal log window still ran could not be used.
+    EXPECT_FALSE(logStillShown);
+    EXPECT_FALSE(rig.window.isVisible());
+    EXPECT_FALSE(rig.log.view().open);
+}
+
 TEST(LogWindowWidget, everyButtonAnswersItsOwnAccessKey) {
     LogWindowRig rig;
     rig.window.show();

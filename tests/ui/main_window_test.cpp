@@ -14,6 +14,7 @@
 #include "support/MemorySettings.h"
 #include "support/TempDir.h"
 #include "ui/DialogParent.h"
+#include "ui/LinkStatusBar.h"
 #include "ui/MainWindow.h"
 #include "ui/widgets/Keypad.h"
 #include "ui/widgets/Lamp.h"
@@ -372,6 +373,174 @@ TEST(MainWindowPanel, recordCountAndSaveTooltipFollowTheRecordsHeld) {
     EXPECT_TRUE(rig.window->saveButton()->isEnabled());
     QAccessibleInterface *count = QAccessible::queryAccessibleInterface(rig.window->recordCount());
     EXPECT_EQ(count->text(QAccessible::Name), QStringLiteral("3"));
+}
+
+// --- The link's status bar and the stale display -------------------------------------------------
+
+namespace {
+
+const std::string kShownText = std::string("pH   7.21  sp  7.20 ") + "Cl   0.77  sp  0.80 " +
+                               "Rx  738mV  Flow  47 " + "27.1C  AUTO    08:00";
+
+// The controller's answer to a poll: its display.
+std::string displayLine() {
+    return unaddressedLine(displayBody(0x01 | 0x08, 0, kShownText)) + "\r";
+}
+
+std::string recordLines(int first, int count) {
+    std::string lines;
+    for (int n = first; n < first + count; ++n) {
+        lines += addressedLine(1, recordBody(1000 + n, n)) + "\r";
+    }
+    return lines;
+}
+
+// The status bar's texts as an assistive tool reads them.
+QString spoken(QLabel *label) {
+    QAccessibleInterface *reader = QAccessible::queryAccessibleInterface(label);
+    return reader != nullptr && label->isVisible() ? reader->text(QAccessible::Name) : QString();
+}
+
+// How colourful a picture is on average (0 grey, 1 fully saturated).
+double saturation(const QImage &image) {
+    double sum = 0;
+    int count = 0;
+    for (int y = 0; y < image.height(); y += 3) {
+        for (int x = 0; x < image.width(); x += 3) {
+            sum += QColor(image.pixel(x, y)).hsvSaturationF();
+            ++count;
+        }
+    }
+    return count > 0 ? sum / count : 0;
+}
+
+// The manual timers drive the link's clock as well: ages and rates follow them.
+struct TimedRig : FakeRig {
+    TimedRig() { clock.timers = &timers; }
+    ui::LinkStatusBar &bar() { return *window->linkStatus(); }
+    // Answers to the polls until the status says the log is complete (at most 10 s).
+    void answerUntilComplete() {
+        for (int i = 0;
+             i < 10 && console().status().download.state != link::DownloadStatus::State::Complete;
+             ++i) {
+            socket.deliver(displayLine());
+            timers.advance(1000);
+        }
+    }
+};
+
+} // namespace
+
+TEST(MainWindowStatus, theStatusBarTellsTheLinksStateToEyesAndAssistiveToolsAndFollowsIt) {
+    TimedRig rig;
+    ui::LinkStatusBar &bar = rig.bar();
+    EXPECT_EQ(spoken(bar.phaseLabel()), QStringLiteral("Offline"));
+    EXPECT_FALSE(bar.replyLabel()->isVisible());
+    EXPECT_EQ(spoken(bar.linesReceivedLabel()), QStringLiteral("Lines received: 0"));
+    EXPECT_EQ(spoken(bar.checksumErrorsLabel()), QStringLiteral("Checksum errors: 0"));
+
+    rig.goOnline();
+    EXPECT_EQ(bar.phaseLabel()->text(), QStringLiteral("Online"));
+    rig.socket.deliver(displayLine());
+    rig.socket.deliver(addressedLine(9, displayBody(1, 0, kShownText)) + "\r"); // not ours
+    rig.timers.advance(1000);
+    EXPECT_TRUE(bar.replyLabel()->text().startsWith(QStringLiteral("Last reply ")));
+    EXPECT_TRUE(bar.replyLabel()->text().endsWith(QStringLiteral(" ago")));
+    EXPECT_EQ(spoken(bar.linesReceivedLabel()), QStringLiteral("Lines received: 2"));
+    EXPECT_EQ(spoken(bar.droppedLinesLabel()), QStringLiteral("Dropped lines: 1"));
+
+    // A download: its progress while records come, then the end the rule decides.
+    EXPECT_FALSE(bar.downloadLabel()->isVisible());
+    rig.window->getLogButton()->click();
+    rig.socket.deliver(recordLines(1, 30));
+    rig.timers.advance(1000);
+    const QString progress = spoken(bar.downloadLabel());
+    EXPECT_TRUE(progress.startsWith(QStringLiteral("Records held: 30   ")))
+        << progress.toStdString();
+    EXPECT_TRUE(progress.contains(QStringLiteral(" records/s   Elapsed: 0:0")))
+        << progress.toStdString();
+    rig.answerUntilComplete();
+    EXPECT_EQ(spoken(bar.downloadLabel()), QStringLiteral("Log complete: 30 records"));
+
+    // A lost connection with reconnecting on: the countdown, then Online again.
+    rig.main->chooseReconnect(true);
+    EXPECT_FALSE(bar.reconnectLabel()->isVisible());
+    rig.socket.postError(10054, "reset by peer");
+    rig.pump.runPosted();
+    EXPECT_EQ(bar.phaseLabel()->text(), QStringLiteral("Offline"));
+    const QString countdown = spoken(bar.reconnectLabel());
+    EXPECT_TRUE(countdown.startsWith(QStringLiteral("Reconnecting in 1 s, attempt 1 (")))
+        << countdown.toStdString();
+    EXPECT_TRUE(rig.box.shown.empty()) << "a loss that is reconnected is no message box";
+    rig.timers.advance(1000);
+    EXPECT_EQ(bar.phaseLabel()->text(), QStringLiteral("Online"));
+    EXPECT_FALSE(bar.reconnectLabel()->isVisible());
+
+    // The language switch re-texts it at once, not at the next tick.
+    rig.main->chooseDutch();
+    EXPECT_TRUE(bar.linesReceivedLabel()->text().startsWith(QStringLiteral("Ontvangen regels: ")));
+    EXPECT_EQ(bar.checksumErrorsLabel()->text(), QStringLiteral("Controlesomfouten: 0"));
+}
+
+TEST(MainWindowStatus, theDisplayDimsUnderANoteAfterTwoSilentSecondsUntilTheNextReply) {
+    TimedRig rig;
+    ui::LcdDisplay *display = rig.window->display();
+    QAccessibleInterface *reader = QAccessible::queryAccessibleInterface(display);
+    ASSERT_NE(reader, nullptr);
+    rig.goOnline();
+    rig.socket.deliver(displayLine());
+    QApplication::processEvents();
+    const QImage live = display->grab().toImage();
+    const QString liveDescription = reader->text(QAccessible::Description);
+
+    rig.timers.advance(1999);
+    EXPECT_FALSE(display->isStale());
+    EXPECT_FALSE(rig.bar().staleLabel()->isVisible());
+    rig.timers.advance(1);
+    ASSERT_TRUE(display->isStale());
+    EXPECT_EQ(display->staleNote(), QStringLiteral("No reply"));
+    EXPECT_EQ(spoken(rig.bar().staleLabel()), QStringLiteral("No reply"));
+    EXPECT_EQ(reader->text(QAccessible::Description),
+              liveDescription + QStringLiteral(" (No reply)"));
+    EXPECT_EQ(display->lineText(0), QString::fromLatin1(kShownText.substr(0, 20).c_str()))
+        << "what it last showed stays readable";
+    QApplication::processEvents();
+    const QImage stale = display->grab().toImage();
+    // The glass loses its colour, and the note stands in the middle of it.
+    EXPECT_LT(saturation(stale), saturation(live) * 0.6);
+    const QRect note = display->staleNoteRect();
+    ASSERT_FALSE(note.isEmpty());
+    EXPECT_TRUE(display->rect().contains(note));
+    const qreal ratio = display->devicePixelRatioF();
+    const QColor noteColour(
+        stale.pixel(QPointF((note.left() + 3) * ratio, note.center().y() * ratio).toPoint()));
+    EXPECT_GT(noteColour.red(), 120);
+    EXPECT_LT(noteColour.green(), 90);
+
+    rig.socket.deliver(displayLine()); // the next valid reply clears it at once
+    EXPECT_FALSE(display->isStale());
+    EXPECT_TRUE(display->staleNoteRect().isEmpty());
+    EXPECT_FALSE(rig.bar().staleLabel()->isVisible());
+    EXPECT_EQ(reader->text(QAccessible::Description), liveDescription);
+    QApplication::processEvents();
+    EXPECT_NEAR(saturation(display->grab().toImage()), saturation(live), 0.02);
+}
+
+TEST(MainWindowMenus, theReconnectEntryShowsTheSwitchAsTheLogicKeepsIt) {
+    FakeRig rig;
+    QAction *entry = rig.window->reconnectEntry();
+    EXPECT_TRUE(entry->isCheckable());
+    EXPECT_FALSE(entry->isChecked());
+    EXPECT_EQ(entry->text(), QStringLiteral("Reconnect automatically"));
+    entry->trigger();
+    EXPECT_TRUE(entry->isChecked());
+    EXPECT_TRUE(rig.console().reconnectEnabled());
+    rig.main->chooseDutch();
+    EXPECT_EQ(entry->text(), QStringLiteral("Automatisch opnieuw verbinden"));
+    EXPECT_TRUE(entry->isChecked());
+    entry->trigger();
+    EXPECT_FALSE(entry->isChecked());
+    EXPECT_FALSE(rig.console().reconnectEnabled());
 }
 
 // --- Against the simulated controller, with the real socket and timers --------------------------
@@ -738,6 +907,46 @@ TEST(MainWindowLook, screenshotsOfTheStatesAnOperatorSees) {
     rig.timers.advance(link::ConnectionModes::kSlideMs * 10);
     ASSERT_EQ(rig.window->modePanel()->position(), link::kPanelTopLowered);
     saveScreenshot(*rig.window, QStringLiteral("main-panel-lowered"));
+}
+
+TEST(MainWindowLook, theStatusBarAndTheStaleDisplayInBothLanguages) {
+    for (const char *language : {"en", "nl"}) {
+        SCOPED_TRACE(language);
+        TimedRig rig;
+        if (std::string(language) == "nl") {
+            rig.main->chooseDutch();
+        }
+        rig.window->resize(rig.window->sizeHint() * 1.35);
+        auto shot = [&](const char *state) {
+            QApplication::processEvents();
+            expectNothingClipped(*rig.window);
+            saveScreenshot(*rig.window, QStringLiteral("main-status-") + QLatin1String(state) +
+                                            QLatin1Char('-') + QLatin1String(language));
+        };
+        rig.goOnline();
+        rig.socket.deliver(displayLine());
+        rig.window->getLogButton()->click();
+        rig.socket.deliver(recordLines(1, 237));
+        rig.timers.advance(1000);
+        rig.socket.deliver(recordLines(238, 163));
+        rig.timers.advance(1000);
+        shot("download");
+        rig.answerUntilComplete();
+        shot("online");
+        rig.timers.advance(2500);
+        ASSERT_TRUE(rig.window->display()->isStale());
+        shot("stale");
+
+        // Lost, and the first attempt refused: counting down to the second.
+        rig.main->chooseReconnect(true);
+        rig.socket.postError(10054, "reset by peer");
+        rig.pump.runPosted();
+        rig.socket.outcome = FakeSocket::ConnectOutcome::Refuse;
+        rig.timers.advance(1000);
+        rig.pump.runPosted();
+        ASSERT_TRUE(rig.console().status().reconnect.pending);
+        shot("countdown");
+    }
 }
 
 TEST(ConsoleProcess, theProgramIsNamedAsItRunsAndTheSettingsFileComesFromTheEnvironment) {

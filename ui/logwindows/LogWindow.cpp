@@ -37,11 +37,14 @@ LogWindow::LogWindow(shell::LogController &controller, QWidget *parent)
     m_excel = new QPushButton(this);
     m_xml = new QPushButton(this);
     m_quit = new QPushButton(this);
+    m_trend = new QPushButton(this);
+    m_trend->setObjectName(QStringLiteral("trendButton"));
+    styleOutlinedButton(m_trend);
     styleFilledButton(m_saveCsv);
     styleOutlinedButton(m_excel);
     styleOutlinedButton(m_xml);
     styleFilledButton(m_quit);
-    for (QPushButton *button : {m_saveCsv, m_excel, m_xml, m_quit}) {
+    for (QPushButton *button : {m_saveCsv, m_excel, m_xml, m_trend, m_quit}) {
         // Enter presses the button that has the focus, never a save nobody chose.
         button->setAutoDefault(false);
     }
@@ -56,6 +59,7 @@ LogWindow::LogWindow(shell::LogController &controller, QWidget *parent)
     buttons->addWidget(m_excel);
     buttons->addWidget(m_xml);
     buttons->addSpacing(fontMetrics().averageCharWidth() * 3);
+    buttons->addWidget(m_trend);
     buttons->addStretch(1);
     buttons->addWidget(m_quit);
 
@@ -71,6 +75,7 @@ LogWindow::LogWindow(shell::LogController &controller, QWidget *parent)
     connect(m_excel, &QPushButton::clicked, this, [this] { m_controller.saveWorkbook(); });
     connect(m_xml, &QPushButton::clicked, this, [this] { m_controller.saveXml(); });
     connect(m_quit, &QPushButton::clicked, this, [this] { m_controller.quit(); });
+    connect(m_trend, &QPushButton::clicked, this, [this] { m_controller.showTrend(); });
 
     m_subscription = m_controller.subscribe([this] { refresh(); });
     m_controller.retranslate();
@@ -105,14 +110,18 @@ void LogWindow::refresh() {
     m_count->setAccessibleName(fromLatin1(v.countCaption) + QLatin1Char(' ') +
                                fromLatin1(v.recordCount));
 
-    const std::pair<QPushButton *, const std::string *> captions[] = {
-        {m_saveCsv, &v.saveCsv}, {m_excel, &v.excel}, {m_xml, &v.xml}, {m_quit, &v.quit}};
+    const std::pair<QPushButton *, const std::string *> captions[] = {{m_saveCsv, &v.saveCsv},
+                                                                      {m_excel, &v.excel},
+                                                                      {m_xml, &v.xml},
+                                                                      {m_quit, &v.quit},
+                                                                      {m_trend, &v.trend}};
     for (const auto &[button, caption] : captions) {
         button->setText(fromLatin1(*caption));
         button->setAccessibleName(withoutMnemonic(button->text()));
     }
     m_excel->setToolTip(fromLatin1(v.excelTip));
     m_xml->setToolTip(fromLatin1(v.xmlTip));
+    m_trend->setVisible(v.trendAvailable);
 
     if (!v.open && isVisible()) {
         done(QDialog::Accepted);

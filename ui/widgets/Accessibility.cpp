@@ -31,10 +31,7 @@ public:
         switch (kind) {
         case QAccessible::Name: return display()->spokenText();
         case QAccessible::Value: return display()->text();
-        case QAccessible::Description:
-            return display()->accessibleDescription().isEmpty()
-                       ? QStringLiteral("Controller display, 4 lines of 20 characters")
-                       : display()->accessibleDescription();
+        case QAccessible::Description: return display()->description();
         default: return QAccessibleWidget::text(kind);
         }
     }

@@ -27,6 +27,23 @@ constexpr qreal kCornerPerCellHeight = 0.35;
 // The unlit pixel matrix of a cell: barely darker than the backlight, so the cells read as an
 // LCD without competing with the characters.
 constexpr int kCellShade = 106;
+// A stale display keeps a fifth of its backlight's colour and draws its characters half as dark,
+// as a display that has lost its controller: still legible, plainly not live.
+constexpr qreal kStaleColourKept = 0.2;
+constexpr int kStaleInkAlpha = 110;
+const QColor kStaleGlass(214, 216, 218);
+const QColor kNoteBackground(168, 52, 28);
+const QColor kNoteText(Qt::white);
+// The note's letters against the characters' height.
+constexpr qreal kNoteFontScale = 0.62;
+
+QColor blend(const QColor &a, const QColor &b, qreal keepA) {
+    return QColor::fromRgbF(a.redF() * keepA + b.redF() * (1 - keepA),
+                            a.greenF() * keepA + b.greenF() * (1 - keepA),
+                            a.blueF() * keepA + b.blueF() * (1 - keepA));
+}
+
+const QString kDescription = QStringLiteral("Controller display, 4 lines of 20 characters");
 
 QChar shownCharacter(char byte) {
     const auto value = static_cast<unsigned char>(byte);
@@ -98,6 +115,28 @@ void LcdDisplay::setBorderColour(const QColor &colour) {
         m_border = colour;
         update();
     }
+}
+
+void LcdDisplay::setStale(bool stale, const QString &note) {
+    const bool noteShown = stale && note != m_staleNote;
+    if (stale == m_stale && !noteShown) {
+        return;
+    }
+    m_stale = stale;
+    if (stale) {
+        m_staleNote = note;
+    }
+    update();
+    QAccessibleEvent event(this, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&event);
+}
+
+QString LcdDisplay::description() const {
+    const QString own = accessibleDescription().isEmpty() ? kDescription : accessibleDescription();
+    if (m_stale && !m_staleNote.isEmpty()) {
+        return own + QStringLiteral(" (") + m_staleNote + QLatin1Char(')');
+    }
+    return own;
 }
 
 QString LcdDisplay::lineText(int row) const {
@@ -210,6 +249,33 @@ QRect LcdDisplay::cellRect(int cell) const {
     return r.toAlignedRect();
 }
 
+QFont LcdDisplay::noteFont(const Geometry &g) const {
+    QFont font = scaledFont(g.scale * kNoteFontScale);
+    font.setFamilies({QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans"),
+                      QStringLiteral("Arial")});
+    font.setStyleHint(QFont::SansSerif);
+    font.setFixedPitch(false);
+    font.setBold(true);
+    return font;
+}
+
+// A band across the middle of the glass, as wide as the note and a cell on either side.
+QRectF LcdDisplay::noteRect(const Geometry &g) const {
+    const QFontMetricsF metrics(noteFont(g));
+    const qreal width = std::min(g.frame.width() - 2 * g.border,
+                                 metrics.horizontalAdvance(m_staleNote) + 2 * g.cell.width());
+    const qreal height = metrics.height() + g.cell.height() * 0.45;
+    const QPointF centre = g.frame.center();
+    return {centre.x() - width / 2, centre.y() - height / 2, width, height};
+}
+
+QRect LcdDisplay::staleNoteRect() const {
+    if (!m_stale || m_staleNote.isEmpty()) {
+        return {};
+    }
+    return noteRect(layout()).toAlignedRect();
+}
+
 QFont LcdDisplay::scaledFont() const {
     return scaledFont(layout().scale);
 }
@@ -238,15 +304,19 @@ void LcdDisplay::paintEvent(QPaintEvent * /*event*/) {
     const Geometry g = layout();
 
     const qreal radius = g.cell.height() * kCornerPerCellHeight;
-    painter.setPen(QPen(m_border, g.border));
-    painter.setBrush(m_backlight);
+    const QColor glass = m_stale ? blend(m_backlight, kStaleGlass, kStaleColourKept) : m_backlight;
+    painter.setPen(QPen(m_stale ? blend(m_border, kStaleGlass, 0.5) : m_border, g.border));
+    painter.setBrush(glass);
     painter.drawRoundedRect(g.frame, radius, radius);
 
     // Each cell's dot matrix is inset a little so the gaps between characters show.
     const qreal insetX = g.cell.width() * (1 - 1 / kCellWidthFactor);
     const qreal insetY = g.cell.height() * (1 - 1 / kCellHeightFactor);
-    const QColor shade = m_backlight.darker(kCellShade);
-    const QColor ink(Qt::black);
+    const QColor shade = glass.darker(kCellShade);
+    QColor ink(Qt::black);
+    if (m_stale) {
+        ink.setAlpha(kStaleInkAlpha);
+    }
     painter.setFont(scaledFont(g.scale));
     painter.setPen(Qt::NoPen);
 
@@ -261,10 +331,20 @@ void LcdDisplay::paintEvent(QPaintEvent * /*event*/) {
         const QChar shown = shownCharacter(m_cells[static_cast<std::size_t>(cell)]);
         if (shown != QLatin1Char(' ')) {
             // Under the cursor block the character stays readable in the backlight's colour.
-            painter.setPen(cursor ? m_backlight : ink);
+            painter.setPen(cursor ? glass : ink);
             painter.drawText(box, Qt::AlignCenter, QString(shown));
             painter.setPen(Qt::NoPen);
         }
+    }
+
+    if (m_stale && !m_staleNote.isEmpty()) {
+        const QRectF note = noteRect(g);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(kNoteBackground);
+        painter.drawRoundedRect(note, note.height() / 4, note.height() / 4);
+        painter.setPen(kNoteText);
+        painter.setFont(noteFont(g));
+        painter.drawText(note, Qt::AlignCenter, m_staleNote);
     }
 }
 

@@ -13,6 +13,10 @@ namespace aql::ui {
 // backlight colour; the display draws them in a fixed-pitch font that grows with the widget.
 // Screen readers get the four lines as its accessible name and text, with a change event
 // whenever the text changes.
+//
+// While what it shows may no longer be true (the controller stopped answering), the owner marks
+// it stale: the glass and the characters dim and a note stands over them, and the accessible
+// description carries the note, until the owner clears the mark.
 class LcdDisplay : public QWidget {
     Q_OBJECT
 public:
@@ -28,6 +32,12 @@ public:
     void setCursorCells(const CursorCells &cursor);
     void setBacklight(const QColor &colour);
     void setBorderColour(const QColor &colour);
+    // `note` is what the mark says ("No reply"); it is kept while the mark is cleared.
+    void setStale(bool stale, const QString &note = QString());
+    bool isStale() const { return m_stale; }
+    QString staleNote() const { return m_staleNote; }
+    // The default description, and the note after it while stale.
+    QString description() const;
 
     const Cells &cells() const { return m_cells; }
     const CursorCells &cursorCells() const { return m_cursor; }
@@ -43,6 +53,8 @@ public:
 
     // Where a cell is drawn at the current size, in widget coordinates.
     QRect cellRect(int cell) const;
+    // Where the stale note is drawn; empty while the display is not stale.
+    QRect staleNoteRect() const;
     // The font the characters are drawn in at the current size.
     QFont scaledFont() const;
 
@@ -72,11 +84,15 @@ private:
     Geometry layout() const;
     QFont scaledFont(qreal scale) const;
     void announceTextChange(const QString &before);
+    QRectF noteRect(const Geometry &g) const;
+    QFont noteFont(const Geometry &g) const;
 
     Cells m_cells{};
     CursorCells m_cursor{};
     QColor m_backlight;
     QColor m_border;
+    bool m_stale = false;
+    QString m_staleNote;
 };
 
 } // namespace aql::ui

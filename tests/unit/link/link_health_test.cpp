@@ -519,7 +519,9 @@ TEST(LinkStatus, textsOfTheStatusBar) {
     EXPECT_EQ(t.phase, "T211");
     EXPECT_EQ(t.reply, "T213 87 ms T214");
     EXPECT_EQ(t.staleNote, "");
-    EXPECT_EQ(t.lines, "T215 1234   T216 2   T217 5");
+    EXPECT_EQ(t.linesReceived, "T215 1234");
+    EXPECT_EQ(t.checksumErrors, "T216 2");
+    EXPECT_EQ(t.droppedLines, "T217 5");
     EXPECT_EQ(t.download, "");
     EXPECT_EQ(t.reconnect, "");
 

@@ -1,6 +1,7 @@
 #include "core/TextId.h"
 #include "shell/LanguageTexts.h"
 #include "support/LinkFakes.h"
+#include "trend/TrendTexts.h"
 
 #include <gtest/gtest.h>
 
@@ -135,11 +136,16 @@ const WindowTexts kWindows[] = {
      {TextId::FileMenu, TextId::OptionsMenu, TextId::HelpMenu, TextId::Offline, TextId::Online,
       TextId::GetLog, TextId::Save, TextId::SelectSystem}},
     {"File menu", {TextId::ConfigurationEntry, TextId::ExitEntry}},
-    {"Options menu", {TextId::RealtimeMenu, TextId::BaseFileEntry, TextId::LanguageMenu}},
+    {"Options menu",
+     {TextId::RealtimeMenu, TextId::TrendTitle, TextId::BaseFileEntry, TextId::OpenArchiveEntry,
+      TextId::ReconnectEntry, TextId::LanguageMenu}},
     {"Realtime menu", {TextId::RealtimeOn, TextId::RealtimeOff}},
     {"Language menu", {TextId::DutchEntry, TextId::EnglishEntry}},
     {"Help menu", {TextId::AboutEntry}},
-    {"log window", {TextId::Save, TextId::Excel, TextId::Xml, TextId::Quit}},
+    {"log window", {TextId::Save, TextId::Excel, TextId::Xml, TextId::Quit, TextId::TrendButton}},
+    {"trend window",
+     {TextId::TrendZoomIn, TextId::TrendZoomOut, TextId::TrendZoomBack, TextId::TrendWholeLog,
+      TextId::TrendSavePng, TextId::TrendClose}},
     {"configuration window",
      {TextId::NewSystem, TextId::DeleteSystem, TextId::Save, TextId::SelectSystem,
       TextId::NameLabel, TextId::IpAddressLabel, TextId::PortLabel}},
@@ -190,12 +196,33 @@ TEST(LanguageFiles, theTextsOfTheArchiveAndTheQuestionsAreWritten) {
         test::RecordingMessageBox box;
         shell::LanguageTexts texts(box);
         texts.readText(fileBytes(name), name);
-        for (int n = TextId::OpenArchiveEntry; n <= TextId::LastText; ++n) {
+        for (int n = TextId::OpenArchiveEntry; n <= TextId::ArchiveDamagedLines; ++n) {
             const std::string text = texts.getText(n);
             EXPECT_GT(text.size(), 3u) << n;
             EXPECT_EQ(text.find("(unused)"), std::string::npos) << n;
             EXPECT_EQ(text.find('&'), std::string::npos) << n;
         }
+    }
+}
+
+TEST(LanguageFiles, theTrendWindowsTextsAreWrittenTheEnglishAsTheWindowFallsBackToThem) {
+    for (const char *name : kFiles) {
+        SCOPED_TRACE(name);
+        test::RecordingMessageBox box;
+        shell::LanguageTexts texts(box);
+        texts.readText(fileBytes(name), name);
+        const bool english = std::string(name) == "English.lng";
+        for (int n = trend::kFirstTrendText; n <= trend::kLastTrendText; ++n) {
+            const std::string text = texts.getText(n);
+            EXPECT_FALSE(text.empty()) << n;
+            EXPECT_EQ(text.find("####"), std::string::npos) << n;
+            if (english) {
+                // A window reading an older language file shows the same words.
+                EXPECT_EQ(text, trend::englishTrendText(n)) << n;
+            }
+        }
+        // The log window's button names the window it opens.
+        EXPECT_EQ(accessKey(texts.getText(TextId::TrendButton)), 't');
     }
 }
 

@@ -80,6 +80,32 @@ struct ShellRig {
     }
 };
 
+// A project of two projects; code 010203 names the pool "Target" on 127.0.0.1:4100.
+std::string projectFile() {
+    auto pool = [](const std::string &name, const std::string &ip) {
+        return "<pool a0=\"" + name + "\" a1=\"\" a2=\"\" a3=\"\" a4=\"\" a5=\"" + ip +
+               "\" a6=\"4100\"/>";
+    };
+    std::string project = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n<aqlRemoteConfig>"
+                          "<UseProject UP=\"1\"/><Update Time=\"x\"/>"
+                          "<Project projectname=\"P0\"><system systemname=\"S0\">" +
+                          pool("P0S0N0", "10.9.9.9") +
+                          "</system></Project>"
+                          "<Project projectname=\"P1\">"
+                          "<system systemname=\"S0\">" +
+                          pool("P1S0N0", "10.9.9.8") +
+                          "</system>"
+                          "<system systemname=\"S1\">" +
+                          pool("P1S1N0", "10.9.9.7") +
+                          "</system>"
+                          "<system systemname=\"S2\">" +
+                          pool("P1S2N0", "127.0.0.1") + pool("P1S2N1", "127.0.0.1") +
+                          pool("P1S2N2", "127.0.0.1") + pool("Target", "127.0.0.1") +
+                          "</system>"
+                          "</Project></aqlRemoteConfig>\r\n";
+    return project;
+}
+
 } // namespace
 
 TEST(StartUp, withoutALanguageSettingEnglishIsWrittenReadAndChecked) {
@@ -163,29 +189,7 @@ TEST(StartUp, anUnreadableConfigurationEndsWithAMessageNamingTheFile) {
 TEST(StartUp, projectCode010203SelectsProject1System2Pool3AndGoesOnlineAtOnce) {
     ShellRig rig;
     TempDir projectDir;
-    std::string pools;
-    auto pool = [](const std::string &name, const std::string &ip) {
-        return "<pool a0=\"" + name + "\" a1=\"\" a2=\"\" a3=\"\" a4=\"\" a5=\"" + ip +
-               "\" a6=\"4100\"/>";
-    };
-    std::string project = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n<aqlRemoteConfig>"
-                          "<UseProject UP=\"1\"/><Update Time=\"x\"/>"
-                          "<Project projectname=\"P0\"><system systemname=\"S0\">" +
-                          pool("P0S0N0", "10.9.9.9") +
-                          "</system></Project>"
-                          "<Project projectname=\"P1\">"
-                          "<system systemname=\"S0\">" +
-                          pool("P1S0N0", "10.9.9.8") +
-                          "</system>"
-                          "<system systemname=\"S1\">" +
-                          pool("P1S1N0", "10.9.9.7") +
-                          "</system>"
-                          "<system systemname=\"S2\">" +
-                          pool("P1S2N0", "127.0.0.1") + pool("P1S2N1", "127.0.0.1") +
-                          pool("P1S2N2", "127.0.0.1") + pool("Target", "127.0.0.1") +
-                          "</system>"
-                          "</Project></aqlRemoteConfig>\r\n";
-    writeBytes(projectDir / "config.xml", project);
+    writeBytes(projectDir / "config.xml", projectFile());
     rig.remember(shell::SettingKey::ProjectFolder, projectDir.path().u8string());
     auto &w = rig.open("010203");
     ASSERT_FALSE(w.start()) << (rig.box.shown.empty() ? "" : rig.box.shown[0].text);
@@ -242,6 +246,7 @@ TEST(LanguageSwitch, dutchThenEnglishWritesBothNamesAndReappliesEveryWindowInOrd
     windows.retranslateAbout = [&] { order.push_back("about"); };
     windows.retranslateConfiguration = [&] { order.push_back("config"); };
     windows.retranslateLog = [&] { order.push_back("log"); };
+    windows.retranslateTrend = [&] { order.push_back("trend"); };
     w.setWindows(windows);
     auto mainWindow = w.subscribe([&] { order.push_back("main:" + w.view().captions.fileMenu); });
     auto connectionWindow = w.console().connection().subscribe(
@@ -250,7 +255,8 @@ TEST(LanguageSwitch, dutchThenEnglishWritesBothNamesAndReappliesEveryWindowInOrd
     EXPECT_EQ(rig.setting(shell::SettingKey::Language), "Nederlands.lng");
     EXPECT_TRUE(w.view().dutchChecked);
     EXPECT_FALSE(w.view().englishChecked);
-    EXPECT_EQ(order, (std::vector<std::string>{"about", "config", "log", "main:N1", "tcp:N5"}));
+    EXPECT_EQ(order,
+              (std::vector<std::string>{"about", "config", "log", "trend", "main:N1", "tcp:N5"}));
     EXPECT_EQ(w.console().errors().title(), "AQLRemote - V2.0");
     w.chooseEnglish();
     EXPECT_EQ(rig.setting(shell::SettingKey::Language), "English.lng");
@@ -277,13 +283,14 @@ TEST(Shutdown, exitWhileOnlineClosesTheConnectionBeforeAnyWindow) {
     windows.closeAbout = closer("about");
     windows.closeVariables = closer("variables");
     windows.closeRecordTable = closer("records");
+    windows.closeTrend = closer("trend");
     windows.closeMain = closer("main");
     w.setWindows(windows);
     w.closeAll();
     w.closeAll(); // a second close has no further effect
-    EXPECT_EQ(order,
-              (std::vector<std::string>{"tcp:closed", "config:closed", "log:closed", "about:closed",
-                                        "variables:closed", "records:closed", "main:closed"}));
+    EXPECT_EQ(order, (std::vector<std::string>{"tcp:closed", "config:closed", "log:closed",
+                                               "about:closed", "variables:closed", "records:closed",
+                                               "trend:closed", "main:closed"}));
     EXPECT_FALSE(w.console().view().onlineSelected);
 }
 
@@ -352,6 +359,7 @@ struct OpenedWindows {
         w.openVariables = [this] { names.push_back("variables"); };
         w.openAbout = [this] { names.push_back("about"); };
         w.openConnection = [this] { names.push_back("connection"); };
+        w.openTrend = [this] { names.push_back("trend"); };
         return w;
     }
 };
@@ -365,6 +373,7 @@ struct Command {
 const Command kMenuCommands[] = {
     {"configuration", [](shell::MainController &w) { w.openConfiguration(); }, "configuration"},
     {"overview", [](shell::MainController &w) { w.openOverview(); }, "records"},
+    {"trend", [](shell::MainController &w) { w.openTrend(); }, "trend"},
     {"variables", [](shell::MainController &w) { w.openVariables(); }, "variables"},
     {"about", [](shell::MainController &w) { w.openAbout(); }, "about"},
     {"base-file", [](shell::MainController &w) { w.importBaseFile(); }, ""},
@@ -573,4 +582,115 @@ TEST(RecordsSource, isTheSelectedSystemWhileTheFramesKeepTheFirstPoolsAddress) {
     EXPECT_EQ(w.recordsSource()->resort(), "Zwembad Oost");
     EXPECT_EQ(w.currentPool()->name(), "Main pool");
     EXPECT_EQ(w.console().controllerAddress(), 7);
+}
+
+// ---- reconnecting by itself ---------------------------------------------------------------------
+
+TEST(Reconnect, isOffUntilChosenThenRememberedAndAppliedAtEveryLoad) {
+    ShellRig rig;
+    auto &first = rig.open();
+    ASSERT_FALSE(first.start());
+    EXPECT_FALSE(first.console().reconnectEnabled());
+    EXPECT_FALSE(first.view().reconnectChecked);
+    EXPECT_EQ(first.view().captions.reconnectEntry, "E238");
+
+    first.chooseReconnect(true);
+    EXPECT_EQ(rig.setting(shell::SettingKey::Reconnect), "1");
+    EXPECT_TRUE(first.console().reconnectEnabled());
+    EXPECT_TRUE(first.view().reconnectChecked);
+    // A configuration saved reloads the main window: the switch stays as chosen.
+    first.configuration().addSystem();
+    EXPECT_TRUE(first.console().reconnectEnabled());
+
+    // The next start of the program reads it.
+    auto &second = rig.open();
+    ASSERT_FALSE(second.start());
+    EXPECT_TRUE(second.console().reconnectEnabled());
+    EXPECT_TRUE(second.view().reconnectChecked);
+    second.chooseReconnect(false);
+    EXPECT_EQ(rig.setting(shell::SettingKey::Reconnect), "0");
+    EXPECT_FALSE(second.console().reconnectEnabled());
+    EXPECT_FALSE(second.view().reconnectChecked);
+}
+
+TEST(Reconnect, cannotBeSwitchedWhileAConnectIsPending) {
+    ShellRig rig;
+    auto &w = rig.open();
+    ASSERT_FALSE(w.start());
+    bool tried = false;
+    rig.pump.duringProcessEvents = [&] {
+        if (!tried && rig.socket.state() == platform::sockstate::kConnecting) {
+            tried = true;
+            w.chooseReconnect(true); // its menu is greyed meanwhile
+        }
+    };
+    w.console().chooseOnline();
+    ASSERT_TRUE(tried);
+    EXPECT_FALSE(w.console().reconnectEnabled());
+    EXPECT_EQ(rig.setting(shell::SettingKey::Reconnect), "");
+}
+
+TEST(Reconnect, aProjectModeStartRetriesAFailedConnectOnlyWhenSwitchedOn) {
+    for (const bool on : {false, true}) {
+        SCOPED_TRACE(on ? "on" : "off");
+        ShellRig rig;
+        TempDir projectDir;
+        writeBytes(projectDir / "config.xml", projectFile());
+        rig.remember(shell::SettingKey::ProjectFolder, projectDir.path().u8string());
+        rig.remember(shell::SettingKey::Reconnect, on ? "1" : "0");
+        rig.socket.outcome = FakeSocket::ConnectOutcome::Refuse;
+        auto &w = rig.open("010203");
+        ASSERT_FALSE(w.start());
+        EXPECT_EQ(rig.socket.connectCalls, 1);
+        EXPECT_EQ(w.console().status().reconnect.pending, on);
+        // Switched on, the failure goes to the status bar, not into a box nobody may be there to
+        // close.
+        EXPECT_EQ(rig.box.shown.empty(), on);
+
+        rig.socket.outcome = FakeSocket::ConnectOutcome::Connect;
+        rig.timers.advance(1000);
+        EXPECT_EQ(rig.socket.connectCalls, on ? 2 : 1);
+        EXPECT_EQ(w.console().connected(), on);
+    }
+}
+
+TEST(Reconnect, aPoolChosenOrAConfigurationSavedStopsTheCountdown) {
+    const std::pair<const char *, void (*)(shell::MainController &)> actions[] = {
+        {"pool chosen", [](shell::MainController &w) { w.choosePool(1); }},
+        {"configuration saved", [](shell::MainController &w) { w.configuration().addSystem(); }},
+    };
+    for (const auto &[name, act] : actions) {
+        SCOPED_TRACE(name);
+        ShellRig rig;
+        auto &w = rig.open();
+        ASSERT_FALSE(w.start());
+        w.chooseReconnect(true);
+        w.console().chooseOnline();
+        ASSERT_TRUE(w.console().connected());
+        rig.socket.postError(10054, "reset by peer");
+        rig.pump.runPosted();
+        ASSERT_TRUE(w.console().status().reconnect.pending);
+        const int connects = rig.socket.connectCalls;
+
+        act(w);
+        EXPECT_FALSE(w.console().status().reconnect.pending);
+        rig.timers.advance(120000);
+        EXPECT_EQ(rig.socket.connectCalls, connects);
+        EXPECT_FALSE(w.console().view().onlineSelected);
+        EXPECT_TRUE(w.console().reconnectEnabled()); // the switch itself stays on
+    }
+}
+
+TEST(TrendEntry, showsOnlyWhereTheWindowsCanOpenATrendWindowAndIsInTheLanguage) {
+    ShellRig rig;
+    auto &w = rig.open();
+    ASSERT_FALSE(w.start());
+    EXPECT_FALSE(w.view().trendEntryVisible);
+    EXPECT_EQ(w.view().captions.trendEntry, "E253");
+    OpenedWindows opened;
+    w.setWindows(opened.hooks());
+    EXPECT_TRUE(w.view().trendEntryVisible);
+    w.setWindows({});
+    EXPECT_FALSE(w.view().trendEntryVisible);
+    w.openTrend(); // does nothing
 }

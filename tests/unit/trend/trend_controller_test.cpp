@@ -72,9 +72,9 @@ public:
 // Dutch for a few texts, nothing for the others: the table of a language file not yet extended.
 std::string partlyDutch(int n) {
     static const std::map<int, std::string> kDutch = {
-        {TrendText::WindowTitle, "Trendgrafiek"},
+        {aql::TextId::TrendTitle, "Trendgrafiek"},
         {seriesText(Series::Ph), "zuurgraad"},
-        {TrendText::RecordLabel, "regel"},
+        {aql::TextId::TrendRecordWord, "regel"},
     };
     const auto it = kDutch.find(n);
     return it != kDutch.end() ? it->second : "####-" + std::to_string(n) + "-####";

@@ -75,6 +75,14 @@ QWidget *displays() {
     grid->addWidget(unlit, 0, 1);
     grid->addWidget(note(QStringLiteral("Offline: cleared, backlight off")), 1, 1);
 
+    auto *stale = new LcdDisplay;
+    stale->setBacklight(QColor(colours::kBacklightOn));
+    stale->setCells(cellsOf("pH   7.21  SP  7.20", "Cl   0.77  SP  0.80", "Rx  738mV  Flow 47",
+                            "27.1C  AUTO    08:00"));
+    stale->setStale(true, QStringLiteral("No reply"));
+    grid->addWidget(stale, 2, 0);
+    grid->addWidget(note(QStringLiteral("Online, no reply for 2 s: dimmed under a note")), 3, 0);
+
     auto *box = new QWidget;
     box->setLayout(grid);
     return box;
