@@ -10,6 +10,7 @@
 
 using namespace aql;
 using namespace aql::test;
+using Focus = link::VariablesController::Focus;
 
 namespace {
 
@@ -17,31 +18,32 @@ struct VariablesRig : LinkRig {
     VariablesRig() {
         goOnline();
         console.variables();
+        askedAtOpening = asked();
         socket.sent.clear();
     }
+    std::vector<int> askedAtOpening;
     link::VariablesController &w() { return console.variables(); }
     const link::VariablesController::View &window() { return w().view(); }
-
     void controllerReportsBlock(int block, const std::vector<std::pair<int, int>> &values) {
         socket.deliver(blockLine(block, values));
-    }
-    // A click on the value of `variable` on the tab of `block`.
-    void chooseVariable(int block, int variable) {
-        w().selectTab(block - 1);
-        w().selectCell((block - 1) * 25 + (variable - 1));
-    }
-    // Typed into the edit panel and confirmed with Enter.
-    void typeValue(const std::string &text) {
-        w().setEditText(text);
-        w().confirmEdit();
     }
     // The SETVAR frames sent so far as (block, var, high, low).
     std::vector<std::array<int, 4>> writes() const {
         std::vector<std::array<int, 4>> out;
         for (const auto &f : socket.sent) {
-            if (f[2] == 3) {
-                out.push_back({static_cast<unsigned char>(f[3]), static_cast<unsigned char>(f[4]),
-                               static_cast<unsigned char>(f[5]), static_cast<unsigned char>(f[6])});
+            auto at = [&f](std::size_t i) { return static_cast<unsigned char>(f[i]); };
+            if (at(2) == 3) {
+                out.push_back({at(3), at(4), at(5), at(6)});
+            }
+        }
+        return out;
+    }
+    // The blocks asked for so far.
+    std::vector<int> asked() const {
+        std::vector<int> out;
+        for (const auto &f : socket.sent) {
+            if (f[2] == 4) {
+                out.push_back(static_cast<unsigned char>(f[3]));
             }
         }
         return out;
@@ -49,25 +51,12 @@ struct VariablesRig : LinkRig {
 };
 
 // A controller that keeps its variables, takes every write sent to it and answers every block
-// request with the block as it then stands.
+// request with the block as it then stands, while the variables window's clock runs for `ms`.
 struct AnsweringController {
     std::map<std::pair<int, int>, int> values;
     std::size_t framesSeen = 0;
     std::vector<std::array<int, 3>> writes; // block, variable, value as received
 
-    void serve(VariablesRig &rig) {
-        for (; framesSeen < rig.socket.sent.size(); ++framesSeen) {
-            const std::string frame = rig.socket.sent[framesSeen]; // answering may send more
-            auto at = [&frame](std::size_t i) { return static_cast<unsigned char>(frame[i]); };
-            if (at(2) == 3) {
-                const int value = at(5) << 8 | at(6);
-                values[{at(3), at(4)}] = value;
-                writes.push_back({at(3), at(4), value});
-            } else if (at(2) == 4) {
-                rig.controllerReportsBlock(at(3), blockValues(at(3)));
-            }
-        }
-    }
     std::vector<std::pair<int, int>> blockValues(int block) const {
         std::vector<std::pair<int, int>> out;
         for (const auto &[where, value] : values) {
@@ -77,11 +66,19 @@ struct AnsweringController {
         }
         return out;
     }
-    // The variables window's clock running for `ms`, the controller answering as it goes.
     void run(VariablesRig &rig, int ms) {
         for (int t = 0; t < ms; t += 100) {
             rig.timers.advance(100);
-            serve(rig);
+            for (; framesSeen < rig.socket.sent.size(); ++framesSeen) {
+                const std::string frame = rig.socket.sent[framesSeen]; // answering may send more
+                auto at = [&frame](std::size_t i) { return static_cast<unsigned char>(frame[i]); };
+                if (at(2) == 3) {
+                    values[{at(3), at(4)}] = at(5) << 8 | at(6);
+                    writes.push_back({at(3), at(4), at(5) << 8 | at(6)});
+                } else if (at(2) == 4) {
+                    rig.controllerReportsBlock(at(3), blockValues(at(3)));
+                }
+            }
         }
     }
 };
@@ -101,62 +98,55 @@ TEST(Variables, rawValuesAboveThe33000ThresholdAreNegative) {
 }
 
 TEST(Variables, readsBlock0Then1Then2AndThenKeepsAskingBlock2) {
-    LinkRig rig;
-    rig.goOnline();
-    rig.console.variables();
-    ASSERT_EQ(rig.socket.sent.size(), 1u);
-    EXPECT_EQ(static_cast<int>(rig.socket.sent[0][3]), 0);
-    rig.socket.sent.clear();
-    auto &variables = rig.console.variables();
+    VariablesRig rig;
+    EXPECT_EQ(rig.askedAtOpening, std::vector<int>{0});
     for (int block : {0, 1, 2}) {
-        rig.socket.deliver(blockLine(block, {}));
+        rig.controllerReportsBlock(block, {});
         rig.timers.advance(3000);
     }
     rig.timers.advance(3000);
-    std::vector<int> asked;
-    for (const auto &f : rig.socket.sent) {
-        if (f[2] == 4) {
-            asked.push_back(f[3]);
-        }
-    }
-    EXPECT_EQ(asked, (std::vector<int>{1, 2, 2, 2}));
-    EXPECT_FALSE(variables.readingAllBlocks());
-    EXPECT_EQ(variables.view().askedBlockText, "2");
+    EXPECT_EQ(rig.asked(), (std::vector<int>{1, 2, 2, 2}));
+    EXPECT_FALSE(rig.w().readingAllBlocks());
+    EXPECT_EQ(rig.window().askedBlockText, "2");
 }
 
-TEST(Variables, aWriteRepeatsEvery500msUntilTheControllerReportsIt) {
+// A write is confirmed only by a report of its block that came after it, never by what the
+// window held before: a 0 typed into a block never read stays pending until the block is seen.
+TEST(Variables, aWriteRepeatsEvery500msUntilALaterReportOfItsBlockShowsIt) {
     VariablesRig rig;
     rig.chooseVariable(4, 7);
     EXPECT_EQ(rig.window().editVariableText, "Var. nr.: 7");
     rig.typeValue("25");
     EXPECT_TRUE(rig.w().writePending());
     EXPECT_EQ(rig.w().pollIntervalMs(), 500);
-
     for (int round = 0; round < 3; ++round) {
         rig.timers.advance(500); // asks a block
         rig.controllerReportsBlock(4, {{7, 24}});
     }
-    auto writes = rig.writes();
-    ASSERT_EQ(writes.size(), 3u);
-    for (const auto &w : writes) {
-        EXPECT_EQ(w, (std::array<int, 4>{4, 7, 0x00, 0x19}));
-    }
+    EXPECT_EQ(rig.writes(), (std::vector<std::array<int, 4>>(3, {4, 7, 0x00, 0x19})));
     EXPECT_EQ(rig.w().askedBlock(), 4);
     rig.controllerReportsBlock(4, {{7, 25}});
     EXPECT_FALSE(rig.w().writePending());
     EXPECT_EQ(rig.w().pollIntervalMs(), 3000);
     rig.controllerReportsBlock(4, {{7, 25}});
     EXPECT_EQ(rig.writes().size(), 3u);
-}
 
-TEST(Variables, aWrittenValueInTheThresholdGapIsConfirmedByItsBitPattern) {
-    VariablesRig rig;
+    rig.chooseVariable(5, 1);
+    rig.typeValue("0");
+    rig.timers.advance(2000);
+    EXPECT_TRUE(rig.w().writePending());
+    rig.controllerReportsBlock(5, {{1, 7}});
+    EXPECT_EQ(rig.writes().back(), (std::array<int, 4>{5, 1, 0, 0}));
+    rig.controllerReportsBlock(5, {});
+    EXPECT_FALSE(rig.w().writePending());
+
+    // -32600 goes out as 0x80A8, which reads back as +32936: confirmed by its bit pattern.
     rig.chooseVariable(1, 1);
-    rig.typeValue("-32600"); // 0x80A8 = 32936 reads back as +32936
+    rig.typeValue("-32600");
     rig.controllerReportsBlock(1, {{1, 0x80A8}});
     EXPECT_EQ(rig.w().value(1, 1), 32936);
     EXPECT_FALSE(rig.w().writePending());
-    EXPECT_TRUE(rig.writes().empty());
+    EXPECT_EQ(rig.writes().size(), 4u);
 }
 
 TEST(Variables, aClickWhileAWriteIsPendingShowsTheBusyNoticeAndChangesNothing) {
@@ -165,7 +155,7 @@ TEST(Variables, aClickWhileAWriteIsPendingShowsTheBusyNoticeAndChangesNothing) {
     rig.typeValue("-2");
     rig.chooseVariable(6, 2);
     EXPECT_TRUE(rig.window().busyNoticeVisible);
-    EXPECT_EQ(rig.window().focus, link::VariablesController::Focus::BusyOk);
+    EXPECT_EQ(rig.window().focus, Focus::BusyOk);
     EXPECT_FALSE(rig.window().editPanelVisible);
     EXPECT_EQ(rig.w().lastWrite().block, 1);
     EXPECT_EQ(rig.w().lastWrite().variable, 5);
@@ -175,39 +165,25 @@ TEST(Variables, aClickWhileAWriteIsPendingShowsTheBusyNoticeAndChangesNothing) {
 }
 
 TEST(Variables, aTypoIsRefusedWithAMessageAndNeverWritten) {
-    for (const char *typed : {"", "abc", "12x", "2.5", "40000", "-32769"}) {
+    for (const char *typed : {"", "abc", "12x", "2.5", "40000", "-32769", " -32768 "}) {
+        SCOPED_TRACE(typed);
+        const bool good = std::string(typed) == " -32768 ";
         VariablesRig rig;
         rig.chooseVariable(1, 1);
         rig.typeValue(typed);
-        EXPECT_FALSE(rig.w().writePending()) << typed;
-        EXPECT_EQ(rig.box.shown.size(), 1u) << typed;
-        EXPECT_TRUE(rig.window().editPanelVisible) << typed; // the operator can correct it
-        EXPECT_EQ(rig.window().focus, link::VariablesController::Focus::EditBox) << typed;
+        EXPECT_EQ(rig.w().writePending(), good);
+        EXPECT_EQ(rig.box.shown.size(), good ? 0u : 1u);
+        EXPECT_EQ(rig.window().editPanelVisible, !good); // the operator can correct it
+        if (!good) {
+            EXPECT_EQ(rig.window().focus, Focus::EditBox);
+        }
         rig.controllerReportsBlock(1, {});
-        EXPECT_TRUE(rig.writes().empty()) << typed;
+        EXPECT_EQ(rig.writes(), (good ? std::vector<std::array<int, 4>>{{1, 1, 0x80, 0x00}}
+                                      : std::vector<std::array<int, 4>>{}));
     }
-    VariablesRig rig;
-    rig.chooseVariable(1, 1);
-    rig.typeValue(" -32768 ");
-    rig.controllerReportsBlock(1, {});
-    ASSERT_EQ(rig.writes().size(), 1u);
-    EXPECT_EQ(rig.writes()[0], (std::array<int, 4>{1, 1, 0x80, 0x00}));
 }
 
-TEST(Variables, enterAfterAGridClickNeverWritesToAnotherVariable) {
-    VariablesRig rig;
-    rig.chooseVariable(3, 10); // chosen on a tab, then cancelled
-    rig.w().cancelEdit();
-    EXPECT_FALSE(rig.window().editPanelVisible);
-    rig.w().selectGridCell(20, 1);
-    EXPECT_EQ(rig.window().editVariableText, "Var. nr.: 19");
-    rig.typeValue("5");
-    rig.controllerReportsBlock(3, {});
-    EXPECT_TRUE(rig.writes().empty());
-    EXPECT_FALSE(rig.w().writePending());
-}
-
-TEST(Variables, aGridClickShowsTheTextOfTheClickedCell) {
+TEST(Variables, aGridClickShowsTheClickedCellAndEnterNeverWritesToAnotherVariable) {
     VariablesRig rig;
     const struct {
         int row, column;
@@ -227,6 +203,14 @@ TEST(Variables, aGridClickShowsTheTextOfTheClickedCell) {
     }
     rig.w().selectGridCell(5, 2); // no such cell: nothing opens
     EXPECT_FALSE(rig.window().editPanelVisible);
+
+    rig.chooseVariable(3, 10); // chosen on a tab, then cancelled
+    rig.w().cancelEdit();
+    rig.w().selectGridCell(20, 1);
+    rig.typeValue("5");
+    rig.controllerReportsBlock(3, {});
+    EXPECT_TRUE(rig.writes().empty());
+    EXPECT_FALSE(rig.w().writePending());
 }
 
 // The controller raises its change flag (block 2, variable 12) when its variables change, also
@@ -271,25 +255,19 @@ TEST(Variables, theChangeFlagNeverRedirectsOrDropsTheOperatorsWrite) {
 TEST(Variables, theChangeFlagIsClearedInBlock2AndAllBlocksAreReadAgain) {
     VariablesRig rig;
     rig.controllerReportsBlock(2, {{12, 1}});
-    ASSERT_EQ(rig.writes().size(), 1u);
-    EXPECT_EQ(rig.writes()[0], (std::array<int, 4>{2, 12, 0, 0}));
+    EXPECT_EQ(rig.writes(), (std::vector<std::array<int, 4>>{{2, 12, 0, 0}}));
     rig.controllerReportsBlock(2, {{12, 0}}); // confirmed
     EXPECT_FALSE(rig.w().writePending());
     rig.socket.sent.clear();
-    std::vector<int> asked;
     int block = 2;
     for (int i = 0; i < 9; ++i) {
         rig.controllerReportsBlock(block, {});
         rig.w().pollNextBlock();
-        block = static_cast<unsigned char>(rig.socket.sent.back()[3]);
-        asked.push_back(block);
+        block = rig.asked().back();
     }
-    EXPECT_EQ(asked, (std::vector<int>{3, 4, 5, 6, 7, 8, 1, 2, 2}));
-}
+    EXPECT_EQ(rig.asked(), (std::vector<int>{3, 4, 5, 6, 7, 8, 1, 2, 2}));
 
-TEST(Variables, aBlockNumberAbove8IsDroppedWithoutHarm) {
-    VariablesRig rig;
-    rig.socket.deliver(blockLine(9, {{1, 5}}) + blockLine(1, {{1, 6}}));
+    rig.socket.deliver(blockLine(9, {{1, 5}}) + blockLine(1, {{1, 6}})); // no block 9
     EXPECT_EQ(rig.console.receiveCounters().lineErrors, 1u);
     EXPECT_EQ(rig.w().value(1, 1), 6);
 }
