@@ -19,7 +19,6 @@ int main(int argc, char **argv) {
         sink->write(piece);
     }
     std::cout << "written" << std::endl;
-    ::close(1);
     for (;;) {
         ::pause();
     }

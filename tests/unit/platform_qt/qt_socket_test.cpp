@@ -1,5 +1,4 @@
 #include "platform/qt/QtSocket.h"
-#include "platform/qt/SocketErrorNumber.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -180,19 +179,6 @@ TEST_F(QtSocketTest, closeInsideTheLastArrivalDropsTheQueuedCloseReport) {
     runEventsFor(200);
     EXPECT_EQ(events, "DD");
     EXPECT_EQ(received, "9X");
-}
-
-TEST(SocketErrorNumber, failuresLoopbackCannotProduceUseTheirWinsockNumbers) {
-    using QAS = QAbstractSocket;
-    const std::pair<QAS::SocketError, int> table[] = {
-        {QAS::HostNotFoundError, 11001},
-        {QAS::NetworkError, 10065},
-        {QAS::SocketTimeoutError, 10060},
-        {QAS::AddressInUseError, 10048},
-        {QAS::SslHandshakeFailedError, aql::platform::qt::kOtherSocketError}};
-    for (const auto &[error, number] : table) {
-        EXPECT_EQ(aql::platform::qt::socketErrorNumber(error), number) << error;
-    }
 }
 
 } // namespace

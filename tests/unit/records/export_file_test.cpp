@@ -1,4 +1,5 @@
 #include "records/Exports.h"
+#include "support/ErrorOf.h"
 #include "support/MemoryFileSaver.h"
 
 #include <gtest/gtest.h>
@@ -6,6 +7,7 @@
 #include <string>
 
 using namespace aql::records;
+using aql::test::errorNumberOf;
 
 namespace {
 
@@ -45,54 +47,49 @@ XmlDocumentInfo infoWithContact(std::string contact) {
 
 } // namespace
 
-// The file is written in pieces of about 1 MiB; a piece not emptied after it was written would
-// write every earlier record again, a piece dropped would lose records.
-TEST(XmlFile, aLogOfSeveralWritePiecesIsTheInMemoryDocumentByteForByte) {
-    const RecordList list = numberedRecords(1200);
+// The files are written in pieces of about 1 MiB; a piece not emptied after it was written would
+// write every earlier record again, a piece dropped would lose records. A disk that fills
+// half-way fails the write with error 75 and leaves what was there.
+TEST(ExportFiles, aLogOfSeveralWritePiecesIsTheInMemoryDocumentByteForByte) {
+    const RecordList list = numberedRecords(25000);
+    const RecordList shorter = numberedRecords(1200); // its XML is as long as the CSV above
     const XmlDocumentInfo info = infoWithContact("");
-    const std::string document = xmlDocument(info, list);
+    const std::string text = recordListCsv(list);
+    const std::string document = xmlDocument(info, shorter);
+    ASSERT_GT(text.size(), 3u << 20) << "too small to need several write pieces";
     ASSERT_GT(document.size(), 3u << 20) << "too small to need several write pieces";
 
     aql::test::MemoryFileSaver files;
-    writeXmlDocument(files, "log.xml", info, list);
-    const std::string written = files.content("log.xml").value_or("");
-    ASSERT_EQ(written.size(), document.size());
-    EXPECT_TRUE(written == document) << "the file differs from the in-memory document";
-}
-
-// The CSV file goes out in pieces of about 1 MiB as well.
-TEST(CsvFile, aLogOfSeveralWritePiecesIsTheInMemoryTextByteForByte) {
-    const RecordList list = numberedRecords(25000);
-    const std::string text = recordListCsv(list);
-    ASSERT_GT(text.size(), 3u << 20) << "too small to need several write pieces";
-
-    aql::test::MemoryFileSaver files;
     writeRecordListCsv(files, "log.csv", list);
-    const std::string written = files.content("log.csv").value_or("");
-    ASSERT_EQ(written.size(), text.size());
-    EXPECT_TRUE(written == text) << "the file differs from the in-memory text";
-
+    writeXmlDocument(files, "log.xml", info, shorter);
+    EXPECT_TRUE(files.content("log.csv") == text) << "the file differs from the in-memory text";
+    EXPECT_TRUE(files.content("log.xml") == document) << "the file differs from the document";
     writeRecordListCsv(files, "empty.csv", RecordList());
     EXPECT_EQ(files.content("empty.csv"), std::string());
+
+    files.fillDiskAfter("log.csv", 100);
+    files.fillDiskAfter("log.xml", 100);
+    EXPECT_EQ(errorNumberOf([&] { writeRecordListCsv(files, "log.csv", list); }), 75);
+    EXPECT_EQ(errorNumberOf([&] { writeXmlDocument(files, "log.xml", info, shorter); }), 75);
+    EXPECT_TRUE(files.content("log.csv") == text);
+    EXPECT_TRUE(files.content("log.xml") == document);
 }
 
 TEST(XmlFile, theConfiguredContactIsWrittenEscapedAndOnlyAnEmptyOneGivesTheDefault) {
     const RecordList list = numberedRecords(2);
-    const struct {
-        std::string contact;
-        std::string element;
-    } cases[] = {
-        {"pool.ops@example.org", "  <contact>pool.ops@example.org</contact>\r\n"},
-        {"Bad & <Baths>", "  <contact>Bad &amp; &lt;Baths&gt;</contact>\r\n"},
-        {"", "  <contact>" + std::string(kContactAddress) + "</contact>\r\n"},
+    const std::pair<std::string, std::string> cases[] = {
+        {"pool.ops@example.org", "pool.ops@example.org"},
+        {"Bad & <Baths>", "Bad &amp; &lt;Baths&gt;"},
+        {"", std::string(kContactAddress)},
     };
     aql::test::MemoryFileSaver files;
-    for (const auto &c : cases) {
-        const XmlDocumentInfo info = infoWithContact(c.contact);
+    for (const auto &[contact, element] : cases) {
+        const XmlDocumentInfo info = infoWithContact(contact);
         writeXmlDocument(files, "log.xml", info, list);
         const std::string xml = files.content("log.xml").value_or("");
-        EXPECT_NE(xml.find(c.element), std::string::npos) << c.contact;
-        EXPECT_EQ(xml.find("<contact>"), xml.rfind("<contact>")) << c.contact;
-        EXPECT_EQ(xml, xmlDocument(info, list)) << c.contact;
+        EXPECT_NE(xml.find("  <contact>" + element + "</contact>\r\n"), std::string::npos)
+            << contact;
+        EXPECT_EQ(xml.find("<contact>"), xml.rfind("<contact>")) << contact;
+        EXPECT_EQ(xml, xmlDocument(info, list)) << contact;
     }
 }
