@@ -6,37 +6,31 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <string>
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size);
 
-namespace {
-int runFile(const std::filesystem::path &file) {
-    std::ifstream in(file, std::ios::binary);
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    // A copy of exactly the right size lets ASan catch reads past the end, as under libFuzzer.
-    std::vector<std::uint8_t> exact(bytes.begin(), bytes.end());
-    LLVMFuzzerTestOneInput(exact.empty() ? nullptr : exact.data(), exact.size());
-    return 1;
-}
-} // namespace
-
 int main(int argc, char **argv) {
-    int count = 0;
+    std::vector<std::filesystem::path> files;
     for (int i = 1; i < argc; ++i) {
-        std::filesystem::path p(argv[i]);
-        if (std::filesystem::is_directory(p)) {
-            for (const auto &entry : std::filesystem::recursive_directory_iterator(p)) {
+        if (std::filesystem::is_directory(argv[i])) {
+            for (const auto &entry : std::filesystem::recursive_directory_iterator(argv[i])) {
                 if (entry.is_regular_file()) {
-                    count += runFile(entry.path());
+                    files.push_back(entry.path());
                 }
             }
-        } else if (std::filesystem::exists(p)) {
-            count += runFile(p);
+        } else if (std::filesystem::exists(argv[i])) {
+            files.emplace_back(argv[i]);
         }
     }
+    for (const auto &file : files) {
+        std::ifstream in(file, std::ios::binary);
+        // A copy of exactly the right size lets ASan catch reads past the end, as under libFuzzer.
+        const std::vector<std::uint8_t> exact((std::istreambuf_iterator<char>(in)),
+                                              std::istreambuf_iterator<char>());
+        LLVMFuzzerTestOneInput(exact.empty() ? nullptr : exact.data(), exact.size());
+    }
     LLVMFuzzerTestOneInput(nullptr, 0);
-    std::printf("replayed %d inputs\n", count);
-    return count > 0 ? 0 : 1;
+    std::printf("replayed %zu inputs\n", files.size());
+    return files.empty() ? 1 : 0;
 }

@@ -16,9 +16,11 @@
 
 namespace {
 
-void fail(const char *why) {
-    std::fprintf(stderr, "archive: %s\n", why);
-    std::abort();
+void check(bool holds, const char *why) {
+    if (!holds) {
+        std::fprintf(stderr, "archive: %s\n", why);
+        std::abort();
+    }
 }
 
 aql::records::LogRecord probeRecord() {
@@ -36,56 +38,46 @@ aql::records::LogRecord probeRecord() {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     using namespace aql;
+    const std::string header = records::exportCsvHeader() + "\r\n";
     const std::string body(reinterpret_cast<const char *>(data), data ? size : 0);
     // Half the inputs start as a real archive does, so the fuzzer reaches the lines.
-    const std::string original =
-        (size > 0 && (data[0] & 1) != 0) ? records::exportCsvHeader() + "\r\n" + body : body;
+    const std::string original = size > 0 && (data[0] & 1) != 0 ? header + body : body;
 
     test::MemoryArchiveStorage storage;
     const std::filesystem::path folder = "pool";
     const std::filesystem::path file = folder / records::LogArchive::kFileName;
     storage.put(file, original);
-
     records::LogArchive archive(storage);
     records::ArchiveOpening opening;
     try {
         opening = archive.open(folder);
     } catch (const AqlError &) {
-        // Refused: the file must be exactly as it was.
-        if (storage.content(file) != original) {
-            fail("a refused file was changed");
-        }
+        check(storage.content(file) == original, "a refused file was changed");
         return 0;
     }
     const std::string kept = storage.content(file).value_or("");
     if (opening.created) {
         // Nothing of a record was there (empty, or a torn header): a fresh header replaces it.
-        if (kept != records::exportCsvHeader() + "\r\n" || opening.cutBytes != original.size()) {
-            fail("a fresh archive is not the header alone");
-        }
-    } else if (kept.size() + opening.cutBytes != original.size() ||
-               original.compare(0, kept.size(), kept) != 0) {
-        fail("opening changed bytes before the cut");
+        check(kept == header && opening.cutBytes == original.size(),
+              "a fresh archive is not the header alone");
+    } else {
+        check(kept.size() + opening.cutBytes == original.size() &&
+                  original.compare(0, kept.size(), kept) == 0,
+              "opening changed bytes before the cut");
     }
-
     const std::size_t before = archive.recordCount();
     if (!archive.append(probeRecord())) {
         return 0; // already there: nothing to prove
     }
     archive.flush();
     archive.close();
-    if (storage.content(file).value_or("").compare(0, kept.size(), kept) != 0) {
-        fail("appending rewrote earlier bytes");
-    }
+    check(storage.content(file).value_or("").compare(0, kept.size(), kept) == 0,
+          "appending rewrote earlier bytes");
     records::LogArchive again(storage);
     again.open(folder); // an AqlError here escapes: the program's own file must open
-    if (again.recordCount() != before + 1) {
-        fail("the appended record does not read back");
-    }
+    check(again.recordCount() == before + 1, "the appended record does not read back");
     records::RecordList list;
     again.loadInto(list);
-    if (!list.contains(probeRecord().key())) {
-        fail("the appended record does not load");
-    }
+    check(list.contains(probeRecord().key()), "the appended record does not load");
     return 0;
 }

@@ -1,5 +1,6 @@
 // A stored record file's bytes read into a record list: whatever the bytes, the reading either
 // ends normally or raises a "ReadFile" error, and the list stays ordered with unique keys.
+#include "FuzzBox.h"
 #include "core/Error.h"
 #include "records/RecordList.h"
 #include "shell/FileReader.h"
@@ -11,20 +12,8 @@
 #include <string>
 
 namespace {
-class CountingBox : public aql::platform::MessageBox {
-public:
-    int show(const std::string &, int style, const std::string &) override {
-        if (style != 16) {
-            std::abort();
-        }
-        ++shown;
-        return aql::platform::kResultOk;
-    }
-    int shown = 0;
-};
-
 const aql::shell::LanguageTexts &texts() {
-    static CountingBox box;
+    static aql::fuzz::CountingBox box;
     static aql::shell::LanguageTexts table = [] {
         aql::shell::LanguageTexts t(box);
         std::string file = "[begin]\r\n";
@@ -40,34 +29,27 @@ const aql::shell::LanguageTexts &texts() {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     using namespace aql;
-    const std::string bytes(reinterpret_cast<const char *>(data), data ? size : 0);
-    CountingBox box;
+    aql::fuzz::CountingBox box;
     records::RecordList list;
     shell::FileReader reader(list, texts(), box);
-    std::istringstream in(bytes);
+    std::istringstream in(std::string(reinterpret_cast<const char *>(data), data ? size : 0));
+    bool holds = true;
     try {
         reader.readStream(in);
     } catch (const AqlError &e) {
-        if (e.source() != "ReadFile" || e.description() != "text 103" || box.shown != 0) {
-            std::abort();
-        }
+        holds = e.source() == "ReadFile" && e.description() == "text 103" && box.shown == 0;
     }
     // A message means the file was refused before any record was read.
-    if (box.shown > 1 || (box.shown == 1 && list.count() != 0)) {
-        std::abort();
-    }
+    holds = holds && box.shown <= 1 && (box.shown == 0 || list.count() == 0);
     std::size_t seen = 0;
-    bool first = true;
-    std::int32_t last = 0;
+    const records::LogRecord *previous = nullptr;
     list.forEach([&](const records::LogRecord &r) {
-        if ((!first && r.recordNumber <= last) || list.find(r.key()) != &r) {
-            std::abort();
-        }
-        first = false;
-        last = r.recordNumber;
+        holds = holds && (!previous || r.recordNumber > previous->recordNumber) &&
+                list.find(r.key()) == &r;
+        previous = &r;
         ++seen;
     });
-    if (seen != list.count()) {
+    if (!holds || seen != list.count()) {
         std::abort();
     }
     return 0;

@@ -27,12 +27,9 @@ inline RecordTime minutesIn2024(std::int64_t minutes) {
         const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
         return month == 2 && leap ? 29 : kDays[month - 1];
     };
-    while (days >= daysIn(t.year, t.month)) {
+    for (; days >= daysIn(t.year, t.month); t.month = t.month % 12 + 1) {
         days -= daysIn(t.year, t.month);
-        if (++t.month > 12) {
-            t.month = 1;
-            ++t.year;
-        }
+        t.year += t.month == 12 ? 1 : 0;
     }
     t.day = static_cast<int>(days) + 1;
     return t;
@@ -43,52 +40,43 @@ inline RecordTime minutesIn2024(std::int64_t minutes) {
 inline std::string controllerRecordText(std::int32_t number, const RecordTime &time,
                                         int variation = 0) {
     std::string text;
-    auto put = [&text](int byte) { text += static_cast<char>(byte & 0xFF); };
-    auto put16 = [&](int value) {
-        put(value);
-        put(value >> 8);
-    };
-    auto put32 = [&](std::int64_t value) {
-        for (int i = 0; i < 4; ++i) {
-            put(static_cast<int>(value >> (8 * i)));
+    auto put = [&text](std::int64_t value, int bytes) { // little-endian
+        for (int i = 0; i < bytes; ++i) {
+            text += static_cast<char>((value >> (8 * i)) & 0xFF);
         }
     };
     const int v = variation < 0 ? -variation : variation;
-    put(0x03);
-    put32(0x10000 + std::int64_t{number});
-    put32(number);
-    put16(time.year);
-    put(time.month);
-    put(time.day);
-    put(time.hour);
-    put(time.minute);
-    put16(100 + v % 250); // 1-6: chlorine, setpoint, high alarm
-    put16(300);
-    put16(500);
-    put16(50); // 7-10: low alarm, pump, bits
-    put(v % 100);
-    put(0x81);
-    put16(690 + v % 90); // 11-16: pH, setpoint 7.2, high 7.8
-    put16(720);
-    put16(780);
-    put16(680); // 17-20: low 6.8, acid pump, bits
-    put(v % 60);
-    put(0x02);
-    put(10 + v % 110); // 21-25: flow, low, stop, bits, unread
-    put(20);
-    put(10);
-    put(0x03);
-    put(0xEE);
-    put16(12); // 26-34: null, cell, cell 2, empty, unread
-    put16(400 + v % 7);
-    put16(401);
-    put16(65535);
-    put(0xEE);
-    for (int i = 35; i <= 55; ++i) { // digital inputs and status
-        put(i == 35 || i == 43 ? 1 : i == 48 ? 0x42 : 0);
+    put(0x03, 1);
+    put(0x10000 + std::int64_t{number}, 4);
+    put(number, 4);
+    put(time.year, 2);
+    for (int part : {time.month, time.day, time.hour, time.minute}) {
+        put(part, 1);
     }
-    put(0xAA);
-    put(0x55);
+    // 1-10: chlorine, setpoint, high alarm, low alarm (words), pump, bits.
+    for (int word : {100 + v % 250, 300, 500, 50}) {
+        put(word, 2);
+    }
+    put(v % 100, 1);
+    put(0x81, 1);
+    // 11-20: pH, setpoint 7.2, high 7.8, low 6.8 (words), acid pump, bits.
+    for (int word : {690 + v % 90, 720, 780, 680}) {
+        put(word, 2);
+    }
+    put(v % 60, 1);
+    put(0x02, 1);
+    // 21-25: flow, low, stop, bits, unread; 26-34: null, cell, cell 2, empty, unread.
+    for (int byte : {10 + v % 110, 20, 10, 0x03, 0xEE}) {
+        put(byte, 1);
+    }
+    for (int word : {12, 400 + v % 7, 401, 65535}) {
+        put(word, 2);
+    }
+    put(0xEE, 1);
+    for (int i = 35; i <= 55; ++i) { // digital inputs and status
+        put(i == 35 || i == 43 ? 1 : i == 48 ? 0x42 : 0, 1);
+    }
+    put(0x55AA, 2);
     return text;
 }
 

@@ -18,6 +18,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace aql::test {
@@ -27,7 +28,6 @@ class FakePump : public platform::EventPump {
 public:
     void post(std::function<void()> event) { m_events.push_back(std::move(event)); }
     void processEvents() override {
-        ++processCalls;
         if (duringProcessEvents) {
             auto hook = duringProcessEvents;
             hook();
@@ -35,15 +35,14 @@ public:
         runPosted();
     }
     void waitForEvents() override {
-        ++waitCalls;
         if (m_events.empty() && !duringProcessEvents) {
             throw std::logic_error("waiting for events that will never come");
         }
         processEvents();
     }
     void sleep(int milliseconds) override { sleeps.push_back(milliseconds); }
+    // Only the events present now; events posted while these run wait for the next call.
     void runPosted() {
-        // Only the events present now; events posted while these run wait for the next call.
         std::deque<std::function<void()>> now;
         now.swap(m_events);
         for (auto &e : now) {
@@ -52,8 +51,6 @@ public:
     }
     bool idle() const { return m_events.empty(); }
 
-    int processCalls = 0;
-    int waitCalls = 0;
     std::vector<int> sleeps;
     std::function<void()> duringProcessEvents;
 
@@ -77,34 +74,25 @@ public:
             whenConnecting();
         }
         m_state = platform::sockstate::kConnecting;
-        switch (outcome) {
-        case ConnectOutcome::Connect:
+        if (outcome == ConnectOutcome::Connect) {
             m_pump.post([this] {
                 if (m_state == platform::sockstate::kConnecting) {
                     m_state = platform::sockstate::kConnected;
                 }
             });
-            break;
-        case ConnectOutcome::Refuse:
+        } else if (outcome == ConnectOutcome::Refuse) {
             postError(platform::sockerr::kConnectionRefused, "refused");
-            break;
-        case ConnectOutcome::Hang: break;
         }
     }
     int state() const override { return m_state; }
     void send(const std::string &bytes) override { sent.push_back(bytes); }
-    std::string readAll() override {
-        std::string out;
-        out.swap(m_inbox);
-        return out;
-    }
+    std::string readAll() override { return std::exchange(m_inbox, {}); }
     void close() override {
         ++closeCalls;
-        if (m_state == platform::sockstate::kClosed) {
-            return;
+        if (m_state != platform::sockstate::kClosed) {
+            m_state = platform::sockstate::kClosing;
+            m_pump.post([this] { m_state = platform::sockstate::kClosed; });
         }
-        m_state = platform::sockstate::kClosing;
-        m_pump.post([this] { m_state = platform::sockstate::kClosed; });
     }
 
     // The controller's side.
@@ -151,8 +139,6 @@ public:
     int interval() const override { return m_interval; }
     void setEnabled(bool enabled) override;
     bool enabled() const override { return m_enabled; }
-    void fire() { tick(); }
-    std::int64_t due() const { return m_due; }
 
 private:
     friend class ManualTimerFactory;
@@ -184,14 +170,12 @@ public:
             }
             m_now = next->m_due;
             next->m_due += std::max(1, next->m_interval);
-            next->fire();
+            next->tick();
         }
         m_now = target;
     }
     std::int64_t now() const { return m_now; }
-    void forget(ManualTimer *t) {
-        m_timers.erase(std::remove(m_timers.begin(), m_timers.end(), t), m_timers.end());
-    }
+    void forget(ManualTimer *t) { m_timers.erase(std::find(m_timers.begin(), m_timers.end(), t)); }
 
 private:
     std::vector<ManualTimer *> m_timers;

@@ -27,22 +27,20 @@ public:
     enum class Loss { Vanish, Zeros };
 
     // ---- faults ----
-
-    // The next append that would take `path` past `byte` lands up to that byte, then fails.
+    // The next append that would take `path` past `byte` lands up to that byte, then fails; with
+    // dieAt the process dies there too: nothing it does afterwards changes anything.
     void tearAt(const std::filesystem::path &path, std::uint64_t byte) {
         m_files[key(path)].tearAt = byte;
     }
-    // The process dies in the next append that would take `path` past `byte`: the bytes up to it
-    // are in the file, and nothing it does afterwards changes anything (see processEnds).
     void dieAt(const std::filesystem::path &path, std::uint64_t byte) {
-        m_files[key(path)].tearAt = byte;
+        tearAt(path, byte);
         m_files[key(path)].dieOnTear = true;
     }
-    // The next `count` flushes (and cuts, which flush) of `path` fail.
+    // The next `count` flushes (and cuts, which flush) of `path` fail; or the next `count` cuts
+    // fail before changing anything.
     void failFlushes(const std::filesystem::path &path, int count) {
         m_files[key(path)].failingFlushes = count;
     }
-    // The next `count` cuts of `path` fail before changing anything.
     void failCuts(const std::filesystem::path &path, int count) {
         m_files[key(path)].failingCuts = count;
     }
@@ -50,12 +48,9 @@ public:
     void powerCut(const std::filesystem::path &path, Loss loss) {
         File &f = m_files[key(path)];
         if (f.bytes.size() > f.durable) {
-            if (loss == Loss::Vanish) {
-                f.bytes.resize(f.durable);
-            } else {
-                std::fill(f.bytes.begin() + static_cast<std::ptrdiff_t>(f.durable), f.bytes.end(),
-                          '\0');
-            }
+            auto lost = f.bytes.begin() + static_cast<std::ptrdiff_t>(f.durable);
+            loss == Loss::Vanish ? void(f.bytes.erase(lost, f.bytes.end()))
+                                 : std::fill(lost, f.bytes.end(), '\0');
         }
     }
     // The process holding the files and locks handed out so far has ended: its open files can do
@@ -74,13 +69,10 @@ public:
     }
 
     // ---- inspection ----
-
     std::optional<std::string> content(const std::filesystem::path &path) const {
         const auto it = m_files.find(key(path));
-        if (it == m_files.end() || !it->second.exists) {
-            return std::nullopt;
-        }
-        return it->second.bytes;
+        return it == m_files.end() || !it->second.exists ? std::nullopt
+                                                         : std::optional(it->second.bytes);
     }
     // The file's bytes, to be damaged at will (what is there counts as flushed).
     std::string &bytes(const std::filesystem::path &path) {
@@ -93,7 +85,6 @@ public:
         this->bytes(path) = std::move(bytes);
     }
     bool locked(const std::filesystem::path &path) const { return m_locks.count(key(path)) != 0; }
-
     // Totals over every file: bytes appended, bytes read, cuts, flushes.
     std::uint64_t appendedBytes() const { return m_appended; }
     std::uint64_t readBytes() const { return m_read; }
@@ -101,7 +92,6 @@ public:
     int flushes() const { return m_flushes; }
 
     // ---- ArchiveStorage ----
-
     platform::LockAttempt tryLock(const std::filesystem::path &path) override {
         refuseIfAsked(path, "lock");
         const std::string k = key(path);
@@ -113,7 +103,6 @@ public:
         m_lockTexts[k] = "console " + std::to_string(id);
         return {std::make_unique<LockHandle>(*this, k, id), {}};
     }
-
     std::unique_ptr<platform::ArchiveFile>
     openForAppending(const std::filesystem::path &path) override {
         refuseIfAsked(path, "open");
@@ -124,7 +113,6 @@ public:
         }
         return std::make_unique<Handle>(*this, key(path), m_generation);
     }
-
     std::unique_ptr<platform::ArchiveReader>
     openForReading(const std::filesystem::path &path) override {
         refuseIfAsked(path, "open");
@@ -156,13 +144,12 @@ private:
                         "Could not " + std::string(doing) + " " + file + ": " +
                             std::string(reason));
     }
-
     void refuseIfAsked(const std::filesystem::path &path, std::string_view doing) const {
-        const auto it = m_refusals.find(key(path));
-        if (it != m_refusals.end()) {
+        if (const auto it = m_refusals.find(key(path)); it != m_refusals.end()) {
             throw failure(doing, key(path), it->second);
         }
     }
+    static std::string key(const std::filesystem::path &path) { return path.generic_u8string(); }
 
     class Handle : public platform::ArchiveFile {
     public:
@@ -170,19 +157,17 @@ private:
             : m_storage(storage), m_file(std::move(file)), m_generation(generation) {}
 
         std::uint64_t size() override { return file("read").bytes.size(); }
-
         std::size_t read(std::uint64_t offset, char *buffer, std::size_t length) override {
             const std::string &bytes = file("read").bytes;
-            if (offset >= bytes.size()) {
-                return 0;
-            }
             const std::size_t n =
-                std::min<std::size_t>(length, bytes.size() - static_cast<std::size_t>(offset));
-            std::copy_n(bytes.data() + offset, n, buffer);
+                offset >= bytes.size()
+                    ? 0
+                    : std::min<std::size_t>(length,
+                                            bytes.size() - static_cast<std::size_t>(offset));
+            std::copy_n(bytes.data() + std::min<std::uint64_t>(offset, bytes.size()), n, buffer);
             m_storage.m_read += n;
             return n;
         }
-
         void append(std::string_view bytes) override {
             File &f = file("write");
             if (f.tearAt && f.bytes.size() + bytes.size() > *f.tearAt) {
@@ -192,8 +177,7 @@ private:
                 f.bytes.append(bytes.substr(0, room));
                 m_storage.m_appended += room;
                 f.tearAt.reset();
-                if (f.dieOnTear) {
-                    f.dieOnTear = false;
+                if (std::exchange(f.dieOnTear, false)) {
                     m_storage.processEnds();
                 }
                 throw failure("write", m_file, "input/output error");
@@ -201,7 +185,6 @@ private:
             f.bytes.append(bytes);
             m_storage.m_appended += bytes.size();
         }
-
         void flush() override {
             File &f = file("write");
             ++m_storage.m_flushes;
@@ -211,7 +194,6 @@ private:
             }
             f.durable = f.bytes.size();
         }
-
         void truncate(std::uint64_t newSize) override {
             File &f = file("shorten");
             if (f.failingCuts > 0) {
@@ -232,7 +214,6 @@ private:
             }
             return m_storage.m_files[m_file];
         }
-
         MemoryArchiveStorage &m_storage;
         std::string m_file;
         int m_generation;
@@ -254,8 +235,6 @@ private:
         std::string m_file;
         int m_id;
     };
-
-    static std::string key(const std::filesystem::path &path) { return path.generic_u8string(); }
 
     std::map<std::string, File> m_files;
     std::map<std::string, Lock> m_locks;

@@ -14,10 +14,10 @@
 namespace aql::test {
 
 // Files held in memory, for the logic's tests, with the failures a real disk has: a disk that
-// fills at byte N, a final rename that fails, a target that cannot be written. Paths are compared
-// as they are spelled; a file's folder must have been added (a bare name lives in the current
-// folder, which always exists). Devices and standard output receive bytes as they are written,
-// regular files only at commit. The saver must outlive its sinks.
+// fills at byte N, a target that cannot be written. Paths are compared as they are spelled; a
+// file's folder must have been added (a bare name lives in the current folder, which always
+// exists). Devices and standard output receive bytes as they are written, regular files only at
+// commit. The saver must outlive its sinks.
 class MemoryFileSaver : public platform::FileSaver {
 public:
     void addFile(const std::filesystem::path &path, std::string bytes) {
@@ -29,15 +29,9 @@ public:
     void addDevice(const std::filesystem::path &path) {
         m_entries[key(path)] = Entry{platform::TargetKind::NotRegular, {}};
     }
-
     // Writing to `path` fails with a full disk once more than `bytes` bytes went to one sink.
     void fillDiskAfter(const std::filesystem::path &path, std::size_t bytes) {
         m_diskFullAfter[key(path)] = bytes;
-    }
-    // The final rename onto `path` fails.
-    void failCommit(const std::filesystem::path &path,
-                    std::string reason = "operation not permitted") {
-        m_commitFailures[key(path)] = std::move(reason);
     }
     // `path` cannot be written at all, for this reason.
     void refuse(const std::filesystem::path &path, std::string reason = "permission denied") {
@@ -58,7 +52,6 @@ public:
         return it == m_entries.end() ? std::string() : it->second.bytes;
     }
     int commits() const { return m_commits; }
-    int openSinks() const { return m_openSinks; }
 
     platform::TargetKind kindOf(const std::filesystem::path &target) const override {
         if (target == "-") {
@@ -72,23 +65,19 @@ public:
         if (const auto it = m_refusals.find(key(target)); it != m_refusals.end()) {
             return it->second;
         }
-        switch (kindOf(target)) {
-        case platform::TargetKind::Directory: return std::string("is a directory");
-        case platform::TargetKind::NotRegular:
-        case platform::TargetKind::StandardOutput: return std::nullopt;
-        case platform::TargetKind::Regular:
-        case platform::TargetKind::Missing: break;
+        const platform::TargetKind kind = kindOf(target);
+        if (kind == platform::TargetKind::Directory) {
+            return std::string("is a directory");
         }
         const std::filesystem::path folder = target.parent_path();
-        if (folder.empty()) {
+        if (kind == platform::TargetKind::NotRegular ||
+            kind == platform::TargetKind::StandardOutput || folder.empty() ||
+            kindOf(folder) == platform::TargetKind::Directory) {
             return std::nullopt;
         }
-        switch (kindOf(folder)) {
-        case platform::TargetKind::Directory: return std::nullopt;
-        case platform::TargetKind::Missing:
-            return "the folder " + folder.u8string() + " does not exist";
-        default: return folder.u8string() + " is not a folder";
-        }
+        return kindOf(folder) == platform::TargetKind::Missing
+                   ? "the folder " + folder.u8string() + " does not exist"
+                   : folder.u8string() + " is not a folder";
     }
 
     std::unique_ptr<platform::FileSink> open(const std::filesystem::path &target) override {
@@ -112,55 +101,39 @@ private:
         Sink(MemoryFileSaver &saver, std::filesystem::path target)
             : m_saver(saver), m_target(std::move(target)),
               m_direct(saver.kindOf(m_target) == platform::TargetKind::NotRegular ||
-                       saver.kindOf(m_target) == platform::TargetKind::StandardOutput) {
-            ++m_saver.m_openSinks;
-        }
-        ~Sink() override { --m_saver.m_openSinks; }
+                       saver.kindOf(m_target) == platform::TargetKind::StandardOutput) {}
 
         void write(std::string_view bytes) override {
             checkUsable();
             const auto full = m_saver.m_diskFullAfter.find(key(m_target));
-            if (full != m_saver.m_diskFullAfter.end() && m_written + bytes.size() > full->second) {
-                const std::size_t room = full->second - m_written;
-                land(bytes.substr(0, room));
+            const bool fills =
+                full != m_saver.m_diskFullAfter.end() && m_written + bytes.size() > full->second;
+            land(fills ? bytes.substr(0, full->second - m_written) : bytes);
+            if (fills) {
                 m_failed = true;
                 throw platform::saveError(m_target, "no space left on device");
             }
-            land(bytes);
         }
-
         void commit() override {
             checkUsable();
             m_finished = true;
-            if (m_direct) {
-                return;
+            if (!m_direct) {
+                m_saver.m_entries[key(m_target)] =
+                    Entry{platform::TargetKind::Regular, std::move(m_pending)};
+                ++m_saver.m_commits;
             }
-            const auto failure = m_saver.m_commitFailures.find(key(m_target));
-            if (failure != m_saver.m_commitFailures.end()) {
-                m_failed = true;
-                throw platform::saveError(m_target, failure->second);
-            }
-            m_saver.m_entries[key(m_target)] =
-                Entry{platform::TargetKind::Regular, std::move(m_pending)};
-            ++m_saver.m_commits;
         }
 
     private:
         void checkUsable() const {
-            if (m_failed) {
-                throw platform::saveError(m_target, "an earlier write failed");
-            }
-            if (m_finished) {
-                throw platform::saveError(m_target, "the file was already finished");
+            if (m_failed || m_finished) {
+                throw platform::saveError(m_target, m_failed ? "an earlier write failed"
+                                                             : "the file was already finished");
             }
         }
         void land(std::string_view bytes) {
             m_written += bytes.size();
-            if (m_direct) {
-                m_saver.m_entries[key(m_target)].bytes.append(bytes);
-            } else {
-                m_pending.append(bytes);
-            }
+            (m_direct ? m_saver.m_entries[key(m_target)].bytes : m_pending).append(bytes);
         }
 
         MemoryFileSaver &m_saver;
@@ -176,10 +149,8 @@ private:
 
     std::map<std::string, Entry> m_entries;
     std::map<std::string, std::size_t> m_diskFullAfter;
-    std::map<std::string, std::string> m_commitFailures;
     std::map<std::string, std::string> m_refusals;
     int m_commits = 0;
-    int m_openSinks = 0;
 };
 
 } // namespace aql::test

@@ -12,9 +12,7 @@
 
 namespace aql::test {
 
-namespace ss = platform::sockstate;
-
-inline const std::string kText =
+inline const std::string kPanelText =
     "pH  7.25   Cl  0.60 Redox  712 mV       Flow  42 m3/h       Temp 27.5 C";
 
 // Test-side encoding of the controller's lines: low nibble first, as "0".."?" characters, the
@@ -31,7 +29,7 @@ inline char byteAt(int v) {
     return static_cast<char>(v & 0xFF);
 }
 
-inline std::string withChecksum(std::string payload, std::size_t bytes) {
+inline std::string withLineChecksum(std::string payload, std::size_t bytes) {
     payload.resize(bytes - 1, '\0');
     payload.push_back(byteAt(static_cast<unsigned char>(payload[0]) + 105 +
                              static_cast<unsigned char>(payload[1])));
@@ -40,14 +38,14 @@ inline std::string withChecksum(std::string payload, std::size_t bytes) {
 
 // A kind-1 line (171 characters) carrying `body`.
 inline std::string unaddressedLine(const std::string &body) {
-    return "\x01" + nibbles(withChecksum(body, 85));
+    return "\x01" + nibbles(withLineChecksum(body, 85));
 }
 
 // A kind-2 line of the given total length carrying address + `body`.
 inline std::string addressedLine(std::uint8_t address, const std::string &body,
                                  std::size_t lineLength = 173) {
-    return "\x02" + nibbles(withChecksum(std::string(1, static_cast<char>(address)) + body,
-                                         (lineLength - 1) / 2));
+    return "\x02" + nibbles(withLineChecksum(std::string(1, static_cast<char>(address)) + body,
+                                             (lineLength - 1) / 2));
 }
 
 inline std::string displayBody(std::uint8_t flags, std::uint8_t cursor, std::string text) {
@@ -73,7 +71,7 @@ inline std::string recordBody(std::int32_t key, std::int32_t number) {
 }
 
 // Record lines number first .. first + count - 1 (key 1000 + number), each ended by CR.
-inline std::string recordLines(int first, int count) {
+inline std::string recordStream(int first, int count) {
     std::string stream;
     for (int n = first; n < first + count; ++n) {
         stream += addressedLine(1, recordBody(1000 + n, n)) + "\r";
@@ -81,8 +79,8 @@ inline std::string recordLines(int first, int count) {
     return stream;
 }
 
-inline std::string corruptLine() {
-    std::string line = addressedLine(1, displayBody(1, 0, kText));
+inline std::string corruptReply() {
+    std::string line = addressedLine(1, displayBody(1, 0, kPanelText));
     line.back() = static_cast<char>(line.back() ^ 0x01);
     return line + "\r";
 }
@@ -124,7 +122,7 @@ struct LinkRig {
     // The main window's load: Offline, the record count and the cursor blink running.
     void loadMainWindow() { console.startOffline(); }
     // The connection is gone without the socket reporting it.
-    void connectionDropsSilently() { socket.setState(ss::kClosed); }
+    void connectionDropsSilently() { socket.setState(platform::sockstate::kClosed); }
     void dropWithSocketError(int number = 10054) {
         socket.postError(number, "reset by peer");
         pump.runPosted();

@@ -11,6 +11,7 @@
 
 using namespace aql;
 using namespace aql::test;
+namespace ss = aql::platform::sockstate;
 using link::EndReason;
 using link::LinkPhase;
 using State = link::DownloadStatus::State;
@@ -54,7 +55,7 @@ TEST(Reconnect, pausesDoubleFromOneSecondToAMinuteAndStartAgainOnceAReplyCame) {
     ASSERT_EQ(rig.socket.state(), ss::kConnected);
     EXPECT_TRUE(rig.panel().onlineSelected);
     EXPECT_EQ(rig.console.operatingMode(), 2);
-    rig.controllerShows(0x01, 0, kText);
+    rig.controllerShows(0x01, 0, kPanelText);
     EXPECT_EQ(rig.status().reconnect.attempt, 0);
     rig.connects.clear();
     rig.dropWithSocketError();
@@ -190,7 +191,7 @@ TEST(Reconnect, lossesGoToTheEventLogWhileOnAndToTheSameBoxesAsBeforeWhileOff) {
                 break;
             case Loss::SocketError: rig.goOnline(), rig.dropWithSocketError(10054); break;
             case Loss::ClosedByController: rig.goOnline(), rig.dropWithSocketError(10053); break;
-            case Loss::CorruptReply: rig.goOnline(), rig.socket.deliver(corruptLine()); break;
+            case Loss::CorruptReply: rig.goOnline(), rig.socket.deliver(corruptReply()); break;
             case Loss::RefusedAtStart:
                 rig.socket.outcome = FakeSocket::ConnectOutcome::Refuse;
                 rig.console.startOnline();
@@ -231,7 +232,7 @@ TEST(Reconnect, lossesGoToTheEventLogWhileOnAndToTheSameBoxesAsBeforeWhileOff) {
 
 TEST(Reconnect, aSecondCorruptLineOfTheSameReadIsTheSameLoss) {
     ReconnectRig rig;
-    rig.socket.deliver(corruptLine() + corruptLine());
+    rig.socket.deliver(corruptReply() + corruptReply());
     EXPECT_EQ(rig.status().reconnect.attempt, 1);
     EXPECT_EQ(rig.status().reconnect.secondsLeft, 1);
     EXPECT_TRUE(rig.box.shown.empty());
@@ -282,11 +283,11 @@ TEST(LinkStatus, staleAfterTwoSecondsWithoutAValidReplyUntilTheNextOneAndNeverOf
     rig.timers.advance(1);
     EXPECT_TRUE(status.stale);
 
-    rig.controllerShows(0x01, 0, kText);
+    rig.controllerShows(0x01, 0, kPanelText);
     EXPECT_FALSE(status.stale); // at once, not at the next tick
     rig.timers.advance(1500);
-    rig.socket.deliver(unaddressedLine(displayBody(1, 0, kText)).substr(0, 170) + "\r");
-    rig.socket.deliver(addressedLine(9, displayBody(1, 0, kText)) + "x\r");
+    rig.socket.deliver(unaddressedLine(displayBody(1, 0, kPanelText)).substr(0, 170) + "\r");
+    rig.socket.deliver(addressedLine(9, displayBody(1, 0, kPanelText)) + "x\r");
     rig.timers.advance(499); // lines of the wrong length are no reply
     EXPECT_FALSE(status.stale);
     rig.timers.advance(1);
@@ -319,7 +320,7 @@ TEST(LinkStatus, observersHearOfPhaseChangesAndTicksNeverOfEachLine) {
     notifications = 0;
     std::string burst;
     for (int i = 0; i < 100; ++i) {
-        burst += unaddressedLine(displayBody(1, 0, kText)) + "\r";
+        burst += unaddressedLine(displayBody(1, 0, kPanelText)) + "\r";
     }
     rig.socket.deliver(burst + burst.substr(0, 100) + "\r"); // and one line dropped
     rig.timers.advance(799);
@@ -331,7 +332,7 @@ TEST(LinkStatus, observersHearOfPhaseChangesAndTicksNeverOfEachLine) {
     EXPECT_EQ(rig.console.status().droppedLines, 1u);
     EXPECT_EQ(rig.console.status().lastReplyAgeMs, std::optional<std::int64_t>(900));
 
-    rig.socket.deliver(corruptLine());
+    rig.socket.deliver(corruptReply());
     EXPECT_EQ(phases.back(), LinkPhase::Offline);
     rig.timers.advance(1000);
     EXPECT_EQ(rig.console.status().checksumErrors, 1u);
@@ -354,7 +355,7 @@ TEST(LinkStatus, downloadRateFollowsTheArrivalsAndTheEndOfLogRuleSaysWhenItIsCom
     rig.timers.advance(50);
     for (int perTenth : {5, 2}) { // for a second each
         for (int i = 0; i < 10; ++i) {
-            rig.socket.deliver(recordLines(next, perTenth));
+            rig.socket.deliver(recordStream(next, perTenth));
             next += perTenth;
             rig.timers.advance(100);
         }
@@ -363,7 +364,7 @@ TEST(LinkStatus, downloadRateFollowsTheArrivalsAndTheEndOfLogRuleSaysWhenItIsCom
     rig.timers.advance(1000); // none
     EXPECT_EQ(d.recordsPerSecond, 0u);
     rig.timers.advance(500);
-    rig.socket.deliver(recordLines(1, 10)); // held already: received, not held again
+    rig.socket.deliver(recordStream(1, 10)); // held already: received, not held again
     rig.timers.advance(500);
     EXPECT_EQ(d.recordsPerSecond, 10u);
     EXPECT_EQ(d.recordsReceived, 80u);
@@ -371,7 +372,7 @@ TEST(LinkStatus, downloadRateFollowsTheArrivalsAndTheEndOfLogRuleSaysWhenItIsCom
     EXPECT_EQ(d.elapsedMs, 4000);
 
     // Answers keep coming and none of them is a record: the log is complete after the quiet time.
-    const std::string display = addressedLine(1, displayBody(1, 0, kText));
+    const std::string display = addressedLine(1, displayBody(1, 0, kPanelText));
     rig.socket.deliver(display);
     rig.timers.advance(1000);
     EXPECT_EQ(d.state, State::Receiving);
@@ -388,14 +389,14 @@ TEST(LinkStatus, aControllerThatFallsSilentOrADroppedLinkNeverMakesALogComplete)
     EXPECT_EQ(rig.console.status().download.state, State::None);
     rig.goOnline();
     rig.console.requestLog();
-    rig.socket.deliver(recordLines(1, 5));
+    rig.socket.deliver(recordStream(1, 5));
     rig.timers.advance(1000);
     EXPECT_EQ(rig.console.status().download.state, State::Receiving);
     rig.timers.advance(4000); // unanswered polls are never an end of log
     EXPECT_EQ(rig.console.status().download.state, State::ControllerSilent);
 
     rig.console.requestLog();
-    rig.socket.deliver(recordLines(6, 5));
+    rig.socket.deliver(recordStream(6, 5));
     rig.timers.advance(1000);
     rig.dropWithSocketError();
     EXPECT_EQ(rig.console.status().download.state, State::Interrupted);

@@ -4,6 +4,7 @@
 
 using namespace aql;
 using namespace aql::test;
+namespace ss = aql::platform::sockstate;
 
 // ---- connection and modes ---------------------------------------------------------------------
 
@@ -31,7 +32,7 @@ TEST(OfflineChoice, closesTheConnectionAndClearsThePanel) {
     EXPECT_EQ(rig.socket.closeCalls, 0);
     EXPECT_TRUE(rig.panel().keypadCovered);
     rig.goOnline();
-    rig.controllerShows(0x0F, 0x85, kText);
+    rig.controllerShows(0x0F, 0x85, kPanelText);
     EXPECT_EQ(rig.panel().runLampColour, link::colour::kRunLamp);
     rig.console.chooseOffline();
     EXPECT_EQ(rig.socket.state(), ss::kClosed);
@@ -173,14 +174,14 @@ TEST(ConnectionWindow, passwordPanelOpensOnlyForTheServicePassword) {
 // ---- received lines ---------------------------------------------------------------------------
 
 TEST(ReceivedLines, aDisplayLineSplitAtEveryByteIsShownOnce) {
-    const std::string line = unaddressedLine(displayBody(0x19, 0xC5, kText)) + "\r";
+    const std::string line = unaddressedLine(displayBody(0x19, 0xC5, kPanelText)) + "\r";
     for (std::size_t cut = 1; cut < line.size(); ++cut) {
         LinkRig rig;
         rig.goOnline();
         rig.socket.deliver(line.substr(0, cut));
         EXPECT_EQ(rig.panel().cells[0], '\0') << cut;
         rig.socket.deliver(line.substr(cut));
-        EXPECT_EQ(std::string(rig.panel().cells.data(), 20), kText.substr(0, 20)) << cut;
+        EXPECT_EQ(std::string(rig.panel().cells.data(), 20), kPanelText.substr(0, 20)) << cut;
         EXPECT_EQ(rig.beep.count, 1) << cut;
         EXPECT_EQ(rig.console.receiveCounters().linesHandled, 1u);
     }
@@ -203,18 +204,18 @@ TEST(ReceivedLines, twoLinesInOneReadAreHandledInOrder) {
 TEST(ReceivedLines, wrongKindLengthOrAddressIsDroppedSilentlyAndTheLinkStays) {
     LinkRig rig(7);
     rig.goOnline();
-    std::string line = unaddressedLine(displayBody(0x01, 0, kText));
+    std::string line = unaddressedLine(displayBody(0x01, 0, kPanelText));
     rig.socket.deliver(line.substr(0, 170) + "\r" + line + "00\r" + "\x03" + line.substr(1) +
                        "\r\r");
     EXPECT_EQ(rig.console.receiveCounters().linesIgnored, 4u); // the empty line too
-    rig.socket.deliver(addressedLine(8, displayBody(0x1F, 0x85, kText)) + "\r" +
+    rig.socket.deliver(addressedLine(8, displayBody(0x1F, 0x85, kPanelText)) + "\r" +
                        addressedLine(8, recordBody(1, 1)) + "\r");
     EXPECT_TRUE(rig.box.shown.empty());
     EXPECT_EQ(rig.socket.state(), ss::kConnected);
     EXPECT_EQ(rig.panel().cells[0], '\0');
     EXPECT_EQ(rig.panel().runLampColour, link::colour::kBlack);
     EXPECT_EQ(rig.records.count(), 0u);
-    rig.socket.deliver(addressedLine(7, displayBody(0x1F, 0x85, kText)) + "\r");
+    rig.socket.deliver(addressedLine(7, displayBody(0x1F, 0x85, kPanelText)) + "\r");
     EXPECT_EQ(rig.panel().cells[0], 'p');
 }
 
@@ -222,8 +223,8 @@ TEST(ReceivedLines, aChecksumErrorClosesAndReportsByKind) {
     for (int kind : {1, 2}) {
         LinkRig rig;
         rig.goOnline();
-        std::string line = kind == 1 ? unaddressedLine(displayBody(1, 0, kText))
-                                     : addressedLine(1, displayBody(1, 0, kText));
+        std::string line = kind == 1 ? unaddressedLine(displayBody(1, 0, kPanelText))
+                                     : addressedLine(1, displayBody(1, 0, kPanelText));
         line.back() = static_cast<char>(line.back() ^ 0x01);
         rig.socket.deliver(line + "\r");
         EXPECT_EQ(rig.socket.state(), ss::kClosed);
@@ -237,11 +238,11 @@ TEST(ReceivedLines, aChecksumErrorClosesAndReportsByKind) {
 TEST(ReceivedLines, beepOnlyForUnaddressedDisplays) {
     LinkRig rig;
     rig.goOnline();
-    rig.socket.deliver(addressedLine(1, displayBody(0x10, 0, kText)) + "\r");
+    rig.socket.deliver(addressedLine(1, displayBody(0x10, 0, kPanelText)) + "\r");
     EXPECT_EQ(rig.beep.count, 0);
-    rig.controllerShows(0x10, 0, kText);
+    rig.controllerShows(0x10, 0, kPanelText);
     EXPECT_EQ(rig.beep.count, 1);
-    rig.controllerShows(0x0F, 0, kText);
+    rig.controllerShows(0x0F, 0, kPanelText);
     EXPECT_EQ(rig.beep.count, 1);
     EXPECT_EQ(rig.panel().backlightColour, link::colour::kBacklightOn);
     EXPECT_EQ(rig.panel().manualLampColour, link::colour::kManualLamp);
@@ -296,7 +297,7 @@ TEST(LogDownload, recordsEndInNumberOrderAndASecondDownloadAddsNothing) {
     rig.goOnline();
     std::string stream;
     for (int n : {5, 3, 9, 4}) {
-        stream += recordLines(n, 1);
+        stream += recordStream(n, 1);
     }
     rig.socket.deliver(stream);
     std::vector<int> order;
@@ -320,7 +321,7 @@ TEST(LogDownload, aRecordThatCannotBeParsedIsDroppedAndTheRestOfTheReadIsStillHa
     rig.goOnline();
     std::string overflowing = recordBody(1, 1); // a record number of 2^31 does not fit
     overflowing[8] = static_cast<char>(0x80);
-    rig.socket.deliver(addressedLine(1, overflowing) + "\r" + recordLines(2, 1));
+    rig.socket.deliver(addressedLine(1, overflowing) + "\r" + recordStream(2, 1));
     EXPECT_EQ(rig.console.receiveCounters().lineErrors, 1u);
     EXPECT_EQ(rig.records.count(), 1u);
     EXPECT_TRUE(rig.records.contains("K2"));
@@ -361,11 +362,11 @@ TEST(SaveButton, staysUsableWhenTheLinkDropsAfterADownload) {
         rig.console.setModeHooks(hooks);
         rig.loadMainWindow();
         rig.goOnline();
-        rig.socket.deliver(recordLines(1, 2));
+        rig.socket.deliver(recordStream(1, 2));
         rig.timers.advance(100);
         ASSERT_TRUE(rig.panel().saveEnabled);
         switch (drop) {
-        case Drop::CorruptReply: rig.socket.deliver(corruptLine()); break;
+        case Drop::CorruptReply: rig.socket.deliver(corruptReply()); break;
         case Drop::NoAnswer: rig.timers.advance(10100); break;
         case Drop::OfflineChosen: rig.console.chooseOffline(); break;
         case Drop::ReconnectRefused:

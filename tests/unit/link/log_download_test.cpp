@@ -161,7 +161,7 @@ struct DownloadRig : LinkRig {
         }
     }
     std::function<std::string()> nextRecord() {
-        return [this, n = 0]() mutable { return recordLines(++n, 1); };
+        return [this, n = 0]() mutable { return recordStream(++n, 1); };
     }
 };
 
