@@ -21,6 +21,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 using namespace aql;
 namespace ss = aql::platform::sockstate;
@@ -77,8 +78,8 @@ sim::Options options(std::uint32_t records, std::uint32_t logRate = 2000) {
     return o;
 }
 
-std::string firstLine(const std::string &text) {
-    return text.substr(0, text.find('\r'));
+std::string firstLine(const std::vector<test::ShownBox> &shown) {
+    return shown.empty() ? "(no message)" : shown[0].text.substr(0, shown[0].text.find('\r'));
 }
 
 } // namespace
@@ -167,9 +168,8 @@ TEST_P(LinkUnderFault, endsCleanlyAndKeepsTheRecordsHeld) {
         EXPECT_EQ(rig.socket.state(), ss::kClosed);
         EXPECT_EQ(rig.console.operatingMode(), 0);
         EXPECT_GE(rig.records.count(), heldWhenClosed); // nothing held was lost
-        ASSERT_FALSE(rig.box.shown.empty()) << c.fault;
-        EXPECT_EQ(rig.box.shown[0].text.rfind(c.messageStart, 0), 0u)
-            << c.fault << ": " << firstLine(rig.box.shown[0].text);
+        EXPECT_EQ(firstLine(rig.box.shown).rfind(c.messageStart, 0), 0u)
+            << firstLine(rig.box.shown);
     }
 }
 
@@ -181,16 +181,7 @@ INSTANTIATE_TEST_SUITE_P(EveryFault, LinkUnderFault,
                                            FaultCase{"corrupt-checksum=50", 300, false, "T96"},
                                            FaultCase{"drop-after=40", 300, false, "T92 10053"},
                                            FaultCase{"drop-after=40:mid", 300, false, "T92 10053"},
-                                           FaultCase{"silent-after=20", 300, false, "T92 0", 0}),
-                         [](const ::testing::TestParamInfo<FaultCase> &param) {
-                             std::string name = param.param.fault;
-                             for (char &ch : name) {
-                                 if (!std::isalnum(static_cast<unsigned char>(ch))) {
-                                     ch = '_';
-                                 }
-                             }
-                             return name;
-                         });
+                                           FaultCase{"silent-after=20", 300, false, "T92 0", 0}));
 
 TEST(LinkAgainstSimulator, unknownPacketTypesAndGarbageNeverBringItDown) {
     for (const char *fault : {"unknown-type=20", "garbage=10"}) {
@@ -209,9 +200,7 @@ TEST(LinkAgainstSimulator, unknownPacketTypesAndGarbageNeverBringItDown) {
             ASSERT_FALSE(rig.box.shown.empty()) << fault;
         }
         if (std::string(fault).rfind("unknown", 0) == 0) {
-            ASSERT_FALSE(rig.box.shown.empty());
-            EXPECT_EQ(rig.box.shown[0].text.rfind("T94 ", 0), 0u)
-                << firstLine(rig.box.shown[0].text);
+            EXPECT_EQ(firstLine(rig.box.shown).rfind("T94 ", 0), 0u) << firstLine(rig.box.shown);
         }
     }
 }

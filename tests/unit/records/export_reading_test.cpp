@@ -156,27 +156,5 @@ TEST(ExportLineReading, aDamagedLineIsReadOrRefusedAsTheGeneralReadingDoes) {
     EXPECT_GT(60000 - quick - refused, 5000);
 }
 
-TEST(ExportLineReading, aLineTheQuickWayLeavesLeavesTheRecordAsItWas) {
-    const std::string line = "3,100,7,2024-06-03 03:15:00,21,500,100,300,250,250,7.8,6.8,7.2,7.11,"
-                             "7.11,20,10,120,120,40,25,400,401,12,3,650,5,6,401,3";
-    LogRecord record;
-    ASSERT_TRUE(record.fromPlainExportCsv(line));
-    const Outcome before = outcomeOf(record);
-    const std::string others[] = {
-        line + ",1",                                                          // 31 columns
-        line.substr(0, line.rfind(',')),                                      // 29 columns
-        std::string(line).replace(line.find("2024"), 4, "-2024"),             // a signed year
-        std::string(line).replace(line.find("7.11"), 4, "7.1e1"),             // an exponent
-        std::string(line).replace(line.find(",500,"), 5, ",5000000000,"),     // ten digits
-        std::string(line).replace(line.find("7.11"), 4, "1234567.123456789"), // 16 digits of pH
-        " " + line,
-    };
-    for (const std::string &other : others) {
-        EXPECT_FALSE(record.fromPlainExportCsv(other)) << other;
-        EXPECT_TRUE(outcomeOf(record) == before) << other;
-    }
-    EXPECT_EQ(record.toCSV(), line);
-}
-
 } // namespace
 } // namespace aql::records
