@@ -1,4 +1,4 @@
-#include "ShellRig.h"
+#include "support/ShellRig.h"
 #include "ui/ConfigurationWindow.h"
 
 #include <QApplication>

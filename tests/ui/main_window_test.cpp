@@ -12,6 +12,7 @@
 #include "support/DiskFileSaver.h"
 #include "support/LinkFakes.h"
 #include "support/MemorySettings.h"
+#include "support/ShellRig.h"
 #include "support/TempDir.h"
 #include "ui/DialogParent.h"
 #include "ui/LinkStatusBar.h"
@@ -87,26 +88,11 @@ void showAndWait(QWidget &window) {
 }
 
 // The main window over fakes: time and the controller move only when the test says so.
-struct FakeRig {
-    TempDir dir;
-    FakePump pump;
-    FakeSocket socket{pump};
-    ManualTimerFactory timers;
-    RecordingMessageBox box;
-    CountingBeep beep;
-    FixedClock clock;
-    MemorySettings settings;
-    NoFileDialog dialog;
-    DiskFileSaver files;
-    std::unique_ptr<shell::MainController> main;
+struct FakeRig : ShellRig {
     std::unique_ptr<ui::MainWindow> window;
 
-    FakeRig() {
-        fillProgramFolder(dir, 4001);
-        main = std::make_unique<shell::MainController>(
-            shell::ShellServices{{socket, timers, pump, box, beep, clock}, settings, dialog, files},
-            dir.path(), shell::CommandLine("aqlremote", ""));
-        EXPECT_FALSE(main->start());
+    FakeRig() : ShellRig(::siteFile(4001)) {
+        EXPECT_TRUE(started);
         window = std::make_unique<ui::MainWindow>(*main);
         showAndWait(*window);
         QApplication::setActiveWindow(window.get());

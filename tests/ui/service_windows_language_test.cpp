@@ -2,7 +2,7 @@
 // files the program ships (the switch itself, reaching every open window, is tested on the whole
 // console).
 
-#include "ShellRig.h"
+#include "support/ShellRig.h"
 #include "ui/ConfigurationWindow.h"
 #include "ui/ConnectionWindow.h"
 

@@ -2,7 +2,7 @@
 // at them:  service-windows-shots FOLDER
 // Each window in English and Dutch; the scale comes from QT_SCALE_FACTOR, which names the files.
 
-#include "ShellRig.h"
+#include "support/ShellRig.h"
 #include "ui/ConfigurationWindow.h"
 #include "ui/ConnectionWindow.h"
 #include "ui/VariablesWindow.h"

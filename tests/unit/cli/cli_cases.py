@@ -218,24 +218,40 @@ def timeout_bounds_a_connect_that_never_completes():
 
 def options_are_refused_before_connecting():
     listener = NeverAccepts()
+    endpoint = ["--host", "127.0.0.1", "--port", listener.port]
+    a_csv = ["--csv", path("a.csv")]
     try:
         cases = [
             (["variables", "--set", "1:4=9x"], r"--set value must be a whole number"),
-            (["variables", "--set", "1:4=40000"], r"--set value must be a whole number"),
+            (["variables", "--set", "1:4=32768"], r"--set value must be a whole number"),
+            (["variables", "--set", "9:4=1"], r"--set block must be"),
+            (["variables", "--set", "1:26=1"], r"--set variable must be"),
+            (["variables", "--set", "1=4:1"], r"--set must look like B:V=VALUE"),
+            (["variables", "--set", "1:4=1", "--block", "2"], r"do not go together"),
+            (["variables", "--timeout", "0"], r"--timeout must be"),
+            (["download", "--hots", "x"], r"unknown option --hots"),
+            (["download", "--port", "1"], r"option --port given twice"),
+            (["download", "stray"], r"unexpected argument \"stray\""),
+            (["download", *a_csv, "--idle"], r"option --idle needs a value"),
+            (["download", *a_csv, "--idle", "x"], r"--idle must be"),
+            (["download", *a_csv, "--address", "256"], r"--address must be"),
+            (["download", *a_csv, "--max-records", "0"], r"--max-records"),
             (["download"], r"no output given"),
+            (["download", "--csv", ""], r"--csv needs a file name"),
+            (["download", "--csv", OUT], r"is a directory"),
             (["download", "--csv", path("no/such/folder/log.csv")], r"cannot be written"),
-            (["download", "--csv", path("a.csv"), "--xml", path(".") + "/./a.csv"],
-             r"name the same file"),
+            (["download", *a_csv, "--xml", path(".") + "/./a.csv"], r"name the same file"),
             (["download", "--csv", "-", "--xlsx", "-"], r"name the same file"),
-            (["download", "--csv", path("a.csv"), "--max-records", "0"], r"--max-records"),
         ]
         for args, pattern in cases:
-            rc, _, err, took = run(args[0], "--host", "127.0.0.1", "--port", listener.port,
-                                   *args[1:])
+            rc, _, err, took = run(args[0], *endpoint, *args[1:])
             status(rc, 2, err)
             said(err, pattern, 1)
             expect(took < 1.5, " ".join(args) + " waited for the connect")
             expect("connect" not in err, " ".join(args) + " tried to connect:\n" + err)
+        rc, _, err, _ = run("download", "--port", listener.port, *a_csv)
+        status(rc, 2, err)
+        said(err, r"--host is required", 1)
     finally:
         listener.stop()
     absent("a.csv")

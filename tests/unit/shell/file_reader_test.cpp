@@ -20,6 +20,13 @@ std::string stored(int number, int key) {
            "35,20,10,0,5,0,0,0,37,4,120,110,0,0,95,96,3,80,96,80,27,0,0,0,0,7,0,0,0";
 }
 
+// An export line with every column distinct, for record `number`, key 1000 + number.
+std::string exported(int number) {
+    return "3," + std::to_string(1000 + number) + "," + std::to_string(number) +
+           ",2009-03-07 14:05:00,21,300,50,120,150,150,7.8,6.8,7.2,7.25,7.25,20,10,35,35,40,15,95,"
+           "96,3,80,650,12,9,96,80";
+}
+
 // The line error a call raises (any other error escapes), or nullopt when it returns normally.
 template <class F> std::optional<RecordLineError> lineErrorOf(F &&call) {
     try {
@@ -28,6 +35,15 @@ template <class F> std::optional<RecordLineError> lineErrorOf(F &&call) {
         return e;
     }
     return std::nullopt;
+}
+
+// The records of a list, in list order, as number:key.
+std::string numbersAndKeys(const records::RecordList &list) {
+    std::string s;
+    list.forEach([&](const records::LogRecord &r) {
+        s += std::to_string(r.recordNumber) + ":" + std::to_string(r.recordKey) + " ";
+    });
+    return s;
 }
 
 class FileReaderTest : public ::testing::Test {
@@ -47,22 +63,29 @@ protected:
         test::writeBytes(dir / "LogValues.csv", text);
         return (dir / "LogValues.csv").string();
     }
-    // The records held, in list order, as number:key.
-    std::string held() const {
-        std::string s;
-        list.forEach([&](const records::LogRecord &r) {
-            s += std::to_string(r.recordNumber) + ":" + std::to_string(r.recordKey) + " ";
-        });
-        return s;
-    }
+    std::string held() const { return numbersAndKeys(list); }
 };
 
-TEST_F(FileReaderTest, storedLines312EndUpOrderedWithTheirOwnValues) {
+TEST_F(FileReaderTest, eachLayoutIsReadWithItsOwnValuesAndEndsUpOrdered) {
     reader.readFile(test::fixture("shell/stored_3_1_2.csv").string(), ",", true, 20000);
-    EXPECT_TRUE(box.shown.empty());
     ASSERT_EQ(held(), "1:1001 2:1002 3:1003 ");
     EXPECT_EQ(list.item(1).values()->flow2, 7); // value field 57 overrides field 36
     EXPECT_FLOAT_EQ(list.item(2).values()->pH, 7.28f);
+
+    list.clear();
+    reader.readFile(lines({records::exportCsvHeader(), exported(3), exported(1), exported(2)}));
+    EXPECT_EQ(held(), "1:1001 2:1002 3:1003 ");
+    EXPECT_EQ(list.find("K2")->values()->reagent, 150);
+
+    // Read back and exported again, an export comes out as it went in: no value changed place.
+    const std::string exportFile = test::fixture("shell/export_two_records.csv").string();
+    list.clear();
+    reader.readFile(exportFile);
+    EXPECT_EQ(records::recordListCsv(list), test::readBytes(exportFile));
+    // Under any other header a thirty-field line is a stored line, its sixth field the reagent.
+    reader.readFile(lines({"\"Record Type\"", exported(9)}));
+    EXPECT_EQ(list.find("K9")->values()->reagent, 300);
+    EXPECT_TRUE(box.shown.empty());
 }
 
 TEST_F(FileReaderTest, theFirstOccurrenceOfANumberWinsWithinAFileAndAcrossReads) {
@@ -77,14 +100,13 @@ TEST_F(FileReaderTest, theFirstOccurrenceOfANumberWinsWithinAFileAndAcrossReads)
 }
 
 TEST_F(FileReaderTest, theFirstLineMustHoldRecordInItsFirstTenCharacters) {
-    const std::string record = stored(1, 10);
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{}, "####-102-####"}, // an empty file
-        {{"12345Record,Key", record}, "####-101-####"},
-        {{"RECORD TYPE", record}, "####-101-####"},
-        {{"", record}, "####-101-####"},
-        {{"1234Record", record}, ""},
-        {{"  \"Record Type\"", record}, ""},
+        {{"12345Record,Key", stored(1, 10)}, "####-101-####"},
+        {{"RECORD TYPE", stored(1, 10)}, "####-101-####"},
+        {{"", stored(1, 10)}, "####-101-####"},
+        {{"1234Record", stored(1, 10)}, ""},
+        {{"  \"Record Type\"", stored(1, 10)}, ""},
     };
     for (const auto &[content, message] : cases) {
         list.clear();
@@ -134,59 +156,29 @@ TEST_F(FileReaderTest, aBadLineStopsTheReadKeepsEarlierRecordsAndRaisesAsReadFil
     EXPECT_TRUE(box.shown.empty());
 }
 
-TEST_F(FileReaderTest, thirtyFieldLinesUnderTheExportHeaderReadInTheExportLayout) {
-    // Read back and exported again, the export comes out as it went in: no value changed place.
-    const std::string exported = test::fixture("shell/export_two_records.csv").string();
-    reader.readFile(exported);
-    EXPECT_EQ(records::recordListCsv(list), test::readBytes(exported));
-    // Under any other header a thirty-field line is a stored line, its sixth field the reagent.
-    reader.readFile(lines({"\"Record Type\"",
-                           "3,1009,9,2009-03-07 14:05:00,21,300,50,120,150,150,7.8,"
-                           "6.8,7.2,7.25,7.25,20,10,35,35,40,15,95,96,3,80,650,12,9,96,80"}));
-    ASSERT_NE(list.find("K9"), nullptr);
-    EXPECT_EQ(list.find("K9")->values()->reagent, 300);
-}
-
-// An export line with every column distinct, for record `number`.
-std::string exported(int number) {
-    return "3," + std::to_string(1000 + number) + "," + std::to_string(number) +
-           ",2009-03-07 14:05:00,21,300,50,120,150,150,7.8,6.8,7.2,7.25,7.25,20,10,35,35,40,15,95,"
-           "96,3,80,650,12,9,96,80";
-}
-
-TEST_F(FileReaderTest, exportLines312UnderTheExportHeaderEndUpOrdered) {
-    reader.readFile(lines({records::exportCsvHeader(), exported(3), exported(1), exported(2)}));
-    EXPECT_EQ(held(), "1:1001 2:1002 3:1003 ");
-    EXPECT_EQ(list.find("K2")->values()->reagent, 150);
-    EXPECT_TRUE(box.shown.empty());
-}
-
 // Under the export's header only the export's layout is read: a line of any other field count
 // would come out scrambled if it were read another way, so the file is refused at that line.
 TEST_F(FileReaderTest, underTheExportHeaderALineOfAnotherFieldCountIsRefusedAtItsLine) {
     const std::string good = exported(2);
-    const struct {
-        std::string bad;
-        std::string reason;
-    } cases[] = {
+    const std::pair<std::string, std::string> cases[] = {
         {good.substr(0, good.size() - 3), "29 fields"},                // a truncated last line
         {"3,1,104,2024-06-03 03:15:00,0,150", "6 fields"},             // too few
         {good + ",7", "31 fields"},                                    // too many
         {stored(4, 40), "65 fields"},                                  // the stored layout
         {good.substr(0, 27) + "x" + good.substr(28), "Type mismatch"}, // right count, bad value
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.bad);
+    for (const auto &[bad, reason] : cases) {
+        SCOPED_TRACE(bad);
         list.clear();
         const auto e = lineErrorOf([&] {
-            reader.readFile(lines({records::exportCsvHeader(), exported(1), good, c.bad}));
+            reader.readFile(lines({records::exportCsvHeader(), exported(1), good, bad}));
         });
         ASSERT_TRUE(e);
         EXPECT_EQ(e->number(), errc::kTypeMismatch);
         EXPECT_EQ(e->source(), "ReadFile");
         EXPECT_EQ(e->description(), "####-103-####");
         EXPECT_EQ(e->lineNumber(), 4u);
-        EXPECT_NE(e->reason().find(c.reason), std::string::npos) << e->reason();
+        EXPECT_NE(e->reason().find(reason), std::string::npos) << e->reason();
         EXPECT_EQ(held(), "1:1001 2:1002 ");
     }
 }
@@ -197,30 +189,23 @@ TEST_F(FileReaderTest, underTheExportHeaderALineOfAnotherFieldCountIsRefusedAtIt
 // were in.
 TEST_F(FileReaderTest, aLongShuffledFileFillsTheListAsSingleInsertsLineByLineWould) {
     std::mt19937 random(5);
-    std::vector<std::string> body;
+    std::vector<std::string> file = {records::exportCsvHeader()};
     for (int key = 0; key < 70000; ++key) {
-        const int number = 1 + static_cast<int>(random() % 50000);
-        std::string line = exported(number);
+        std::string line = exported(1 + static_cast<int>(random() % 50000));
         line.replace(2, line.find(',', 2) - 2, std::to_string(key)); // the key tells arrivals apart
-        body.push_back(line);
+        file.push_back(line);
     }
     auto singleInserts = [&](std::size_t lineCount) {
         records::RecordList one;
-        for (std::size_t i = 0; i < lineCount; ++i) {
+        for (std::size_t i = 1; i <= lineCount; ++i) {
             records::LogRecord record;
-            record.fromExportCsv(body[i], records::rtype::kLog);
+            record.fromExportCsv(file[i], records::rtype::kLog);
             one.insert(record);
         }
-        std::string s;
-        one.forEach([&](const records::LogRecord &r) {
-            s += std::to_string(r.recordNumber) + ":" + std::to_string(r.recordKey) + " ";
-        });
-        return s;
+        return numbersAndKeys(one);
     };
-    std::vector<std::string> file = {records::exportCsvHeader()};
-    file.insert(file.end(), body.begin(), body.end());
     reader.readFile(lines(file));
-    EXPECT_EQ(held(), singleInserts(body.size()));
+    EXPECT_EQ(held(), singleInserts(file.size() - 1));
 
     list.clear();
     file.insert(file.begin() + 60001, "3,1,2,garbage");
@@ -237,29 +222,22 @@ TEST_F(FileReaderTest, oneTrailingEmptyLineEndsTheFileAndAnyOtherEmptyLineIsRefu
         const bool exportLayout = header != "Record";
         const std::string a = exportLayout ? exported(1) : stored(1, 1001);
         const std::string b = exportLayout ? exported(2) : stored(2, 1002);
-
-        list.clear();
-        EXPECT_NO_THROW(reader.readFile(lines({header, a, b, ""})));
-        EXPECT_EQ(held(), "1:1001 2:1002 ");
-        list.clear();
-        EXPECT_NO_THROW(reader.readFile(lines({header, ""})));
-        EXPECT_EQ(held(), "");
-
         const struct {
             std::vector<std::string> content;
-            std::size_t at;
-            std::string heldBefore;
-        } refused[] = {
-            {{header, a, b, "", ""}, 4u, "1:1001 2:1002 "}, // two empty lines at the end
-            {{header, a, "", b}, 3u, "1:1001 "},            // one between records
+            std::size_t refusedAt; // 0: read
+            std::string held;
+        } cases[] = {
+            {{header, a, b, ""}, 0, "1:1001 2:1002 "},
+            {{header, ""}, 0, ""},
+            {{header, a, b, "", ""}, 4, "1:1001 2:1002 "}, // two empty lines at the end
+            {{header, a, "", b}, 3, "1:1001 "},            // one between records
         };
-        for (const auto &[content, at, heldBefore] : refused) {
+        for (const auto &c : cases) {
             list.clear();
-            const auto e = lineErrorOf([&] { reader.readFile(lines(content)); });
-            ASSERT_TRUE(e) << at;
-            EXPECT_EQ(e->lineNumber(), at);
-            EXPECT_EQ(e->reason(), "empty line");
-            EXPECT_EQ(held(), heldBefore);
+            const auto e = lineErrorOf([&] { reader.readFile(lines(c.content)); });
+            EXPECT_EQ(e ? e->lineNumber() : 0, c.refusedAt);
+            EXPECT_EQ(e ? e->reason() : "empty line", "empty line");
+            EXPECT_EQ(held(), c.held);
         }
     }
 }

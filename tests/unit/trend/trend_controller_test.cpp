@@ -4,6 +4,7 @@
 
 #include "support/LinkFakes.h"
 #include "support/MemoryFileSaver.h"
+#include "support/WindowFakes.h"
 
 #include <gtest/gtest.h>
 
@@ -13,36 +14,38 @@
 #include <vector>
 
 using namespace aql::trend;
-using aql::test::MemoryFileSaver;
-using aql::test::RecordingMessageBox;
+using Strings = std::vector<std::string>;
 
 namespace {
 
-constexpr std::int64_t kStart = 1236434400; // 2009-03-07 14:00
-constexpr std::int64_t kStep = 600;         // a record every ten minutes
-constexpr int kSamples = 145;               // a day: 14:00 to 14:00 the next day
-constexpr std::int64_t kEnd = kStart + kStep * (kSamples - 1);
+constexpr std::int64_t kStart = 1236434400;         // 2009-03-07 14:00
+constexpr std::int64_t kStep = 600;                 // a record every ten minutes
+constexpr std::int64_t kEnd = kStart + kStep * 144; // a day: 145 records
 
 RecordReading reading(int number, std::int64_t time) {
     RecordReading r;
     r.recordNumber = number;
     r.moment = momentAt(time);
-    auto set = [&r](Series s, double v) { r.values[indexOf(s)] = v; };
-    set(Series::Ph, 7.0 + 0.01 * (number % 50));
-    set(Series::PhSetpoint, 7.2);
-    set(Series::PhHighAlarm, 7.6);
-    set(Series::PhLowAlarm, 6.8);
-    set(Series::Reagent, 100 + number % 7);
-    set(Series::ReagentHighAlarm, 150);
-    set(Series::ReagentLowAlarm, 50);
-    set(Series::Flow, 20);
-    set(Series::FlowLowAlarm, 10);
+    const std::pair<Series, double> values[] = {
+        {Series::Ph, 7.0 + 0.01 * (number % 50)},
+        {Series::PhSetpoint, 7.2},
+        {Series::PhHighAlarm, 7.6},
+        {Series::PhLowAlarm, 6.8},
+        {Series::Reagent, 100 + number % 7},
+        {Series::ReagentHighAlarm, 150},
+        {Series::ReagentLowAlarm, 50},
+        {Series::Flow, 20},
+        {Series::FlowLowAlarm, 10},
+    };
+    for (const auto &[series, value] : values) {
+        r.values[indexOf(series)] = value;
+    }
     return r;
 }
 
 TrendModel dayLog(bool withRedox = false) {
     TrendBuilder builder;
-    for (int i = 0; i < kSamples; ++i) {
+    for (int i = 0; i < 145; ++i) {
         RecordReading r = reading(i + 1, kStart + kStep * i);
         if (withRedox) {
             r.values[indexOf(Series::Redox)] = 700;
@@ -51,23 +54,6 @@ TrendModel dayLog(bool withRedox = false) {
     }
     return builder.build();
 }
-
-class ScriptedFileDialog : public aql::platform::FileDialog {
-public:
-    std::optional<std::string> openFile(const std::string &, const std::string &) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> saveFile(const std::string &initialFolder,
-                                        const std::string &filter) override {
-        asked.push_back({initialFolder, filter});
-        return answer;
-    }
-    struct Asked {
-        std::string initial, filter;
-    };
-    std::vector<Asked> asked;
-    std::optional<std::string> answer;
-};
 
 // Dutch for a few texts, nothing for the others: the table of a language file not yet extended.
 std::string partlyDutch(int n) {
@@ -80,45 +66,46 @@ std::string partlyDutch(int n) {
     return it != kDutch.end() ? it->second : "####-" + std::to_string(n) + "-####";
 }
 
+using Range = std::pair<std::int64_t, std::int64_t>;
+
 struct Rig {
-    MemoryFileSaver files;
-    ScriptedFileDialog dialog;
-    RecordingMessageBox box;
+    aql::test::MemoryFileSaver files;
+    aql::test::ScriptedFileDialog dialog;
+    aql::test::RecordingMessageBox box;
     TrendController controller;
     int notifications = 0;
     aql::Subscription subscription;
 
-    explicit Rig(TrendModel model, TextSource texts = nullptr, std::string pool = "Pool 1")
+    explicit Rig(TrendModel model = dayLog(), TextSource texts = nullptr,
+                 std::string pool = "Pool 1")
         : controller(std::move(model), std::move(pool), std::move(texts), files, dialog, box,
                      "/data") {
         files.addFolder("/data");
         subscription = controller.subscribe([this] { ++notifications; });
     }
     const TrendController::View &view() const { return controller.view(); }
-    TimeRange visible() const { return view().visible; }
-};
-
-std::vector<std::string> paneTitles(const TrendController::View &v) {
-    std::vector<std::string> out;
-    for (const auto &pane : v.panes) {
-        out.push_back(pane.axisTitle + (pane.visible ? "" : " (hidden)"));
+    Range visible() const { return {view().visible.from, view().visible.to}; }
+    Strings paneTitles() const {
+        Strings out;
+        for (const auto &pane : view().panes) {
+            out.push_back(pane.axisTitle + (pane.visible ? "" : " (hidden)"));
+        }
+        return out;
     }
-    return out;
-}
+};
 
 } // namespace
 
 TEST(TrendController, panesFollowTheQuantitiesTheRecordsCarry) {
-    Rig plain(dayLog());
-    EXPECT_EQ(paneTitles(plain.view()), (std::vector<std::string>{"pH", "Reagent", "Flow (m3/h)"}));
+    Rig plain;
+    EXPECT_EQ(plain.paneTitles(), (Strings{"pH", "Reagent", "Flow (m3/h)"}));
     ASSERT_EQ(plain.view().panes[2].series.size(), 3u);
     EXPECT_EQ(plain.view().panes[2].series[1].label, "Flow low alarm");
     EXPECT_EQ(plain.view().windowTitle, "Trend - Pool 1");
     EXPECT_EQ(plain.view().chartTitle, "Pool 1  2009-03-07 14:00 - 2009-03-08 14:00");
 
     Rig redox(dayLog(true));
-    EXPECT_EQ(paneTitles(redox.view()),
-              (std::vector<std::string>{"pH", "Reagent", "Flow (m3/h)", "Redox (mV)"}));
+    EXPECT_EQ(redox.paneTitles(), (Strings{"pH", "Reagent", "Flow (m3/h)", "Redox (mV)"}));
     EXPECT_TRUE(redox.view().shown.contains(Series::Redox));
 
     // Hiding every series of a quantity hides its pane; a series the log lacks cannot be shown.
@@ -127,60 +114,46 @@ TEST(TrendController, panesFollowTheQuantitiesTheRecordsCarry) {
         plain.controller.setShown(s, false);
     }
     plain.controller.setShown(Series::Redox, true);
-    EXPECT_EQ(paneTitles(plain.view()),
-              (std::vector<std::string>{"pH", "Reagent (hidden)", "Flow (m3/h)"}));
+    EXPECT_EQ(plain.paneTitles(), (Strings{"pH", "Reagent (hidden)", "Flow (m3/h)"}));
     EXPECT_FALSE(plain.view().shown.contains(Series::Redox));
     plain.controller.setShown(Series::ReagentLowAlarm, true);
     EXPECT_TRUE(plain.view().panes[1].visible);
 }
 
 TEST(TrendController, zoomStaysWithinTheLogAndIsNeverNarrowerThanTenMinutes) {
-    struct Case {
-        const char *what;
-        std::int64_t from, to;
-        TimeRange expected;
+    const std::pair<Range, Range> cases[] = {
+        {{kStart + 3600, kStart + 7200}, {kStart + 3600, kStart + 7200}}, // inside
+        {{kStart + 7200, kStart + 3600}, {kStart + 3600, kStart + 7200}}, // either order
+        {{kStart + 3600, kStart + 3660}, {kStart + 3330, kStart + 3930}}, // ten minutes around
+        {{kStart - 100, kStart + 20}, {kStart, kStart + 600}},            // ... at the start
+        {{kEnd - 1000, kEnd + 1000}, {kEnd - 2000, kEnd}},                // moved back inside
+        {{kStart - 86400, kEnd + 86400}, {kStart, kEnd}},                 // wider than the log
     };
-    const Case kCases[] = {
-        {"inside", kStart + 3600, kStart + 7200, {kStart + 3600, kStart + 7200}},
-        {"either order", kStart + 7200, kStart + 3600, {kStart + 3600, kStart + 7200}},
-        {"too narrow: ten minutes around its middle",
-         kStart + 3600,
-         kStart + 3660,
-         {kStart + 3330, kStart + 3930}},
-        {"narrow at the start of the log", kStart - 100, kStart + 20, {kStart, kStart + 600}},
-        {"past the end: moved back inside", kEnd - 1000, kEnd + 1000, {kEnd - 2000, kEnd}},
-        {"wider than the log", kStart - 86400, kEnd + 86400, {kStart, kEnd}},
-    };
-    for (const Case &c : kCases) {
-        Rig rig(dayLog());
-        rig.controller.zoomTo(c.from, c.to);
-        EXPECT_EQ(rig.visible().from, c.expected.from) << c.what;
-        EXPECT_EQ(rig.visible().to, c.expected.to) << c.what;
-        EXPECT_EQ(rig.view().zoomed, c.expected.from != kStart || c.expected.to != kEnd) << c.what;
+    for (const auto &[asked, shown] : cases) {
+        Rig rig;
+        rig.controller.zoomTo(asked.first, asked.second);
+        EXPECT_EQ(rig.visible(), shown) << asked.first - kStart;
+        EXPECT_EQ(rig.view().zoomed, shown != Range(kStart, kEnd)) << asked.first - kStart;
     }
-
-    Rig rig(dayLog());
+    Rig rig;
     rig.controller.zoomTo(kStart + 3600, kStart + 3600 + TrendController::kMinimumSpan);
     EXPECT_FALSE(rig.view().canZoomIn);
     rig.controller.zoomBy(0.5);
-    EXPECT_EQ(rig.visible().to - rig.visible().from, TrendController::kMinimumSpan);
+    EXPECT_EQ(rig.visible(), Range(kStart + 3600, kStart + 4200));
 }
 
 TEST(TrendController, backReturnsThroughEarlierZoomsThenToTheWholeLog) {
-    Rig rig(dayLog());
+    Rig rig;
     EXPECT_FALSE(rig.view().canGoBack);
     rig.controller.zoomTo(kStart + 3600, kStart + 36000);
     rig.controller.zoomTo(kStart + 7200, kStart + 10800);
     rig.controller.panBy(0.5); // a pan changes the view but is no step to go back to
-    EXPECT_EQ(rig.visible().from, kStart + 9000);
+    EXPECT_EQ(rig.visible().first, kStart + 9000);
     EXPECT_TRUE(rig.view().canGoBack);
-
     rig.controller.zoomBack();
-    EXPECT_EQ(rig.visible().from, kStart + 3600);
-    EXPECT_EQ(rig.visible().to, kStart + 36000);
+    EXPECT_EQ(rig.visible(), Range(kStart + 3600, kStart + 36000));
     rig.controller.zoomBack();
-    EXPECT_EQ(rig.visible().from, kStart);
-    EXPECT_EQ(rig.visible().to, kEnd);
+    EXPECT_EQ(rig.visible(), Range(kStart, kEnd));
     EXPECT_FALSE(rig.view().canGoBack);
 
     // The whole log forgets the way back; Back then stays there.
@@ -195,46 +168,36 @@ TEST(TrendController, backReturnsThroughEarlierZoomsThenToTheWholeLog) {
         rig.controller.zoomTo(kStart + 60 * i, kStart + 60 * i + 3600);
     }
     int backs = 0;
-    while (rig.view().zoomed && backs < 1000) {
+    for (; rig.view().zoomed && backs < 1000; ++backs) {
         rig.controller.zoomBack();
-        ++backs;
     }
     EXPECT_EQ(backs, static_cast<int>(TrendController::kBackDepth) + 1);
 }
 
-TEST(TrendController, panMovesByItsShareAndStopsAtTheEndsOfTheLog) {
-    struct Case {
-        double fraction;
-        std::int64_t expectedFrom;
-    };
-    // Zoomed to two hours from 16:00.
-    const Case kCases[] = {
-        {0.25, kStart + 7200 + 1800}, {-1, kStart},       {-0.1, kStart + 7200 - 720},
-        {100, kEnd - 7200},           {0, kStart + 7200},
-    };
-    for (const Case &c : kCases) {
-        Rig rig(dayLog());
+TEST(TrendController, panMovesByItsShareUpToTheEndsAndZoomKeepsItsAnchorInPlace) {
+    // Zoomed to two hours from 16:00: the share of a pan, and where the view starts after it.
+    const std::pair<double, std::int64_t> pans[] = {{0.25, kStart + 9000},
+                                                    {-1, kStart},
+                                                    {-0.1, kStart + 6480},
+                                                    {100, kEnd - 7200},
+                                                    {0, kStart + 7200}};
+    for (const auto &[share, from] : pans) {
+        Rig rig;
         rig.controller.zoomTo(kStart + 7200, kStart + 14400);
         rig.notifications = 0;
-        rig.controller.panBy(c.fraction);
-        EXPECT_EQ(rig.visible().from, c.expectedFrom) << c.fraction;
-        EXPECT_EQ(rig.visible().to - rig.visible().from, 7200) << c.fraction;
-        EXPECT_EQ(rig.notifications, c.expectedFrom != kStart + 7200 ? 1 : 0) << c.fraction;
+        rig.controller.panBy(share);
+        EXPECT_EQ(rig.visible(), Range(from, from + 7200)) << share;
+        EXPECT_EQ(rig.notifications, from != kStart + 7200 ? 1 : 0) << share;
     }
-    Rig whole(dayLog());
-    whole.controller.panBy(-0.5);
-    EXPECT_EQ(whole.notifications, 0) << "nothing to pan at the whole log";
-}
+    Rig rig;
+    rig.controller.panBy(-0.5);
+    EXPECT_EQ(rig.notifications, 0) << "nothing to pan at the whole log";
 
-TEST(TrendController, zoomByKeepsTheAnchorWhereItWas) {
-    Rig rig(dayLog());
     rig.controller.zoomTo(kStart + 36000, kStart + 43200); // 24:00 to 02:00
     rig.controller.zoomBy(0.5, kStart + 37800);            // a quarter in
-    EXPECT_EQ(rig.visible().from, kStart + 36900);
-    EXPECT_EQ(rig.visible().to, kStart + 40500);
+    EXPECT_EQ(rig.visible(), Range(kStart + 36900, kStart + 40500));
     rig.controller.zoomBy(4, kStart + 37800); // wider again, a quarter in still
-    EXPECT_EQ(rig.visible().from, kStart + 37800 - 3600);
-    EXPECT_EQ(rig.visible().to, kStart + 37800 + 10800);
+    EXPECT_EQ(rig.visible(), Range(kStart + 37800 - 3600, kStart + 37800 + 10800));
     rig.controller.zoomBy(1000, kStart);
     EXPECT_FALSE(rig.view().zoomed);
 }
@@ -242,28 +205,23 @@ TEST(TrendController, zoomByKeepsTheAnchorWhereItWas) {
 TEST(TrendController, readoutNamesTheSampleUnderThePointerInTheLanguage) {
     Rig rig(dayLog(), partlyDutch);
     EXPECT_EQ(rig.view().windowTitle, "Trendgrafiek - Pool 1");
-    EXPECT_EQ(rig.view().readoutText, "Point at the chart to read its values.");
-    EXPECT_FALSE(rig.view().readout);
-
+    const std::string idle = "Point at the chart to read its values.";
+    EXPECT_EQ(rig.view().readoutText, idle);
     for (Series s : {Series::PhSetpoint, Series::PhHighAlarm, Series::PhLowAlarm,
                      Series::ReagentSetpoint, Series::ReagentHighAlarm, Series::ReagentLowAlarm,
                      Series::FlowLowAlarm, Series::FlowStopAlarm}) {
         rig.controller.setShown(s, false);
     }
-    // 14:24 lies nearest to record 3, written at 14:20.
-    rig.controller.pointAt(kStart + 24 * 60);
+    rig.controller.pointAt(kStart + 24 * 60); // nearest to record 3, written at 14:20
     ASSERT_TRUE(rig.view().readout);
     EXPECT_EQ(rig.view().readout->recordNumber, 3);
     EXPECT_EQ(rig.view().readoutText,
               "2009-03-07 14:20  zuurgraad 7.03  Reagent 103  Flow 20 m3/h  (regel 3)");
-
-    // Hiding a series takes it out of the readout at once.
-    rig.controller.setShown(Series::Reagent, false);
+    rig.controller.setShown(Series::Reagent, false); // out of the readout at once
     EXPECT_EQ(rig.view().readoutText, "2009-03-07 14:20  zuurgraad 7.03  Flow 20 m3/h  (regel 3)");
-
     rig.controller.leaveChart();
     EXPECT_FALSE(rig.view().readout);
-    EXPECT_EQ(rig.view().readoutText, "Point at the chart to read its values.");
+    EXPECT_EQ(rig.view().readoutText, idle);
 }
 
 TEST(TrendController, countsSayWhatWasLeftOut) {
@@ -275,78 +233,71 @@ TEST(TrendController, countsSayWhatWasLeftOut) {
     builder.add(impossible);
     builder.add(reading(4, kStart + 300));  // the clock went back
     builder.add(aql::records::LogRecord()); // no values
-    Rig rig(builder.build());
-    EXPECT_EQ(rig.view().countsText,
+    EXPECT_EQ(Rig(builder.build()).view().countsText,
               "Records in the chart: 3   Left out, impossible timestamp: 1   "
               "Left out, no values: 1   Clock set back: 1");
-
-    Rig clean(dayLog());
-    EXPECT_EQ(clean.view().countsText,
+    EXPECT_EQ(Rig().view().countsText,
               "Records in the chart: 145   Left out, impossible timestamp: 0");
 }
 
 TEST(TrendController, savingAsksForANameAndWritesThePngThroughTheSaver) {
     const std::string kPng = "\x89PNG\r\n\x1a\n-image-";
-    struct Case {
-        const char *what;
+    const struct {
         std::optional<std::string> answer;
         std::string render;
-        const char *refuse; // a path the saver refuses
-        const char *expectedFile;
-        std::size_t boxes;
+        bool refused;             // the saver refuses the file
+        const char *expectedFile; // nullptr: nothing written, and said in a box unless cancelled
+    } cases[] = {
+        {std::nullopt, kPng, false, nullptr},                // cancelled
+        {"/data/pool", kPng, false, "/data/pool.png"},       // the extension added
+        {"/data/chart.PNG", kPng, false, "/data/chart.PNG"}, // an extension kept
+        {"/data/chart.png", kPng, true, nullptr},            // refused
+        {"/data/chart.png", "", false, nullptr},             // the chart could not be drawn
     };
-    const Case kCases[] = {
-        {"cancelled", std::nullopt, kPng, nullptr, nullptr, 0},
-        {"a name without extension gets .png", "/data/pool", kPng, nullptr, "/data/pool.png", 0},
-        {"an extension is kept", "/data/chart.PNG", kPng, nullptr, "/data/chart.PNG", 0},
-        {"the saver refuses", "/data/chart.png", kPng, "/data/chart.png", nullptr, 1},
-        {"the chart could not be drawn", "/data/chart.png", "", nullptr, nullptr, 1},
-    };
-    for (const Case &c : kCases) {
-        SCOPED_TRACE(c.what);
-        Rig rig(dayLog());
-        rig.dialog.answer = c.answer;
-        if (c.refuse != nullptr) {
-            rig.files.refuse(c.refuse, "access denied");
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.answer.value_or("cancelled") + (c.refused ? " refused" : ""));
+        Rig rig;
+        if (c.answer) {
+            rig.dialog.answer(c.answer);
+        }
+        if (c.refused) {
+            rig.files.refuse(*c.answer, "access denied");
         }
         int renders = 0;
         rig.controller.saveChart([&] {
             ++renders;
             return c.render;
         });
-        ASSERT_EQ(rig.dialog.asked.size(), 1u);
-        EXPECT_EQ(rig.dialog.asked[0].initial, "/data/Pool 1 trend.png");
-        EXPECT_EQ(rig.dialog.asked[0].filter, "PNG images|*.png");
+        ASSERT_EQ(rig.dialog.calls.size(), 1u);
+        EXPECT_EQ(rig.dialog.calls[0].initialFolder, "/data/Pool 1 trend.png");
+        EXPECT_EQ(rig.dialog.calls[0].filter, "PNG images|*.png");
         EXPECT_EQ(renders, c.answer ? 1 : 0);
-        EXPECT_EQ(rig.box.shown.size(), c.boxes);
-        if (c.expectedFile != nullptr) {
-            EXPECT_EQ(rig.files.content(c.expectedFile), kPng);
-            EXPECT_EQ(rig.view().status,
-                      std::string("The chart has been saved as ") + c.expectedFile);
-        } else {
-            EXPECT_EQ(rig.files.commits(), 0);
-            EXPECT_EQ(rig.view().status, "");
-        }
-        if (c.boxes > 0) {
+        const bool told = c.answer && c.expectedFile == nullptr;
+        ASSERT_EQ(rig.box.shown.size(), told ? 1u : 0u);
+        if (told) {
             EXPECT_EQ(rig.box.shown[0].style, aql::platform::style::kCritical);
             EXPECT_EQ(rig.box.shown[0].text.rfind("The chart could not be saved.", 0), 0u);
+            EXPECT_EQ(rig.box.shown[0].text.find("access denied") != std::string::npos, c.refused);
         }
-        if (c.refuse != nullptr) {
-            EXPECT_NE(rig.box.shown[0].text.find("access denied"), std::string::npos);
+        EXPECT_EQ(rig.files.commits(), c.expectedFile ? 1 : 0);
+        if (c.expectedFile != nullptr) {
+            EXPECT_EQ(rig.files.content(c.expectedFile), kPng);
         }
+        EXPECT_EQ(rig.view().status,
+                  c.expectedFile ? std::string("The chart has been saved as ") + c.expectedFile
+                                 : "");
     }
 }
 
 TEST(TrendController, reloadKeepsTheChoiceAndAZoomThatStillFits) {
-    Rig rig(dayLog());
+    Rig rig;
     rig.controller.setShown(Series::PhSetpoint, false);
     rig.controller.zoomTo(kStart + 3600, kStart + 7200);
     rig.controller.pointAt(kStart + 3600);
-
     rig.controller.reload(dayLog(true)); // the same day, now with redox
     EXPECT_FALSE(rig.view().shown.contains(Series::PhSetpoint));
     EXPECT_TRUE(rig.view().shown.contains(Series::Redox)) << "new series are shown";
-    EXPECT_EQ(rig.visible().from, kStart + 3600);
+    EXPECT_EQ(rig.visible().first, kStart + 3600);
     EXPECT_FALSE(rig.view().readout);
     EXPECT_EQ(rig.view().panes.size(), 4u);
 
@@ -357,61 +308,51 @@ TEST(TrendController, reloadKeepsTheChoiceAndAZoomThatStillFits) {
     }
     rig.controller.reload(later.build());
     EXPECT_FALSE(rig.view().zoomed);
-    EXPECT_EQ(rig.visible().from, kEnd + 86400);
-    EXPECT_EQ(rig.visible().to, kEnd + 86400 + 5400);
-
+    EXPECT_EQ(rig.visible(), Range(kEnd + 86400, kEnd + 86400 + 5400));
     rig.controller.reload(TrendModel());
     EXPECT_FALSE(rig.view().hasData);
     EXPECT_TRUE(rig.view().panes.empty());
 }
 
 TEST(TrendController, everyIntentIsAnnouncedOnceAndNonChangesNotAtAll) {
-    Rig rig(dayLog());
-    struct Step {
-        const char *what;
-        std::function<void(TrendController &)> act;
-        int notifications;
+    Rig rig;
+    const std::pair<std::function<void(TrendController &)>, int> steps[] = {
+        {[](TrendController &c) { c.zoomTo(kStart + 600, kStart + 4200); }, 1},
+        {[](TrendController &c) { c.panBy(0.5); }, 1},
+        {[](TrendController &c) { c.setShown(Series::Flow, false); }, 1},
+        {[](TrendController &c) { c.setShown(Series::Flow, false); }, 0}, // hidden already
+        {[](TrendController &c) { c.pointAt(kStart + 1200); }, 1},
+        {[](TrendController &c) { c.leaveChart(); }, 1},
+        {[](TrendController &c) { c.leaveChart(); }, 0}, // left already
+        {[](TrendController &c) { c.zoomBack(); }, 1},
+        {[](TrendController &c) { c.retranslate(); }, 1},
     };
-    const Step kSteps[] = {
-        {"zoom", [](TrendController &c) { c.zoomTo(kStart + 600, kStart + 4200); }, 1},
-        {"pan", [](TrendController &c) { c.panBy(0.5); }, 1},
-        {"hide", [](TrendController &c) { c.setShown(Series::Flow, false); }, 1},
-        {"hide again", [](TrendController &c) { c.setShown(Series::Flow, false); }, 0},
-        {"point", [](TrendController &c) { c.pointAt(kStart + 1200); }, 1},
-        {"leave", [](TrendController &c) { c.leaveChart(); }, 1},
-        {"leave again", [](TrendController &c) { c.leaveChart(); }, 0},
-        {"back", [](TrendController &c) { c.zoomBack(); }, 1},
-        {"retranslate", [](TrendController &c) { c.retranslate(); }, 1},
-    };
-    for (const Step &s : kSteps) {
+    for (std::size_t i = 0; i < std::size(steps); ++i) {
         rig.notifications = 0;
-        s.act(rig.controller);
-        EXPECT_EQ(rig.notifications, s.notifications) << s.what;
+        steps[i].first(rig.controller);
+        EXPECT_EQ(rig.notifications, steps[i].second) << "step " << i;
     }
 }
 
-TEST(TrendController, anEmptyLogHasNothingToChart) {
-    Rig rig(TrendModel(), nullptr, "");
-    EXPECT_FALSE(rig.view().hasData);
-    EXPECT_EQ(rig.view().emptyText, "There are no records with a valid timestamp to chart.");
-    EXPECT_EQ(rig.view().windowTitle, "Trend");
-    EXPECT_TRUE(rig.view().panes.empty());
-    rig.controller.zoomTo(kStart, kEnd);
-    rig.controller.panBy(1);
-    rig.controller.pointAt(kStart);
-    rig.controller.saveChart([] { return std::string("png"); });
-    EXPECT_EQ(rig.notifications, 0);
-    EXPECT_TRUE(rig.dialog.asked.empty());
-}
+TEST(TrendController, anEmptyLogHasNothingToChartAndAShortOneIsShownAroundItsMiddle) {
+    Rig empty(TrendModel{}, nullptr, "");
+    EXPECT_FALSE(empty.view().hasData);
+    EXPECT_EQ(empty.view().windowTitle, "Trend");
+    EXPECT_EQ(empty.view().emptyText, "There are no records with a valid timestamp to chart.");
+    EXPECT_TRUE(empty.view().panes.empty());
+    empty.controller.zoomTo(kStart, kEnd);
+    empty.controller.panBy(1);
+    empty.controller.pointAt(kStart);
+    empty.controller.saveChart([] { return std::string("png"); });
+    EXPECT_EQ(empty.notifications, 0);
+    EXPECT_TRUE(empty.dialog.calls.empty());
 
-TEST(TrendController, aLogShorterThanTheMinimumIsShownAroundItsMiddle) {
     TrendBuilder builder;
     builder.add(reading(1, kStart));
     builder.add(reading(2, kStart + 120));
     Rig rig(builder.build());
-    EXPECT_EQ(rig.visible().from, kStart + 60 - 300);
-    EXPECT_EQ(rig.visible().to, kStart + 60 + 300);
+    EXPECT_EQ(rig.visible(), Range(kStart + 60 - 300, kStart + 60 + 300));
     EXPECT_FALSE(rig.view().zoomed);
     rig.controller.panBy(1);
-    EXPECT_EQ(rig.visible().from, kStart + 60 - 300);
+    EXPECT_EQ(rig.visible().first, kStart + 60 - 300);
 }

@@ -9,6 +9,7 @@
 #include <clocale>
 #include <cmath>
 #include <string>
+#include <tuple>
 #include <vector>
 
 using namespace aql::trend;
@@ -117,13 +118,9 @@ TEST(TrendModel, limitsAreStepsWithGapsWhereZeroOrHighNotAboveLow) {
 
 TEST(TrendModel, excursionsRunFromFirstRecordBeyondALimitToTheNextOneBack) {
     const TrendModel m = TrendModel::fromRecords(handMadeLog());
-    struct Expected {
-        Series limit;
-        std::int64_t start, end;
-        std::size_t first, count;
-        double extreme;
-    };
-    const Expected kExpected[] = {
+    // Limit, start, end, first sample, sample count, most extreme value.
+    using E = std::tuple<Series, std::int64_t, std::int64_t, std::size_t, std::size_t, double>;
+    const std::vector<E> expected = {
         {Series::PhHighAlarm, at(14, 10), at(14, 20), 1, 1, ph(7.65f)},
         // 6.5 at 14:40 is no excursion: that record's pH alarms are unset.
         {Series::PhLowAlarm, at(14, 50), at(15, 0), 6, 1, ph(6.9f)},
@@ -134,24 +131,15 @@ TEST(TrendModel, excursionsRunFromFirstRecordBeyondALimitToTheNextOneBack) {
         {Series::FlowLowAlarm, at(14, 10), at(14, 30), 1, 2, 4},
         {Series::FlowStopAlarm, at(14, 20), at(14, 30), 2, 1, 4},
     };
-    std::vector<Excursion> all;
+    std::vector<E> all;
     for (Series limit : {Series::PhHighAlarm, Series::PhLowAlarm, Series::ReagentHighAlarm,
                          Series::ReagentLowAlarm, Series::FlowLowAlarm, Series::FlowStopAlarm,
                          Series::PhSetpoint, Series::Ph}) {
         for (const Excursion &e : m.excursions(limit)) {
-            all.push_back(e);
+            all.emplace_back(e.limit, e.start, e.end, e.firstSample, e.sampleCount, e.extreme);
         }
     }
-    ASSERT_EQ(all.size(), std::size(kExpected));
-    for (std::size_t i = 0; i < all.size(); ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(all[i].limit, kExpected[i].limit);
-        EXPECT_EQ(all[i].start, kExpected[i].start);
-        EXPECT_EQ(all[i].end, kExpected[i].end);
-        EXPECT_EQ(all[i].firstSample, kExpected[i].first);
-        EXPECT_EQ(all[i].sampleCount, kExpected[i].count);
-        EXPECT_EQ(all[i].extreme, kExpected[i].extreme);
-    }
+    EXPECT_EQ(all, expected);
 }
 
 TEST(TrendModel, shadingJoinsExcursionsLessThanAPixelApart) {
