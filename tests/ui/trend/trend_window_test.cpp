@@ -7,6 +7,7 @@
 
 #include "support/LinkFakes.h"
 #include "support/MemoryFileSaver.h"
+#include "support/WindowFakes.h"
 
 #include <QCheckBox>
 #include <QImage>
@@ -33,17 +34,6 @@ namespace {
 // The sample log's Wednesday, with its shift in manual mode from 09:00 to 17:00.
 const std::int64_t kWednesday = trend::secondsSinceEpoch({2009, 3, 18, 0, 0, 0});
 
-class ScriptedFileDialog : public platform::FileDialog {
-public:
-    std::optional<std::string> openFile(const std::string &, const std::string &) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> saveFile(const std::string &, const std::string &) override {
-        return answer;
-    }
-    std::optional<std::string> answer;
-};
-
 const records::RecordList &week() {
     static const records::RecordList log = ui::sampleTrendLog(7 * 96);
     return log;
@@ -57,7 +47,7 @@ const records::RecordList &hundredThousand() {
 // A shown trend window at a given size, with fakes for saving.
 struct Opened {
     test::MemoryFileSaver files;
-    ScriptedFileDialog dialog;
+    test::ScriptedFileDialog dialog;
     test::RecordingMessageBox box;
     std::unique_ptr<TrendWindow> window;
 
@@ -304,7 +294,7 @@ TEST(TrendWindow, chartsLineUpOnOneTimeAxis) {
 
 TEST(TrendWindow, savePngWritesThePictureThroughTheSaver) {
     Opened o(week());
-    o.dialog.answer = "/out/pool trend";
+    o.dialog.answer("/out/pool trend");
     o.window->findChild<QPushButton *>(QStringLiteral("savePng"))->click();
 
     const std::optional<std::string> png = o.files.content("/out/pool trend.png");
@@ -394,34 +384,4 @@ TEST(TrendWindow, keysPanAndZoomWhereverTheFocusWas) {
     EXPECT_EQ(visible().to, beforeZoomOut.to);
     QTest::keyClick(focus, Qt::Key_Home);
     EXPECT_FALSE(o.controller().view().zoomed);
-}
-
-TEST(TrendWindow, anImportedCsvDrawsTheSameChartAsTheDownload) {
-    records::RecordList imported;
-    week().forEach([&imported](const records::LogRecord &downloaded) {
-        std::string line = downloaded.toCSV();
-        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
-            line.pop_back();
-        }
-        records::LogRecord back;
-        back.fromExportCsv(line, records::rtype::kLog);
-        imported.insert(std::move(back));
-    });
-    Opened download(week());
-    Opened csv(imported);
-    EXPECT_EQ(csv.label("counts"), download.label("counts"));
-    for (TrendPane *pane : download.window->panes()) {
-        SCOPED_TRACE(static_cast<int>(pane->quantity()));
-        TrendPane *other = csv.pane(pane->quantity());
-        ASSERT_NE(other, nullptr);
-        const ui::PaneDrawing &a = pane->drawing();
-        const ui::PaneDrawing &b = other->drawing();
-        EXPECT_EQ(a.bands, b.bands);
-        ASSERT_EQ(a.steps.size(), b.steps.size());
-        for (std::size_t i = 0; i < a.steps.size(); ++i) {
-            EXPECT_EQ(a.steps[i].lines, b.steps[i].lines);
-        }
-        const QString name = pane->chart()->series().front()->name();
-        EXPECT_EQ(lineNamed(pane, name)->points(), lineNamed(other, name)->points());
-    }
 }
