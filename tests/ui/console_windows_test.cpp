@@ -83,6 +83,7 @@ TEST(ConsoleWindows, theLanguageSwitchReTextsEveryOpenWindowModalOnesIncluded) {
     };
     std::map<std::string, QString> english, dutch, back;
     std::vector<ModalScript::Step> steps = allOpen(rig, [&](QWidget *about) {
+        EXPECT_TRUE(about->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
         english = shown();
         rig.main().chooseDutch();
         dutch = shown();
@@ -285,6 +286,60 @@ TEST(ConsoleWindows, aConfigurationSavedWhileWindowsAreOpenLeavesThemNoPoolThatI
     auto *table = qobject_cast<ui::RecordTableWindow *>(rig.windows().recordTableWindow());
     ASSERT_NE(table, nullptr);
     EXPECT_EQ(table->model()->rowCount(), 3);
+}
+
+// --- Look: every window but the main one (see its status test) in both languages --------------
+
+TEST(ConsoleLook, everyWindowHasRoomForItsTextsInBothLanguages) {
+    for (const QString &language : {QStringLiteral("en"), QStringLiteral("nl")}) {
+        ConsoleRig rig;
+        if (language == QLatin1String("nl")) {
+            rig.main().chooseDutch();
+        }
+        rig.hold(1, 1234);
+        rig.main().openConnectionWindow();
+        QWidget &connection = *rig.windows().connectionWindow();
+        expectLooksRight(connection, QStringLiteral("connection-password"), language);
+        rig.main().console().connection().setPassword(link::TcpLink::kServicePassword);
+        rig.main().console().connection().confirmPassword();
+        expectLooksRight(connection, QStringLiteral("connection"), language);
+        connection.close();
+
+        rig.main().openVariables();
+        QWidget &variables = *rig.windows().variablesWindow();
+        expectLooksRight(variables, QStringLiteral("variables"), language);
+        QLineEdit *cell = variables.findChild<QLineEdit *>(QStringLiteral("value6"));
+        QTest::mouseClick(cell, Qt::LeftButton, {}, cell->rect().center());
+        expectLooksRight(variables, QStringLiteral("variables-edit"), language);
+        variables.close();
+
+        rig.main().openOverview();
+        auto &table = *qobject_cast<ui::RecordTableWindow *>(rig.windows().recordTableWindow());
+        table.resize(table.fullSize());
+        expectLooksRight(table, QStringLiteral("records"), language);
+        table.close();
+#ifdef AQL_HAS_TREND_WINDOW
+        rig.main().openTrend();
+        QWidget &trend = *rig.windows().trendWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&trend));
+        expectLooksRight(trend, QStringLiteral("trend"), language);
+        trend.close();
+#endif
+        auto modal = [&](const char *name) {
+            return [name, language](QWidget *w) {
+                expectLooksRight(*w, QLatin1String(name), language);
+                qobject_cast<QDialog *>(w)->reject();
+            };
+        };
+        ModalScript script({{named("configurationWindow"), modal("configuration")},
+                            {isA<ui::LogWindow>(), modal("log")},
+                            {isA<ui::AboutDialog>(), modal("about")}});
+        rig.main().openConfiguration();
+        rig.main().console().saveLog();
+        rig.main().openAbout();
+        EXPECT_TRUE(script.finished());
+        EXPECT_TRUE(script.unexpectedBoxes.empty());
+    }
 }
 
 #ifdef AQL_HAS_TREND_WINDOW

@@ -1,14 +1,12 @@
-// The log, record table and About windows over their controllers, with the logic's fakes. Saving
-// through the real dialogs is tested on the whole console.
+// The log and record table windows over their controllers, with the logic's fakes. Saving through
+// the real dialogs is tested on the whole console.
 
 #include "config/Pool.h"
-#include "shell/AboutController.h"
 #include "shell/LogController.h"
 #include "shell/RecordTable.h"
 #include "support/LinkFakes.h"
 #include "support/MemoryFileSaver.h"
 #include "support/WindowFakes.h"
-#include "ui/logwindows/AboutDialog.h"
 #include "ui/logwindows/LogWindow.h"
 #include "ui/logwindows/RecordTableWindow.h"
 #include "unit/shell/LogRecords.h"
@@ -143,22 +141,6 @@ TEST(RecordTableWindowWidget, showsTheHeaderAndARecordsCellsAsTheyStoodWhenOpene
     EXPECT_EQ(model->rowCount(), 5);
     QTest::keyClick(window.grid(), Qt::Key_Escape);
     EXPECT_FALSE(window.isVisible());
-}
-
-TEST(AboutDialogWidget, showsOnTopAndOkOrEscapeHidesIt) {
-    shell::AboutController about([](int n) { return "text " + std::to_string(n); });
-    ui::AboutDialog dialog(about);
-    for (const auto key : {Qt::Key_Space, Qt::Key_Escape}) {
-        dialog.show();
-        EXPECT_TRUE(dialog.isModal());
-        EXPECT_TRUE(dialog.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-        EXPECT_EQ(dialog.version()->text(), "2.0.41");
-        EXPECT_EQ(accessibleName(dialog.okButton()), "text 27");
-        QTest::keyClick(key == Qt::Key_Space ? static_cast<QWidget *>(dialog.okButton()) : &dialog,
-                        key);
-        EXPECT_FALSE(dialog.isVisible());
-        EXPECT_FALSE(about.view().visible);
-    }
 }
 
 } // namespace aql

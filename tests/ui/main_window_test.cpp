@@ -13,9 +13,6 @@
 #include "ui/DialogParent.h"
 #include "ui/LinkStatusBar.h"
 #include "ui/MainWindow.h"
-#include "ui/logwindows/AboutDialog.h"
-#include "ui/logwindows/LogWindow.h"
-#include "ui/logwindows/RecordTableWindow.h"
 #include "ui/widgets/Keypad.h"
 #include "ui/widgets/LcdDisplay.h"
 #include "ui/widgets/SlidingPanel.h"
@@ -26,7 +23,6 @@
 #include <QDialog>
 #include <QFileInfo>
 #include <QHostAddress>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -83,7 +79,6 @@ struct FakeRig : ShellRig {
         EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
     }
     link::Console &console() { return main->console(); }
-    ui::LinkStatusBar &bar() { return *window->linkStatus(); }
     void goOnline() {
         window->onlineButton()->click();
         ASSERT_TRUE(console().connected());
@@ -108,14 +103,6 @@ struct FakeRig : ShellRig {
             socket.deliver(displayLine());
             timers.advance(1000);
         }
-    }
-    // Lost with reconnecting on, and the first attempt refused: counting down to the second.
-    void loseAndRefuse() {
-        socket.postError(10054, "reset by peer");
-        pump.runPosted();
-        socket.outcome = FakeSocket::ConnectOutcome::Refuse;
-        timers.advance(1000);
-        pump.runPosted();
     }
 };
 
@@ -145,7 +132,7 @@ TEST(MainWindowDisplay, aDisplayPacketShowsInTheCellsWithTheCursorBlinkingAtItsC
     EXPECT_FALSE(rig.window->onlineButton()->isChecked());
 }
 
-TEST(MainWindowKeys, controllerKeysGoToTheKeypadWhereverTheFocusIsAndChangeNothingElse) {
+TEST(MainWindowKeys, controllerKeysGoToTheKeypadWhereverTheFocusIsAndOtherKeysKeepTheirMeaning) {
     const std::pair<Qt::Key, int> keys[] = {
         {Qt::Key_Up, 18}, {Qt::Key_Right, 17}, {Qt::Key_Down, 19}, {Qt::Key_Left, 16},
         {Qt::Key_V, 21},  {Qt::Key_X, 20},     {Qt::Key_F7, 21},   {Qt::Key_F9, 20}};
@@ -184,20 +171,19 @@ TEST(MainWindowKeys, controllerKeysGoToTheKeypadWhereverTheFocusIsAndChangeNothi
     }
     EXPECT_EQ(rig.keysSent(), std::vector<int>{18});
     EXPECT_TRUE(rig.box.shown.empty());
-}
 
-TEST(MainWindowKeys, otherKeysAccessKeysAndOpenMenusKeepTheirMeaning) {
-    FakeRig rig;
+    // Other keys keep their meaning: Tab moves on, Space chooses, a letter that is no controller
+    // key and a controller key with Ctrl send nothing, Alt and an access key open a menu, in which
+    // the arrows walk the menu.
+    rig.window->offlineButton()->click();
     rig.window->offlineButton()->setFocus();
     QTest::keyClick(rig.window->offlineButton(), Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), rig.window->onlineButton());
     QTest::keyClick(rig.window->onlineButton(), Qt::Key_Space);
     ASSERT_TRUE(rig.console().connected());
     rig.socket.sent.clear();
-    // A letter that is no controller key, and a controller key with Ctrl, send nothing.
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_A);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down, Qt::ControlModifier);
-    // Alt and a menu's access key open the menu; inside it the arrows walk the menu.
     QTest::keyClick(rig.window.get(), Qt::Key_F, Qt::AltModifier);
     auto *file = rig.window->findChild<QMenu *>(QStringLiteral("fileMenu"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activePopupWidget() == file; }, 2000));
@@ -206,7 +192,7 @@ TEST(MainWindowKeys, otherKeysAccessKeysAndOpenMenusKeepTheirMeaning) {
     file->close();
 }
 
-TEST(MainWindowPanel, thePanelSlidesStepByStepAndTheCountAndSaveFollowTheRecordsHeld) {
+TEST(MainWindowPanel, thePanelIsDrawnAtEachStepOfTheLogicsSlide) {
     FakeRig rig;
     ui::SlidingPanel *panel = rig.window->modePanel();
     ASSERT_EQ(panel->position(), link::kPanelTopRaised);
@@ -217,104 +203,115 @@ TEST(MainWindowPanel, thePanelSlidesStepByStepAndTheCountAndSaveFollowTheRecords
     rig.timers.advance(link::ConnectionModes::kSlideMs * 6);
     EXPECT_EQ(panel->position(), link::kPanelTopLowered);
     EXPECT_GT(panel->content()->y(), midway);
-
-    rig.goOnline();
-    rig.hold(1, 3);
-    rig.timers.advance(100);
-    EXPECT_EQ(rig.window->recordCount()->text(), QStringLiteral("3"));
-    EXPECT_EQ(spoken(rig.window->recordCount()), QStringLiteral("3"));
-    EXPECT_EQ(rig.window->saveButton()->toolTip(), QStringLiteral("3 records held"));
-    EXPECT_TRUE(rig.window->saveButton()->isEnabled());
 }
 
-TEST(MainWindowStatus, theStatusBarTellsTheLinksStateToEyesAndAssistiveToolsAndFollowsIt) {
-    FakeRig rig;
-    ui::LinkStatusBar &bar = rig.bar();
-    EXPECT_EQ(spoken(bar.phaseLabel()), QStringLiteral("Offline"));
-    EXPECT_FALSE(bar.replyLabel()->isVisible());
-    EXPECT_EQ(spoken(bar.checksumErrorsLabel()), QStringLiteral("Checksum errors: 0"));
+// The status bar and the display follow the link, for eyes and assistive tools alike, in both
+// languages; in every state the window has room for its texts (see expectLooksRight).
+TEST(MainWindowStatus, theStatusBarAndTheStaleDisplayFollowTheLinkWithRoomForTheirTexts) {
+    for (const bool english : {true, false}) {
+        FakeRig rig;
+        const QString language = english ? QStringLiteral("en") : QStringLiteral("nl");
+        if (!english) {
+            rig.main->chooseDutch();
+        }
+        ui::MainWindow &w = *rig.window;
+        ui::LinkStatusBar &bar = *w.linkStatus();
+        ui::LcdDisplay *display = w.display();
+        auto look = [&](const char *state) {
+            return expectLooksRight(w, QStringLiteral("main-") + QLatin1String(state), language);
+        };
+        // What an assistive tool reads starts with the English or the Dutch text.
+        auto says = [&](QWidget *label, const char *en, const char *nl) {
+            EXPECT_TRUE(spoken(label).startsWith(QLatin1String(english ? en : nl)))
+                << spoken(label).toStdString();
+        };
+        settleLayouts();
+        w.resize(w.minimumSizeHint());
+        EXPECT_GT(look("smallest"), 15u);
+        w.resize(w.sizeHint() * 1.35);
+        look("offline");
+        says(bar.phaseLabel(), "Offline", "Offline");
+        EXPECT_FALSE(bar.replyLabel()->isVisible() || bar.downloadLabel()->isVisible());
 
-    rig.goOnline();
-    EXPECT_EQ(bar.phaseLabel()->text(), QStringLiteral("Online"));
-    rig.socket.deliver(displayLine());
-    rig.socket.deliver(addressedLine(9, displayBody(1, 0, kShownText)) + "\r"); // not ours
-    rig.timers.advance(1000);
-    EXPECT_TRUE(bar.replyLabel()->text().startsWith(QStringLiteral("Last reply ")));
-    EXPECT_EQ(spoken(bar.linesReceivedLabel()), QStringLiteral("Lines received: 2"));
-    EXPECT_EQ(spoken(bar.droppedLinesLabel()), QStringLiteral("Dropped lines: 1"));
+        rig.goOnline();
+        says(bar.phaseLabel(), "Online", "Online");
+        rig.socket.deliver(displayLine(0xC5));
+        rig.socket.deliver(addressedLine(9, displayBody(1, 0, kShownText)) + "\r"); // not ours
+        rig.timers.advance(1000);
+        says(bar.replyLabel(), "Last reply ", "Laatste antwoord");
+        says(bar.linesReceivedLabel(), "Lines received: 2", "Ontvangen regels: 2");
+        says(bar.droppedLinesLabel(), "Dropped lines: 1", "Verworpen regels: 1");
+        says(bar.checksumErrorsLabel(), "Checksum errors: 0", "Controlesomfouten: 0");
+        // A download: its progress while records come, then the end the rule decides.
+        rig.window->getLogButton()->click();
+        rig.socket.deliver(recordLines(1, 237));
+        rig.timers.advance(1000);
+        says(bar.downloadLabel(), "Records held: 237   ", "Records in geheugen: 237");
+        look("download");
+        rig.answerUntilComplete();
+        says(bar.downloadLabel(), "Log complete: 237 records", "Log compleet: 237");
+        EXPECT_EQ(w.recordCount()->text(), QStringLiteral("237"));
+        EXPECT_TRUE(w.saveButton()->toolTip().startsWith(QStringLiteral("237 ")));
+        look("online");
 
-    // A download: its progress while records come, then the end the rule decides.
-    EXPECT_FALSE(bar.downloadLabel()->isVisible());
-    rig.window->getLogButton()->click();
-    rig.socket.deliver(recordLines(1, 30));
-    rig.timers.advance(1000);
-    const QString progress = spoken(bar.downloadLabel());
-    EXPECT_TRUE(progress.startsWith(QStringLiteral("Records held: 30   ")))
-        << progress.toStdString();
-    EXPECT_TRUE(progress.contains(QStringLiteral(" records/s   Elapsed: 0:0")));
-    rig.answerUntilComplete();
-    EXPECT_EQ(spoken(bar.downloadLabel()), QStringLiteral("Log complete: 30 records"));
+        // Two silent seconds: the glass dims, loses its colour, and a red note stands over it.
+        QAccessibleInterface *reader = QAccessible::queryAccessibleInterface(display);
+        const QString liveDescription = reader->text(QAccessible::Description);
+        const QImage live = display->grab().toImage();
+        rig.timers.advance(2000);
+        ASSERT_TRUE(display->isStale());
+        says(bar.staleLabel(), "No reply", "Geen antwoord");
+        EXPECT_EQ(display->staleNote(), bar.staleLabel()->text());
+        EXPECT_EQ(reader->text(QAccessible::Description),
+                  liveDescription + " (" + display->staleNote() + ")");
+        EXPECT_EQ(display->lineText(0).toStdString(), kShownText.substr(0, 20)) << "still readable";
+        look("stale");
+        const QImage stale = display->grab().toImage();
+        EXPECT_LT(saturation(stale), saturation(live) * 0.6);
+        const QRect note = display->staleNoteRect();
+        ASSERT_FALSE(note.isEmpty());
+        EXPECT_TRUE(display->rect().contains(note));
+        const QColor noteColour(
+            stale.pixel((QPointF(note.left() + 3, note.center().y()) * display->devicePixelRatioF())
+                            .toPoint()));
+        EXPECT_GT(noteColour.red(), 120);
+        EXPECT_LT(noteColour.green(), 90);
+        rig.socket.deliver(displayLine()); // the next valid reply clears it at once
+        EXPECT_FALSE(display->isStale() || bar.staleLabel()->isVisible());
+        EXPECT_EQ(reader->text(QAccessible::Description), liveDescription);
+        EXPECT_NEAR(saturation(display->grab().toImage()), saturation(live), 0.02);
 
-    // The Options entry switches reconnecting on; a loss then counts down, and is no box.
-    QAction *entry = rig.window->reconnectEntry();
-    EXPECT_EQ(entry->text(), QStringLiteral("Reconnect automatically"));
-    entry->trigger();
-    EXPECT_TRUE(entry->isChecked() && rig.console().reconnectEnabled());
-    rig.socket.postError(10054, "reset by peer");
-    rig.pump.runPosted();
-    EXPECT_EQ(bar.phaseLabel()->text(), QStringLiteral("Offline"));
-    EXPECT_TRUE(spoken(bar.reconnectLabel())
-                    .startsWith(QStringLiteral("Reconnecting in 1 s, attempt 1 (")));
-    EXPECT_TRUE(rig.box.shown.empty());
-    rig.timers.advance(1000);
-    EXPECT_EQ(bar.phaseLabel()->text(), QStringLiteral("Online"));
-    EXPECT_FALSE(bar.reconnectLabel()->isVisible());
-
-    // The language switch re-texts it at once, not at the next tick.
-    rig.main->chooseDutch();
-    EXPECT_EQ(bar.checksumErrorsLabel()->text(), QStringLiteral("Controlesomfouten: 0"));
-    EXPECT_EQ(entry->text(), QStringLiteral("Automatisch opnieuw verbinden"));
-    entry->trigger();
-    EXPECT_FALSE(entry->isChecked() || rig.console().reconnectEnabled());
-}
-
-TEST(MainWindowStatus, theDisplayDimsUnderANoteAfterTwoSilentSecondsUntilTheNextReply) {
-    FakeRig rig;
-    ui::LcdDisplay *display = rig.window->display();
-    QAccessibleInterface *reader = QAccessible::queryAccessibleInterface(display);
-    rig.goOnline();
-    rig.socket.deliver(displayLine());
-    QApplication::processEvents();
-    const QImage live = display->grab().toImage();
-    const QString liveDescription = reader->text(QAccessible::Description);
-
-    rig.timers.advance(1999);
-    EXPECT_FALSE(display->isStale());
-    rig.timers.advance(1);
-    ASSERT_TRUE(display->isStale());
-    EXPECT_EQ(display->staleNote(), QStringLiteral("No reply"));
-    EXPECT_EQ(spoken(rig.bar().staleLabel()), QStringLiteral("No reply"));
-    EXPECT_EQ(reader->text(QAccessible::Description), liveDescription + " (No reply)");
-    EXPECT_EQ(display->lineText(0).toStdString(), kShownText.substr(0, 20)) << "still readable";
-    QApplication::processEvents();
-    const QImage stale = display->grab().toImage();
-    // The glass loses its colour, and the red note stands in the middle of it.
-    EXPECT_LT(saturation(stale), saturation(live) * 0.6);
-    const QRect note = display->staleNoteRect();
-    ASSERT_FALSE(note.isEmpty());
-    EXPECT_TRUE(display->rect().contains(note));
-    const qreal ratio = display->devicePixelRatioF();
-    const QColor noteColour(
-        stale.pixel(QPointF((note.left() + 3) * ratio, note.center().y() * ratio).toPoint()));
-    EXPECT_GT(noteColour.red(), 120);
-    EXPECT_LT(noteColour.green(), 90);
-
-    rig.socket.deliver(displayLine()); // the next valid reply clears it at once
-    EXPECT_FALSE(display->isStale());
-    EXPECT_FALSE(rig.bar().staleLabel()->isVisible());
-    EXPECT_EQ(reader->text(QAccessible::Description), liveDescription);
-    QApplication::processEvents();
-    EXPECT_NEAR(saturation(display->grab().toImage()), saturation(live), 0.02);
+        // The Options entry switches reconnecting on; a loss then counts down, and is no box.
+        QAction *entry = w.reconnectEntry();
+        EXPECT_EQ(entry->text().toStdString(),
+                  english ? "Reconnect automatically" : "Automatisch opnieuw verbinden");
+        entry->trigger();
+        EXPECT_TRUE(entry->isChecked() && rig.console().reconnectEnabled());
+        rig.socket.postError(10054, "reset by peer");
+        rig.pump.runPosted();
+        says(bar.phaseLabel(), "Offline", "Offline");
+        says(bar.reconnectLabel(), "Reconnecting in 1 s, attempt 1 (", "Opnieuw verbinden over");
+        EXPECT_TRUE(rig.box.shown.empty());
+        rig.timers.advance(1000);
+        says(bar.phaseLabel(), "Online", "Online");
+        EXPECT_FALSE(bar.reconnectLabel()->isVisible());
+        // Lost again, and the first attempt refused: counting down to the second.
+        rig.socket.postError(10054, "reset by peer");
+        rig.pump.runPosted();
+        rig.socket.outcome = FakeSocket::ConnectOutcome::Refuse;
+        rig.timers.advance(1000);
+        rig.pump.runPosted();
+        ASSERT_TRUE(rig.console().status().reconnect.pending);
+        look("countdown");
+        w.findChild<QAbstractButton *>(QStringLiteral("shiftButton"))->click();
+        rig.timers.advance(link::ConnectionModes::kSlideMs * 10);
+        look("panel-lowered");
+        // The language switch re-texts the bar at once, not at the next tick.
+        english ? rig.main->chooseDutch() : rig.main->chooseEnglish();
+        says(bar.checksumErrorsLabel(), "Controlesomfouten: 0", "Checksum errors: 0");
+        entry->trigger();
+        EXPECT_FALSE(entry->isChecked() || rig.console().reconnectEnabled());
+    }
 }
 
 // --- Against the simulated controller, with the real socket and timers --------------------------
@@ -455,108 +452,4 @@ TEST(ConsoleProcess, theProgramIsNamedAsItRunsAndTheSettingsFileComesFromTheEnvi
     EXPECT_EQ(console.main().console().errors().title(), self + " - V2.0");
     EXPECT_TRUE(std::filesystem::exists(settings)); // the start wrote its settings there
     console.main().closeAll();
-}
-
-// --- Look: every window in every state an operator sees, in both languages ----------------------
-
-TEST(ConsoleLook, everyWindowHasRoomForItsTextsInBothLanguages) {
-    for (const QString &language : {QStringLiteral("en"), QStringLiteral("nl")}) {
-        {
-            FakeRig rig;
-            if (language == QLatin1String("nl")) {
-                rig.main->chooseDutch();
-            }
-            ui::MainWindow &w = *rig.window;
-            auto look = [&](const char *state) {
-                return expectLooksRight(w, QStringLiteral("main-") + QLatin1String(state),
-                                        language);
-            };
-            settleLayouts();
-            w.resize(w.minimumSizeHint());
-            EXPECT_GT(look("smallest"), 15u);
-            w.resize(w.sizeHint() * 1.35);
-            look("offline");
-            // Connecting: the notice and its dots show while the connect waits.
-            rig.socket.outcome = FakeSocket::ConnectOutcome::Hang;
-            bool connecting = false;
-            rig.pump.duringProcessEvents = [&] {
-                if (!connecting && rig.socket.state() == platform::sockstate::kConnecting) {
-                    connecting = true;
-                    rig.timers.advance(700);
-                    EXPECT_TRUE(
-                        w.findChild<QLabel *>(QStringLiteral("connectingNotice"))->isVisibleTo(&w));
-                    EXPECT_FALSE(w.onlineButton()->isEnabled());
-                    look("connecting");
-                    rig.socket.setState(platform::sockstate::kConnected);
-                }
-            };
-            rig.goOnline();
-            rig.pump.duringProcessEvents = nullptr;
-            EXPECT_TRUE(connecting);
-            rig.socket.deliver(displayLine(0xC5));
-            rig.window->getLogButton()->click();
-            rig.socket.deliver(recordLines(1, 237));
-            rig.timers.advance(1000);
-            look("download");
-            rig.answerUntilComplete();
-            look("online");
-            rig.timers.advance(2500);
-            ASSERT_TRUE(w.display()->isStale());
-            look("stale");
-            rig.main->chooseReconnect(true);
-            rig.loseAndRefuse();
-            ASSERT_TRUE(rig.console().status().reconnect.pending);
-            look("countdown");
-            w.findChild<QAbstractButton *>(QStringLiteral("shiftButton"))->click();
-            rig.timers.advance(link::ConnectionModes::kSlideMs * 10);
-            look("panel-lowered");
-        }
-        ConsoleRig rig;
-        if (language == QLatin1String("nl")) {
-            rig.main().chooseDutch();
-        }
-        rig.hold(1, 1234);
-        rig.main().openConnectionWindow();
-        QWidget &connection = *rig.windows().connectionWindow();
-        expectLooksRight(connection, QStringLiteral("connection-password"), language);
-        rig.main().console().connection().setPassword(link::TcpLink::kServicePassword);
-        rig.main().console().connection().confirmPassword();
-        expectLooksRight(connection, QStringLiteral("connection"), language);
-        connection.close();
-
-        rig.main().openVariables();
-        QWidget &variables = *rig.windows().variablesWindow();
-        expectLooksRight(variables, QStringLiteral("variables"), language);
-        QLineEdit *cell = variables.findChild<QLineEdit *>(QStringLiteral("value6"));
-        QTest::mouseClick(cell, Qt::LeftButton, {}, cell->rect().center());
-        expectLooksRight(variables, QStringLiteral("variables-edit"), language);
-        variables.close();
-
-        rig.main().openOverview();
-        auto &table = *qobject_cast<ui::RecordTableWindow *>(rig.windows().recordTableWindow());
-        table.resize(table.fullSize());
-        expectLooksRight(table, QStringLiteral("records"), language);
-        table.close();
-#ifdef AQL_HAS_TREND_WINDOW
-        rig.main().openTrend();
-        QWidget &trend = *rig.windows().trendWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(&trend));
-        expectLooksRight(trend, QStringLiteral("trend"), language);
-        trend.close();
-#endif
-        auto modal = [&](const char *name) {
-            return [name, language](QWidget *w) {
-                expectLooksRight(*w, QLatin1String(name), language);
-                qobject_cast<QDialog *>(w)->reject();
-            };
-        };
-        ModalScript script({{named("configurationWindow"), modal("configuration")},
-                            {isA<ui::LogWindow>(), modal("log")},
-                            {isA<ui::AboutDialog>(), modal("about")}});
-        rig.main().openConfiguration();
-        rig.main().console().saveLog();
-        rig.main().openAbout();
-        EXPECT_TRUE(script.finished());
-        EXPECT_TRUE(script.unexpectedBoxes.empty());
-    }
 }

@@ -23,19 +23,6 @@ namespace colours = aql::ui::colours;
 
 namespace {
 
-// Rows of up to 20 characters, the rest of each row empty; '_' stands for an empty cell.
-LcdDisplay::Cells cellsOf(std::initializer_list<const char *> rows) {
-    LcdDisplay::Cells cells{};
-    std::size_t row = 0;
-    for (const char *text : rows) {
-        for (std::size_t column = 0; column < 20 && text[column] != '\0'; ++column) {
-            cells[row * 20 + column] = text[column] == '_' ? '\0' : text[column];
-        }
-        ++row;
-    }
-    return cells;
-}
-
 QColor pixelAt(const QImage &image, QPoint at) {
     return image.pixelColor((QPointF(at) * image.devicePixelRatio()).toPoint());
 }
@@ -88,29 +75,12 @@ TEST(Keypad, arrowsFormACrossWithAcceptAboveCancelBesideItAtEverySize) {
     }
 }
 
-TEST(Keypad, everyKeyIsANamedButtonThatTabReachesAndSpacePressesUnlessCovered) {
-    const char *names[] = {"Up", "Right", "Down", "Left", "Accept (V)", "Cancel (X)"};
+TEST(Keypad, aCoveredKeypadTakesNoClicksUntilUncovered) {
     Keypad pad;
     pad.show();
-    QApplication::setActiveWindow(&pad);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&pad));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&pad));
     QSignalSpy clicked(&pad, &Keypad::keyClicked);
-    QAccessibleInterface *group = QAccessible::queryAccessibleInterface(&pad);
-    ASSERT_EQ(group->childCount(), Keypad::kKeys);
-    pad.keyButton(Keypad::Up)->setFocus(Qt::TabFocusReason);
-    for (int index = 0; index < Keypad::kKeys; ++index) {
-        SCOPED_TRACE(names[index]);
-        EXPECT_EQ(group->child(index)->role(), QAccessible::Button);
-        EXPECT_EQ(group->child(index)->text(QAccessible::Name), QLatin1String(names[index]));
-        ASSERT_EQ(QApplication::focusWidget(), pad.keyButton(index));
-        clicked.clear();
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
-        ASSERT_EQ(clicked.count(), 1);
-        EXPECT_EQ(clicked.at(0).at(0).toInt(), index);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    }
     // Clicks through the window, as they travel to whatever key lies under the pointer.
-    clicked.clear();
     pad.setCovered(true);
     for (int index = 0; index < Keypad::kKeys; ++index) {
         EXPECT_FALSE(pad.keyButton(index)->isEnabled());
@@ -119,7 +89,8 @@ TEST(Keypad, everyKeyIsANamedButtonThatTabReachesAndSpacePressesUnlessCovered) {
     EXPECT_EQ(clicked.count(), 0);
     pad.setCovered(false);
     QTest::mouseClick(pad.windowHandle(), Qt::LeftButton, {}, pad.keyRect(Keypad::Cancel).center());
-    EXPECT_EQ(clicked.count(), 1);
+    ASSERT_EQ(clicked.count(), 1);
+    EXPECT_EQ(clicked.at(0).at(0).toInt(), Keypad::Cancel);
 }
 
 TEST(Keypad, thePressedFlashRepaintsAndChangesOnlyThatKey) {
@@ -145,29 +116,6 @@ TEST(Keypad, thePressedFlashRepaintsAndChangesOnlyThatKey) {
     EXPECT_EQ(pad.grab().toImage(), before);
 }
 
-TEST(LcdDisplay, cellsAndCursorReachTheAccessibleText) {
-    LcdDisplay lcd;
-    lcd.show();
-    // \x07 is a control byte, \xE9 Latin-1 e-acute.
-    lcd.setCells(cellsOf({"AQL-170 &", "_pH 7.21\x07\xE9", "", "                 END"}));
-    LcdDisplay::CursorCells cursor{};
-    cursor[25] = true;
-    lcd.setCursorCells(cursor);
-    const QString full = QStringLiteral("AQL-170 &           \n pH 7.21 \u00E9          \n"
-                                        "                    \n                 END");
-    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(&lcd);
-    EXPECT_EQ(iface->text(QAccessible::Name), QStringLiteral("AQL-170 &\n pH 7.21 \u00E9\n\n"
-                                                             "                 END"));
-    EXPECT_EQ(iface->text(QAccessible::Value), full);
-    QAccessibleTextInterface *text = iface->textInterface();
-    ASSERT_NE(text, nullptr);
-    EXPECT_EQ(text->text(0, text->characterCount()), full);
-    EXPECT_EQ(text->cursorPosition(), 21 + 5);
-    const QRect cell25 = lcd.cellRect(25);
-    EXPECT_EQ(text->characterRect(26), QRect(lcd.mapToGlobal(cell25.topLeft()), cell25.size()));
-    EXPECT_EQ(text->offsetAtPoint(lcd.mapToGlobal(cell25.center())), 26);
-}
-
 TEST(LcdDisplay, theCursorBlockIsPaintedOnItsCellOverTheBacklightAndRepaintedOnlyOnAChange) {
     LcdDisplay lcd;
     lcd.show();
@@ -176,8 +124,9 @@ TEST(LcdDisplay, theCursorBlockIsPaintedOnItsCellOverTheBacklightAndRepaintedOnl
     LcdDisplay::CursorCells cursor{};
     cursor[25] = true;
     EXPECT_GT(paintsAfter(&lcd, [&] { lcd.setCursorCells(cursor); }), 0);
-    EXPECT_GT(paintsAfter(&lcd, [&] { lcd.setCells(cellsOf({"pH"})); }), 0);
-    EXPECT_EQ(paintsAfter(&lcd, [&] { lcd.setCells(cellsOf({"pH"})); }), 0) << "unchanged";
+    LcdDisplay::Cells cells{'p', 'H'};
+    EXPECT_GT(paintsAfter(&lcd, [&] { lcd.setCells(cells); }), 0);
+    EXPECT_EQ(paintsAfter(&lcd, [&] { lcd.setCells(cells); }), 0) << "an unchanged packet";
     lcd.setCells({});
     QImage image = lcd.grab().toImage();
     EXPECT_LT(pixelAt(image, lcd.cellRect(25).center()).value(), 40) << "no block on cell 25";
@@ -237,6 +186,7 @@ TEST(Lamp, itsNameCarriesCaptionAndStateAndItGrowsWithoutCoveringTheCaption) {
     EXPECT_EQ(iface->text(QAccessible::Name), QStringLiteral("ALARM uit"));
 
     for (const auto placement : {Lamp::CaptionPlacement::Right, Lamp::CaptionPlacement::Below}) {
+        const bool right = placement == Lamp::CaptionPlacement::Right;
         qreal previous = 0;
         for (const int points : {9, 14, 20}) {
             Lamp sized(QStringLiteral("MANUAL"));
@@ -252,11 +202,8 @@ TEST(Lamp, itsNameCarriesCaptionAndStateAndItGrowsWithoutCoveringTheCaption) {
             previous = drawn.width();
             EXPECT_TRUE(QRectF(sized.rect()).contains(drawn));
             // The caption needs its advance beside or its line below the lamp.
-            EXPECT_GE(placement == Lamp::CaptionPlacement::Right ? sized.width() - drawn.right()
-                                                                 : sized.height() - drawn.bottom(),
-                      placement == Lamp::CaptionPlacement::Right
-                          ? metrics.horizontalAdvance(QStringLiteral("MANUAL"))
-                          : metrics.height());
+            EXPECT_GE(right ? sized.width() - drawn.right() : sized.height() - drawn.bottom(),
+                      right ? metrics.horizontalAdvance(sized.caption()) : metrics.height());
             sized.resize(sized.size() * 2);
             EXPECT_GT(sized.lampRect().width(), drawn.width() * 1.5);
         }
