@@ -1,5 +1,7 @@
 #include "ui/LinkStatusBar.h"
 
+#include "ui/Latin1Text.h"
+
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -7,10 +9,6 @@
 namespace aql::ui {
 
 namespace {
-
-QString qtext(const std::string &text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // Online reads as the controller's green darkened for text, Connecting as amber, Offline as
 // plain grey: the phase is told at a glance without reading it.
@@ -92,14 +90,14 @@ void LinkStatusBar::showStatus(const link::LinkStatus &status, const link::LinkS
     QPalette palette = m_phase->palette();
     palette.setColor(QPalette::WindowText, phaseColour(status.phase));
     m_phase->setPalette(palette);
-    setShown(m_phase, qtext(texts.phase));
-    setShown(m_stale, qtext(texts.staleNote));
-    setShown(m_reply, qtext(texts.reply));
-    setShown(m_download, qtext(texts.download));
-    setShown(m_reconnect, qtext(texts.reconnect));
-    setShown(m_linesReceived, qtext(texts.linesReceived));
-    setShown(m_checksumErrors, qtext(texts.checksumErrors));
-    setShown(m_droppedLines, qtext(texts.droppedLines));
+    setShown(m_phase, fromLatin1(texts.phase));
+    setShown(m_stale, fromLatin1(texts.staleNote));
+    setShown(m_reply, fromLatin1(texts.reply));
+    setShown(m_download, fromLatin1(texts.download));
+    setShown(m_reconnect, fromLatin1(texts.reconnect));
+    setShown(m_linesReceived, fromLatin1(texts.linesReceived));
+    setShown(m_checksumErrors, fromLatin1(texts.checksumErrors));
+    setShown(m_droppedLines, fromLatin1(texts.droppedLines));
 }
 
 } // namespace aql::ui

@@ -4,6 +4,7 @@
 
 #include "link/LinkStatusText.h"
 #include "ui/KeyRouter.h"
+#include "ui/Latin1Text.h"
 #include "ui/LinkStatusBar.h"
 #include "ui/Logo.h"
 #include "ui/ModeChoice.h"
@@ -37,20 +38,6 @@
 namespace aql::ui {
 
 namespace {
-
-// Texts of the logic are single-byte (Latin-1) strings.
-QString qtext(const std::string &text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-// A caption without the "&" that marks its access key ("&&" stands for one "&").
-QString withoutAccessKey(const std::string &caption) {
-    QString text = qtext(caption);
-    text.replace(QLatin1String("&&"), QStringLiteral("\x01"));
-    text.remove(QLatin1Char('&'));
-    text.replace(QLatin1Char('\x01'), QLatin1Char('&'));
-    return text;
-}
 
 constexpr qreal kInitialGrowth = 1.35;
 // Where a status bar places the left edge of its first item.
@@ -86,7 +73,7 @@ void setToolTipOf(QWidget *widget, const QString &tip) {
 }
 
 void setActionText(QAction *action, const std::string &caption) {
-    const QString text = qtext(caption);
+    const QString text = fromLatin1(caption);
     if (action->text() != text) {
         action->setText(text);
     }
@@ -484,13 +471,13 @@ void MainWindow::refreshStatus() {
     const link::LinkStatusTexts texts =
         link::describeStatus(status, [this](int n) { return m_main.getText(n); });
     m_linkStatus->showStatus(status, texts);
-    m_display->setStale(status.stale, qtext(texts.staleNote));
+    m_display->setStale(status.stale, fromLatin1(texts.staleNote));
 }
 
 void MainWindow::refreshTexts() {
     const shell::MainController::View &view = m_main.view();
     const shell::MainCaptions &c = view.captions;
-    const QString title = qtext(view.title);
+    const QString title = fromLatin1(view.title);
     if (windowTitle() != title) {
         setWindowTitle(title);
     }
@@ -523,9 +510,9 @@ void MainWindow::refreshTexts() {
     m_dutch->setChecked(view.dutchChecked);
     m_english->setChecked(view.englishChecked);
 
-    m_runLamp->setCaption(qtext(c.runLamp));
-    m_alarmLamp->setCaption(qtext(c.alarmLamp));
-    m_manualLamp->setCaption(qtext(c.manualLamp));
+    m_runLamp->setCaption(fromLatin1(c.runLamp));
+    m_alarmLamp->setCaption(fromLatin1(c.alarmLamp));
+    m_manualLamp->setCaption(fromLatin1(c.manualLamp));
     // One size for the three lamps, their captions in one column.
     qreal widest = 0;
     for (const Lamp *lamp : {m_runLamp, m_alarmLamp, m_manualLamp}) {
@@ -534,30 +521,30 @@ void MainWindow::refreshTexts() {
     for (Lamp *lamp : {m_runLamp, m_alarmLamp, m_manualLamp}) {
         lamp->setCaptionRoom(widest);
     }
-    setTextOf(m_selectSystem, qtext(c.selectSystem));
-    m_pools->setAccessibleName(withoutAccessKey(c.selectSystem));
-    setTextOf(m_connecting, qtext(c.connecting));
-    setTextOf(m_offline, qtext(c.offline));
-    setToolTipOf(m_offline, qtext(c.offlineTip));
-    setTextOf(m_online, qtext(c.online));
-    setToolTipOf(m_online, qtext(c.onlineTip));
-    setTextOf(m_getLog, qtext(c.getLog));
-    setToolTipOf(m_getLog, qtext(c.getLogTip));
-    setTextOf(m_save, qtext(c.save));
+    setTextOf(m_selectSystem, fromLatin1(c.selectSystem));
+    m_pools->setAccessibleName(withoutAccessKey(fromLatin1(c.selectSystem)));
+    setTextOf(m_connecting, fromLatin1(c.connecting));
+    setTextOf(m_offline, fromLatin1(c.offline));
+    setToolTipOf(m_offline, fromLatin1(c.offlineTip));
+    setTextOf(m_online, fromLatin1(c.online));
+    setToolTipOf(m_online, fromLatin1(c.onlineTip));
+    setTextOf(m_getLog, fromLatin1(c.getLog));
+    setToolTipOf(m_getLog, fromLatin1(c.getLogTip));
+    setTextOf(m_save, fromLatin1(c.save));
     // The count's caption is the words Save's tooltip puts after the number.
-    const QString recordsHeld = qtext(m_main.getText(TextId::RecordsHeld));
+    const QString recordsHeld = fromLatin1(m_main.getText(TextId::RecordsHeld));
     setTextOf(m_recordsHeld, recordsHeld);
     m_recordCount->setAccessibleDescription(recordsHeld);
     // The connection button opens the connection window: it carries that window's title.
-    setTextOf(m_connection, qtext(m_main.getText(TextId::ConnectionTitle)));
-    m_logo->setAccessibleName(withoutAccessKey(c.aboutEntry));
-    setToolTipOf(m_logo, withoutAccessKey(c.aboutEntry));
+    setTextOf(m_connection, fromLatin1(m_main.getText(TextId::ConnectionTitle)));
+    m_logo->setAccessibleName(withoutAccessKey(fromLatin1(c.aboutEntry)));
+    setToolTipOf(m_logo, withoutAccessKey(fromLatin1(c.aboutEntry)));
 
     // The pool selection: entries, the selected one, shown only in site mode.
     QStringList names;
     names.reserve(static_cast<qsizetype>(view.poolNames.size()));
     for (const std::string &name : view.poolNames) {
-        names.push_back(qtext(name));
+        names.push_back(fromLatin1(name));
     }
     QStringList shown;
     for (int i = 0; i < m_pools->count(); ++i) {
@@ -601,10 +588,10 @@ void MainWindow::refreshPanel() {
     m_online->setEnabled(panel.onlineEnabled);
     m_getLog->setEnabled(panel.getLogEnabled);
     m_save->setEnabled(panel.saveEnabled);
-    setToolTipOf(m_save, qtext(panel.saveTooltip.empty() ? c.saveTip : panel.saveTooltip));
-    setTextOf(m_recordCount, qtext(panel.recordCount));
+    setToolTipOf(m_save, fromLatin1(panel.saveTooltip.empty() ? c.saveTip : panel.saveTooltip));
+    setTextOf(m_recordCount, fromLatin1(panel.recordCount));
     m_connecting->setVisible(panel.connectingNoticeVisible);
-    setTextOf(m_connectingDots, qtext(panel.connectingDots));
+    setTextOf(m_connectingDots, fromLatin1(panel.connectingDots));
     m_connectingDots->setVisible(panel.connectingDotsVisible);
     m_pools->setEnabled(panel.poolSelectionEnabled);
 

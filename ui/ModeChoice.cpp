@@ -1,5 +1,7 @@
 #include "ui/ModeChoice.h"
 
+#include "ui/Latin1Text.h"
+
 #include <QAccessibleWidget>
 
 #include <mutex>
@@ -7,14 +9,6 @@
 namespace aql::ui {
 
 namespace {
-
-// A caption as it is spoken: without the "&" that marks its access key.
-QString spoken(QString caption) {
-    caption.replace(QLatin1String("&&"), QStringLiteral("\x01"));
-    caption.remove(QLatin1Char('&'));
-    caption.replace(QLatin1Char('\x01'), QLatin1Char('&'));
-    return caption;
-}
 
 class ModeChoiceAccessible : public QAccessibleWidget {
 public:
@@ -24,7 +18,7 @@ public:
     QString text(QAccessible::Text kind) const override {
         if (kind == QAccessible::Name) {
             const QString name = button()->accessibleName();
-            return name.isEmpty() ? spoken(button()->text()) : name;
+            return name.isEmpty() ? withoutAccessKey(button()->text()) : name;
         }
         return QAccessibleWidget::text(kind);
     }

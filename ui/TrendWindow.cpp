@@ -2,6 +2,7 @@
 
 #include "records/RecordList.h"
 #include "trend/TrendModel.h"
+#include "ui/Latin1Text.h"
 #include "ui/trend/TrendPane.h"
 #include "ui/trend/TrendStyle.h"
 
@@ -14,7 +15,6 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QScreen>
 #include <QScrollArea>
 #include <QStackedWidget>
@@ -26,15 +26,6 @@
 
 namespace aql::ui {
 namespace {
-
-QString qt(const std::string &text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-// A tooltip shows no access key.
-QString withoutAccessKey(QString text) {
-    return text.remove(QRegularExpression(QStringLiteral("&(?!&)")));
-}
 
 // A sample of the series' line for its check box, drawn at the screen's pixel density.
 QIcon swatch(trend::Series s, qreal ratio) {
@@ -313,17 +304,17 @@ void TrendWindow::syncPanes() {
 void TrendWindow::refresh() {
     const trend::TrendController::View &v = m_controller->view();
     const trend::TrendController::Captions &c = v.captions;
-    setWindowTitle(qt(v.windowTitle));
-    m_panEarlier->setToolTip(withoutAccessKey(qt(c.panEarlier)));
-    m_panLater->setToolTip(withoutAccessKey(qt(c.panLater)));
-    m_zoomIn->setText(qt(c.zoomIn));
-    m_zoomOut->setText(qt(c.zoomOut));
-    m_zoomBack->setText(qt(c.zoomBack));
-    m_wholeLog->setText(qt(c.wholeLog));
-    m_savePng->setText(qt(c.savePng));
-    m_close->setText(qt(c.close));
-    m_seriesTitle->setText(qt(c.seriesPanelTitle));
-    m_hint->setText(qt(c.hint));
+    setWindowTitle(fromLatin1(v.windowTitle));
+    m_panEarlier->setToolTip(withoutAccessKey(fromLatin1(c.panEarlier)));
+    m_panLater->setToolTip(withoutAccessKey(fromLatin1(c.panLater)));
+    m_zoomIn->setText(fromLatin1(c.zoomIn));
+    m_zoomOut->setText(fromLatin1(c.zoomOut));
+    m_zoomBack->setText(fromLatin1(c.zoomBack));
+    m_wholeLog->setText(fromLatin1(c.wholeLog));
+    m_savePng->setText(fromLatin1(c.savePng));
+    m_close->setText(fromLatin1(c.close));
+    m_seriesTitle->setText(fromLatin1(c.seriesPanelTitle));
+    m_hint->setText(fromLatin1(c.hint));
 
     m_panEarlier->setEnabled(v.zoomed && v.visible.from > v.extent.from);
     m_panLater->setEnabled(v.zoomed && v.visible.to < v.extent.to);
@@ -337,25 +328,25 @@ void TrendWindow::refresh() {
     m_seriesPanel->setVisible(v.hasData);
     m_readout->setVisible(v.hasData);
     m_hint->setVisible(v.hasData);
-    m_empty->setText(qt(v.emptyText));
-    m_chartTitle->setText(qt(v.chartTitle));
-    m_readout->setText(qt(v.readoutText));
-    m_counts->setText(qt(v.countsText));
-    m_status->setText(qt(v.status));
+    m_empty->setText(fromLatin1(v.emptyText));
+    m_chartTitle->setText(fromLatin1(v.chartTitle));
+    m_readout->setText(fromLatin1(v.readoutText));
+    m_counts->setText(fromLatin1(v.countsText));
+    m_status->setText(fromLatin1(v.status));
 
     syncPanes();
     for (std::size_t i = 0; i < m_panes.size(); ++i) {
         const auto &view = v.panes[i];
         TrendPane::Texts texts;
-        texts.axisTitle = qt(view.axisTitle);
-        texts.timeAxisTitle = qt(c.timeAxisTitle);
-        texts.outsideLimits = qt(c.outsideLimits);
-        m_groups[i]->setTitle(qt(view.axisTitle));
+        texts.axisTitle = fromLatin1(view.axisTitle);
+        texts.timeAxisTitle = fromLatin1(c.timeAxisTitle);
+        texts.outsideLimits = fromLatin1(c.outsideLimits);
+        m_groups[i]->setTitle(fromLatin1(view.axisTitle));
         for (const auto &choice : view.series) {
-            texts.labels[choice.series] = qt(choice.label);
+            texts.labels[choice.series] = fromLatin1(choice.label);
             QCheckBox *box = m_choices.at(choice.series);
             const QSignalBlocker quiet(box);
-            box->setText(qt(choice.label));
+            box->setText(fromLatin1(choice.label));
             box->setChecked(choice.shown);
         }
         m_panes[i]->setTexts(texts);

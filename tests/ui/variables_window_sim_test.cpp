@@ -15,29 +15,13 @@
 #include "ui/VariablesWindow.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QTabWidget>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 using namespace aql;
-
-namespace {
-
-bool runUntil(const std::function<bool()> &done, int ms) {
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < ms) {
-        QApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
-    }
-    return done();
-}
-
-} // namespace
 
 TEST(VariablesWindowAgainstSimulator, aTypedValueReachesTheControllerAndComesBack) {
     sim::Options options;
@@ -69,7 +53,7 @@ TEST(VariablesWindowAgainstSimulator, aTypedValueReachesTheControllerAndComesBac
     QApplication::setActiveWindow(&window);
     const int cell = (setpoint.block - 1) * 25 + (setpoint.index - 1);
     QLineEdit *value = window.valueCell(cell);
-    EXPECT_TRUE(runUntil([&] { return value->text() == QString::number(held); }, 8000))
+    EXPECT_TRUE(QTest::qWaitFor([&] { return value->text() == QString::number(held); }, 8000))
         << value->text().toStdString() << " instead of " << held;
 
     const int wanted = held == 150 ? 160 : 150;
@@ -80,8 +64,9 @@ TEST(VariablesWindowAgainstSimulator, aTypedValueReachesTheControllerAndComesBac
     QTest::keyClicks(edit, QString::number(wanted));
     QTest::keyClick(edit, Qt::Key_Return);
 
-    EXPECT_TRUE(runUntil([&] { return device.variables().value(setpoint) == wanted; }, 8000));
-    EXPECT_TRUE(runUntil([&] { return value->text() == QString::number(wanted); }, 8000));
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return device.variables().value(setpoint) == wanted; }, 8000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return value->text() == QString::number(wanted); }, 8000));
     EXPECT_FALSE(console.loadedVariables()->writePending());
     EXPECT_TRUE(box.shown.empty());
     console.chooseOffline();

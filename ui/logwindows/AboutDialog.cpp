@@ -1,7 +1,7 @@
 #include "ui/logwindows/AboutDialog.h"
 
+#include "ui/Latin1Text.h"
 #include "ui/logwindows/ButtonStyle.h"
-#include "ui/logwindows/Texts.h"
 #include "ui/widgets/Colours.h"
 
 #include <QDialogButtonBox>
@@ -114,7 +114,7 @@ void AboutDialog::refresh() {
     m_warning->setText(fromLatin1(v.copyrightWarning));
     m_compatibility->setText(fromLatin1(v.compatibility));
     m_ok->setText(fromLatin1(v.ok));
-    m_ok->setAccessibleName(withoutMnemonic(m_ok->text()));
+    m_ok->setAccessibleName(withoutAccessKey(m_ok->text()));
     if (!v.visible && isVisible()) {
         done(QDialog::Accepted);
     }

@@ -1,7 +1,7 @@
 #include "ui/logwindows/LogWindow.h"
 
+#include "ui/Latin1Text.h"
 #include "ui/logwindows/ButtonStyle.h"
-#include "ui/logwindows/Texts.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -117,7 +117,7 @@ void LogWindow::refresh() {
                                                                       {m_trend, &v.trend}};
     for (const auto &[button, caption] : captions) {
         button->setText(fromLatin1(*caption));
-        button->setAccessibleName(withoutMnemonic(button->text()));
+        button->setAccessibleName(withoutAccessKey(button->text()));
     }
     m_excel->setToolTip(fromLatin1(v.excelTip));
     m_xml->setToolTip(fromLatin1(v.xmlTip));

@@ -1,6 +1,6 @@
 #include "ui/logwindows/RecordTableModel.h"
 
-#include "ui/logwindows/Texts.h"
+#include "ui/Latin1Text.h"
 
 #include <limits>
 
