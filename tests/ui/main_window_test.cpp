@@ -353,7 +353,7 @@ TEST(MainWindowAgainstSimulator, aClickOnEachKeySendsItsFrameAndTheControllerTak
     CountingBeep beep;
     platform::qt::QtClock clock;
     MemorySettings settings;
-    NoFileDialog dialog;
+    ScriptedFileDialog dialog;
     DiskFileSaver files;
     shell::MainController main(
         shell::ShellServices{{socket, timers, pump, box, beep, clock}, settings, dialog, files},
