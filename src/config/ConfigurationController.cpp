@@ -58,16 +58,7 @@ void ConfigurationController::setHooks(Hooks hooks) {
 }
 
 template <class Step> void ConfigurationController::change(Step &&step) {
-    ++m_changeDepth;
-    try {
-        step();
-    } catch (...) {
-        --m_changeDepth;
-        throw;
-    }
-    if (--m_changeDepth == 0) {
-        m_notifier.notify();
-    }
+    m_notifier.batch(std::forward<Step>(step));
 }
 
 // ---- intents ----------------------------------------------------------------------------------
@@ -258,7 +249,7 @@ void ConfigurationController::runAction(int errorText, const std::function<void(
     // boxes and the reload let the event loop run.
     ++m_actionsRunning;
     m_view.actionRunning = true;
-    if (m_actionsRunning == 1 && m_changeDepth == 1) {
+    if (m_actionsRunning == 1 && m_notifier.batchDepth() == 1) {
         m_notifier.notify();
     }
     try {

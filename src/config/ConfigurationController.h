@@ -165,7 +165,6 @@ private:
     Hooks m_hooks;
     View m_view;
     ChangeNotifier m_notifier;
-    int m_changeDepth = 0;
     int m_actionsRunning = 0;
 };
 

@@ -71,12 +71,32 @@ public:
         }
     }
 
+    // Runs `step` as one change: nested batches notify once, when the outermost ends. A step that
+    // throws notifies nobody; its caller reports the failure, and the next change tells the rest.
+    template <class Step> void batch(Step &&step) {
+        struct Depth {
+            int &depth;
+            explicit Depth(int &d) : depth(d) { ++depth; }
+            ~Depth() { --depth; }
+        };
+        {
+            Depth inside(m_batchDepth);
+            step();
+        }
+        if (m_batchDepth == 0) {
+            notify();
+        }
+    }
+    // How many batches are running now (0 outside any).
+    int batchDepth() const { return m_batchDepth; }
+
     std::size_t observerCount() const { return m_observers->size(); }
 
 private:
     using Map = std::map<std::uint64_t, std::shared_ptr<std::function<void()>>>;
     std::shared_ptr<Map> m_observers;
     std::uint64_t m_nextId = 1;
+    int m_batchDepth = 0;
 };
 
 } // namespace aql

@@ -65,16 +65,7 @@ TrendController::TrendController(TrendModel model, std::string poolName, TextSou
 }
 
 template <class Step> void TrendController::change(Step &&step) {
-    ++m_changeDepth;
-    try {
-        step();
-    } catch (...) {
-        --m_changeDepth;
-        throw;
-    }
-    if (--m_changeDepth == 0) {
-        m_notifier.notify();
-    }
+    m_notifier.batch(std::forward<Step>(step));
 }
 
 SeriesSet TrendController::defaultShown(const TrendModel &model) {

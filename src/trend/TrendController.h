@@ -144,7 +144,6 @@ private:
     std::optional<std::int64_t> m_pointer;
     View m_view;
     ChangeNotifier m_notifier;
-    int m_changeDepth = 0;
 };
 
 } // namespace aql::trend
