@@ -73,45 +73,6 @@ TEST(LogWindowWidget, showsItsTitleThenAqlDashWithTheCountOnTopAndModal) {
     EXPECT_EQ(accessibleName(rig.window.saveCsvButton()), "English Save");
 }
 
-TEST(LogWindowWidget, everyButtonAnswersItsOwnAccessKeyAndQuitAndEscapeClose) {
-    for (const auto key : {Qt::Key_Q, Qt::Key_Escape}) {
-        LogWindowRig rig;
-        QApplication::setActiveWindow(&rig.window);
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&rig.window));
-        // Each key opens its own file dialog: the filters tell which button answered.
-        for (const auto &[letter, filter] :
-             {std::pair{Qt::Key_E, "English 204|*.xlsx"}, std::pair{Qt::Key_X, "XML files|*.xml"},
-              std::pair{Qt::Key_S, "CSV files|*.csv"}}) {
-            rig.dialog.calls.clear();
-            QTest::keyClick(&rig.window, letter, Qt::AltModifier);
-            // An access key presses its button the way a click does, a moment later.
-            EXPECT_TRUE(QTest::qWaitFor([&] { return !rig.dialog.calls.empty(); }, 2000));
-            ASSERT_EQ(rig.dialog.calls.size(), 1u) << filter;
-            EXPECT_EQ(rig.dialog.calls[0].filter, filter);
-        }
-        QTest::keyClick(&rig.window, key, key == Qt::Key_Q ? Qt::AltModifier : Qt::NoModifier);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return !rig.window.isVisible(); }, 2000));
-        EXPECT_FALSE(rig.log.view().open);
-        // Shown again, it opens afresh with its first title.
-        rig.timers.advance(500);
-        rig.window.show();
-        EXPECT_EQ(rig.window.windowTitle(), "English 109");
-    }
-}
-
-TEST(LogWindowWidget, theTrendButtonShowsOnlyWithATrendWindowToOpenWhichOpensOnceItHasClosed) {
-    LogWindowRig rig;
-    EXPECT_FALSE(rig.window.trendButton()->isVisible());
-    bool logShownAtOpening = true;
-    rig.log.setTrendOpener([&] { logShownAtOpening = rig.window.isVisible(); });
-    ASSERT_TRUE(rig.window.trendButton()->isVisible());
-    EXPECT_EQ(rig.window.trendButton()->text(), "English 291");
-    rig.window.trendButton()->click();
-    // A window opened while the modal log window still ran could not be used.
-    EXPECT_FALSE(logShownAtOpening);
-    EXPECT_FALSE(rig.window.isVisible() || rig.log.view().open);
-}
-
 TEST(RecordTableWindowWidget, showsTheHeaderAndARecordsCellsAsTheyStoodWhenOpened) {
     records::RecordList list;
     test::addLogRecords(list, 1, 3);
