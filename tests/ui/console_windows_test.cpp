@@ -137,8 +137,9 @@ TEST(ConsoleWindows, theCloseBoxAsksInFrontOfTheActiveWindowBeforeDroppingUnsave
     ConsoleRig rig;
     rig.main().openVariables();
     rig.hold(9, 1);
-    QWidget *active = QApplication::activeWindow();
-    ASSERT_NE(active, nullptr);
+    QWidget *active = rig.windows().variablesWindow();
+    QApplication::setActiveWindow(active);
+    ASSERT_EQ(QApplication::activeWindow(), active);
     QWidget *boxParent = nullptr;
     QTimer::singleShot(0, [&] {
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
@@ -162,11 +163,11 @@ TEST(ConsoleWindows, aClosedVariablesWindowGoesWithItsLogicAndTheNextOpeningStar
     first->close();
     EXPECT_FALSE(rig.main().console().variablesLoaded());
     rig.main().openVariables(); // before the closed one is deleted
-    QWidget *second = rig.windows().variablesWindow();
-    ASSERT_NE(second, nullptr);
-    EXPECT_TRUE(second->isVisible() && rig.main().console().variablesLoaded());
+    QPointer<QWidget> second = rig.windows().variablesWindow();
     QTest::qWait(10);
     EXPECT_TRUE(first.isNull());
+    ASSERT_TRUE(second);
+    EXPECT_TRUE(second->isVisible() && rig.main().console().variablesLoaded());
 }
 
 TEST(ConsoleWindows, saveWritesCsvAndXmlThroughTheLogWindowAndDialogsInFrontOfIt) {

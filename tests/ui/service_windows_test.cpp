@@ -236,6 +236,8 @@ TEST(VariablesWindowUi, mouseAndKeyboardOpenTheEditPanelAndABusyNoticeWhileAWrit
     // A row of the grid opens the panel on the variable of the row clicked, whatever the column.
     auto *grid = rig.controls.find<QTableWidget>("variableGrid");
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
-                      grid->visualItemRect(grid->item(6, 1)).center());
+                      grid->visualItemRect(grid->item(6, 0)).center());
     EXPECT_EQ(rig.label("editVariable"), QStringLiteral("Var. nr.: 5"));
+    EXPECT_EQ(rig.label("editCurrent"), "Var. Actueel: " + grid->item(6, 0)->text());
+    EXPECT_NE(grid->item(6, 0)->text(), grid->item(6, 1)->text());
 }

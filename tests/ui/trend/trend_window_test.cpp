@@ -141,7 +141,7 @@ TEST(TrendWindow, everyZoomPanAndResizeRedecimatesToTheWidth) {
     ASSERT_NE(line, nullptr);
     auto bounded = [&](const char *what) {
         const int width = ph->decimationWidth();
-        EXPECT_GE(width, static_cast<int>(ph->plotRect().width()) - 1) << what;
+        EXPECT_NEAR(width, ph->plotRect().width() * ph->devicePixelRatioF(), 1.0) << what;
         // The first, last, lowest and highest of each pixel column, and a neighbour either side.
         EXPECT_LE(line->count(), 4 * width + 2) << what;
         EXPECT_LE(ph->pointsDrawn(), static_cast<std::size_t>(4 * width + 2) * 4 + 8) << what;
