@@ -7,8 +7,6 @@
 #include "records/Exports.h"
 #include "ui/logwindows/AboutDialog.h"
 #include "ui/logwindows/LogWindow.h"
-#include "ui/logwindows/RecordTableModel.h"
-#include "ui/logwindows/RecordTableWindow.h"
 #include "ui/widgets/Lamp.h"
 
 #include <QFileDialog>
@@ -226,23 +224,6 @@ TEST(ConsoleWindows, saveWritesCsvAndXmlThroughTheLogWindowAndDialogsInFrontOfIt
     EXPECT_NE(told[0].find("export.xml"), std::string::npos);
     EXPECT_NE(told[1].find("week 12.csv"), std::string::npos);
     EXPECT_FALSE(rig.main().unsavedRecords());
-}
-
-TEST(ConsoleWindows, theRecordTableKeepsItsCopyWhenAConfigurationSaveReplacesThePools) {
-    ConsoleRig rig;
-    rig.hold(1, 3);
-    rig.main().markSaved();
-    rig.main().openOverview();
-    config::ConfigurationController &configuration = rig.main().configuration();
-    configuration.selectEntry(0);
-    configuration.editName("Main basin");
-    configuration.saveSystem();
-    ASSERT_NE(rig.main().pools().find("Main basin"), nullptr) << "the pools were read again";
-    ASSERT_EQ(rig.main().currentPool()->records().count(), 0u);
-    auto *table = qobject_cast<ui::RecordTableWindow *>(rig.windows().recordTableWindow());
-    ASSERT_NE(table, nullptr);
-    ASSERT_EQ(table->model()->rowCount(), 3);
-    EXPECT_EQ(table->model()->index(2, 1).data().toString(), QStringLiteral("612"));
 }
 
 #ifdef AQL_HAS_TREND_WINDOW
