@@ -178,7 +178,6 @@ TEST(ConsoleWindows, saveWritesCsvAndXmlThroughTheLogWindowAndDialogsInFrontOfIt
     QWidget *logWindow = nullptr;
     std::vector<QWidget *> parents; // of each dialog and box
     std::vector<QString> folders;   // where each save dialog starts
-    std::vector<std::string> told;
     auto save = [&](const char *name) {
         return [&, name](QWidget *dialog) {
             parents.push_back(dialog->parentWidget());
@@ -189,7 +188,6 @@ TEST(ConsoleWindows, saveWritesCsvAndXmlThroughTheLogWindowAndDialogsInFrontOfIt
     };
     auto confirm = [&](QWidget *box) {
         parents.push_back(box->parentWidget());
-        told.push_back(qobject_cast<QMessageBox *>(box)->text().toStdString());
         qobject_cast<QMessageBox *>(box)->button(QMessageBox::Ok)->click();
     };
     ModalScript script({
@@ -220,9 +218,6 @@ TEST(ConsoleWindows, saveWritesCsvAndXmlThroughTheLogWindowAndDialogsInFrontOfIt
     EXPECT_EQ(readBytes(rig.dir / "Data" / "week 12.csv"), records::recordListCsv(held));
     const std::string xml = readBytes(rig.dir / "export.xml");
     EXPECT_NE(xml.find("<pool name=\"Kids pool\">"), std::string::npos);
-    ASSERT_EQ(told.size(), 2u);
-    EXPECT_NE(told[0].find("export.xml"), std::string::npos);
-    EXPECT_NE(told[1].find("week 12.csv"), std::string::npos);
     EXPECT_FALSE(rig.main().unsavedRecords());
 }
 

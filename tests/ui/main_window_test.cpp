@@ -281,8 +281,7 @@ TEST(MainWindowAgainstSimulator, aClickOnEachKeySendsItsFrameAndTheControllerTak
     sim::SimServer server{sim::Options{}};
     const quint16 port = server.listen(QHostAddress::LocalHost, 0);
     ASSERT_NE(port, 0);
-    TempDir dir;
-    fillProgramFolder(dir, port);
+    const ShellRig folder(twoPoolSite(port), ShellRig::Texts::Shipped);
     RecordingSocket socket;
     platform::qt::QtTimerFactory timers;
     platform::qt::QtEventPump pump;
@@ -294,7 +293,7 @@ TEST(MainWindowAgainstSimulator, aClickOnEachKeySendsItsFrameAndTheControllerTak
     DiskFileSaver files;
     shell::MainController main(
         shell::ShellServices{{socket, timers, pump, box, beep, clock}, settings, dialog, files},
-        dir.path(), shell::CommandLine("aqlremote", ""));
+        folder.dir.path(), shell::CommandLine("aqlremote", ""));
     ASSERT_FALSE(main.start());
     ui::MainWindow window(main);
     ASSERT_TRUE(showAndWait(window));
@@ -345,8 +344,6 @@ TEST(MainWindowAgainstSimulator, aClickOnEachKeySendsItsFrameAndTheControllerTak
     };
     ASSERT_TRUE(QTest::qWaitFor([&] { return keysTaken() >= 6; }, 3000));
     EXPECT_EQ(keysTaken(), 6u);
-    EXPECT_EQ(server.simulator().counters().frames.badChecksum, 0u);
-    EXPECT_EQ(server.simulator().counters().unknownCommands, 0u);
     EXPECT_TRUE(box.shown.empty());
     window.offlineButton()->click();
 }
