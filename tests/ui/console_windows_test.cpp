@@ -1,7 +1,8 @@
 // The console as the program wires it, with every real window: what the wiring can get wrong. The
 // language switch reaches every open window, the exit closes every one of them (the modal ones
 // running their own loops included), Save writes through the log window and the program's own
-// dialogs, and a configuration saved while a window is open leaves it no pool that is gone.
+// dialogs, and the trend window keeps its copy of the records when a saved configuration replaces
+// the pools.
 
 #include "ConsoleRig.h"
 #include "records/Exports.h"
