@@ -156,10 +156,6 @@ TEST(ConfigurationWindowUi, newDeleteAndSaveRoundTripThroughTheSiteFile) {
     EXPECT_EQ(rig.controls.text("name"), QStringLiteral("System 0"));
 
     rig.select("Peuterbad");
-    rig.box.answer = platform::kResultCancel;
-    rig.controls.click("deleteSystem");
-    EXPECT_EQ(rig.items().size(), 4);
-    rig.box.answer = platform::kResultOk;
     rig.controls.click("deleteSystem");
     EXPECT_EQ(rig.siteFile(), siteWith({"Wedstrijdbad 192.168.10.21 5001",
                                         "Instructiebad 192.168.10.30 5003", "System 0 0.0.0.0 0"}));
@@ -232,7 +228,7 @@ TEST(VariablesWindowUi, mouseAndKeyboardOpenTheEditPanelAndABusyNoticeWhileAWrit
     EXPECT_FALSE(rig.shown("busyNotice"));
     rig.socket.deliver(blockLine(4, {{3, 24}})); // the write goes out with the next answer
     rig.socket.deliver(blockLine(4, {{3, 25}})); // and is done when a later one reads it back
-    EXPECT_FALSE(rig.console.variables().writePending());
+    ASSERT_FALSE(rig.console.variables().writePending());
     // A row of the grid opens the panel on the variable of the row clicked, whatever the column.
     auto *grid = rig.controls.find<QTableWidget>("variableGrid");
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
