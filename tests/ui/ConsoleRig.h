@@ -4,7 +4,7 @@
 // window it has, the operator's hands inside modal windows' loops, and the look of a window.
 
 #include "aqlremote/ConsoleApp.h"
-#include "support/TempDir.h"
+#include "support/ShellRig.h"
 #include "unit/shell/LogRecords.h"
 
 #include <QAbstractButton>
@@ -43,14 +43,6 @@ inline std::string twoPoolSite(int port) {
     return site + "\r\n</managedSystems>\r\n</aqlRemoteConfig>\r\n";
 }
 
-// A program folder with the language files the program ships and a site file.
-inline void fillProgramFolder(const TempDir &dir, int port) {
-    for (const char *language : {"English.lng", "Nederlands.lng"}) {
-        writeBytes(dir / language, readBytes(std::filesystem::path(AQL_RESOURCES_DIR) / language));
-    }
-    writeBytes(dir / "config.xml", twoPoolSite(port));
-}
-
 // The names of the windows on screen, sorted.
 inline std::vector<std::string> visibleWindows() {
     std::vector<std::string> names;
@@ -65,11 +57,11 @@ inline std::vector<std::string> visibleWindows() {
 
 // The program with every window it has, in a program folder of its own.
 struct ConsoleRig {
-    TempDir dir;
+    ShellRig folder{twoPoolSite(4001), ShellRig::Texts::Shipped}; // its fakes stay unused
+    const TempDir &dir = folder.dir;
     std::unique_ptr<app::ConsoleApp> app;
 
     ConsoleRig() {
-        fillProgramFolder(dir, 4001);
         app::ConsoleOptions options;
         options.programFolder = dir.path();
         options.settingsFile = QString::fromStdString((dir / "settings.ini").u8string());

@@ -1,28 +1,29 @@
 // The main window over its logic: what the widgets can get wrong. The logic itself is tested
 // without widgets; these check that the window shows what the views say, hands clicks and keys to
-// the right intent, and looks right in every state an operator sees.
+// the right intent, and that every window has room for its texts in every state an operator sees.
 
 #include "ConsoleRig.h"
-#include "support/ShellRig.h"
 #include "link/FrameCodec.h"
 #include "platform/qt/QtClock.h"
 #include "platform/qt/QtEventPump.h"
 #include "platform/qt/QtSocket.h"
 #include "platform/qt/QtTimerFactory.h"
 #include "sim/server/SimServer.h"
-#include "ui/DialogParent.h"
+#include "support/ShellRig.h"
 #include "ui/LinkStatusBar.h"
 #include "ui/MainWindow.h"
+#include "ui/logwindows/AboutDialog.h"
+#include "ui/logwindows/LogWindow.h"
+#include "ui/logwindows/RecordTableWindow.h"
 #include "ui/widgets/Keypad.h"
 #include "ui/widgets/LcdDisplay.h"
-#include "ui/widgets/SlidingPanel.h"
 #include "unit/link/LinkRig.h"
 
 #include <QAccessible>
 #include <QComboBox>
 #include <QDialog>
-#include <QFileInfo>
 #include <QHostAddress>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -39,15 +40,7 @@ std::string displayLine(int cursor = 0) {
     return unaddressedLine(displayBody(0x01 | 0x08, cursor, kShownText)) + "\r";
 }
 
-std::string recordLines(int first, int count) {
-    std::string lines;
-    for (int n = first; n < first + count; ++n) {
-        lines += addressedLine(1, recordBody(1000 + n, n)) + "\r";
-    }
-    return lines;
-}
-
-// The status bar's texts as an assistive tool reads them.
+// What an assistive tool reads of a widget on screen.
 QString spoken(QWidget *widget) {
     QAccessibleInterface *reader = QAccessible::queryAccessibleInterface(widget);
     return reader != nullptr && widget->isVisible() ? reader->text(QAccessible::Name) : QString();
@@ -95,6 +88,12 @@ struct FakeRig : ShellRig {
         }
         return keys;
     }
+    // Get Log clicked, and `count` records arriving within a second.
+    void download(int count) {
+        window->getLogButton()->click();
+        socket.deliver(recordStream(1, count));
+        timers.advance(1000);
+    }
     // Answers to the polls until the status says the log is complete (at most 10 s).
     void answerUntilComplete() {
         for (int i = 0;
@@ -104,38 +103,15 @@ struct FakeRig : ShellRig {
             timers.advance(1000);
         }
     }
+    void loseLink() {
+        socket.postError(10054, "reset by peer");
+        pump.runPosted();
+    }
 };
 
 } // namespace
 
-TEST(MainWindowDisplay, aDisplayPacketShowsInTheCellsWithTheCursorBlinkingAtItsCell) {
-    FakeRig rig;
-    rig.goOnline();
-    // Cursor code 0xC5: address 69, the sixth cell of the second row, shown.
-    rig.socket.deliver(displayLine(0xC5));
-    ui::LcdDisplay *display = rig.window->display();
-    for (int row = 0; row < 4; ++row) {
-        EXPECT_EQ(display->lineText(row).toStdString(), kShownText.substr(row * 20, 20));
-    }
-    EXPECT_TRUE(spoken(display).startsWith(QStringLiteral("pH   7.21  sp  7.20\nCl")));
-    rig.timers.advance(500);
-    for (int cell = 0; cell < ui::LcdDisplay::kCells; ++cell) {
-        EXPECT_EQ(display->cursorCells()[static_cast<std::size_t>(cell)], cell == 25) << cell;
-    }
-    rig.timers.advance(500);
-    EXPECT_FALSE(display->cursorCells()[25]); // it blinks
-    rig.timers.advance(500);
-    EXPECT_TRUE(display->cursorCells()[25]);
-
-    rig.window->offlineButton()->click(); // Offline blanks the display
-    EXPECT_EQ(display->text().trimmed(), QString());
-    EXPECT_FALSE(rig.window->onlineButton()->isChecked());
-}
-
 TEST(MainWindowKeys, controllerKeysGoToTheKeypadWhereverTheFocusIsAndOtherKeysKeepTheirMeaning) {
-    const std::pair<Qt::Key, int> keys[] = {
-        {Qt::Key_Up, 18}, {Qt::Key_Right, 17}, {Qt::Key_Down, 19}, {Qt::Key_Left, 16},
-        {Qt::Key_V, 21},  {Qt::Key_X, 20},     {Qt::Key_F7, 21},   {Qt::Key_F9, 20}};
     FakeRig rig;
     rig.hold(5, 1);
     // Offline, on the pool box: Down would choose the other pool and drop the records.
@@ -146,41 +122,34 @@ TEST(MainWindowKeys, controllerKeysGoToTheKeypadWhereverTheFocusIsAndOtherKeysKe
     QTest::keyClick(pools, Qt::Key_Up);
     EXPECT_EQ(rig.pump.sleeps.size(), flashes + 2); // each one a key press, flashed
     EXPECT_EQ(pools->currentIndex(), 0);
-    EXPECT_EQ(rig.main->view().poolIndex, 0);
     EXPECT_EQ(rig.main->currentPool()->records().count(), 1u);
 
     // Online, on the mode buttons: Down would choose Offline and close the link.
     rig.goOnline();
-    for (QWidget *target : std::initializer_list<QWidget *>{
-             rig.window->onlineButton(), rig.window->offlineButton(), rig.window->getLogButton()}) {
-        for (const auto &[key, code] : keys) {
-            SCOPED_TRACE(target->objectName().toStdString() + " key " + std::to_string(key));
-            rig.socket.sent.clear();
-            target->setFocus();
-            QTest::keyClick(target, key);
-            EXPECT_EQ(rig.keysSent(), std::vector<int>{code});
-            EXPECT_TRUE(rig.console().view().onlineSelected && rig.console().connected());
-            EXPECT_EQ(QApplication::focusWidget(), target);
-        }
+    const std::pair<Qt::Key, int> keys[] = {
+        {Qt::Key_Up, 18}, {Qt::Key_Right, 17}, {Qt::Key_Down, 19}, {Qt::Key_Left, 16},
+        {Qt::Key_V, 21},  {Qt::Key_X, 20},     {Qt::Key_F7, 21},   {Qt::Key_F9, 20}};
+    QWidget *online = rig.window->onlineButton();
+    online->setFocus();
+    for (const auto &[key, code] : keys) {
+        rig.socket.sent.clear();
+        QTest::keyClick(online, key);
+        EXPECT_EQ(rig.keysSent(), std::vector<int>{code}) << key;
+        EXPECT_TRUE(rig.console().connected() && QApplication::focusWidget() == online) << key;
     }
     // A held key presses once, not once per repeat.
     rig.socket.sent.clear();
     for (bool repeat : {false, true, true}) {
         QKeyEvent press(QEvent::KeyPress, Qt::Key_Up, Qt::NoModifier, QString(), repeat);
-        QApplication::sendEvent(rig.window->onlineButton(), &press);
+        QApplication::sendEvent(online, &press);
     }
     EXPECT_EQ(rig.keysSent(), std::vector<int>{18});
-    EXPECT_TRUE(rig.box.shown.empty());
 
-    // Other keys keep their meaning: Tab moves on, Space chooses, a letter that is no controller
-    // key and a controller key with Ctrl send nothing, Alt and an access key open a menu, in which
-    // the arrows walk the menu.
-    rig.window->offlineButton()->click();
-    rig.window->offlineButton()->setFocus();
-    QTest::keyClick(rig.window->offlineButton(), Qt::Key_Tab);
-    EXPECT_EQ(QApplication::focusWidget(), rig.window->onlineButton());
-    QTest::keyClick(rig.window->onlineButton(), Qt::Key_Space);
-    ASSERT_TRUE(rig.console().connected());
+    // Other keys keep their meaning: Tab moves on, a letter that is no controller key and a
+    // controller key with Ctrl send nothing, Alt and an access key open a menu, in which the
+    // arrows walk the menu.
+    QTest::keyClick(online, Qt::Key_Tab);
+    EXPECT_NE(QApplication::focusWidget(), online);
     rig.socket.sent.clear();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_A);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down, Qt::ControlModifier);
@@ -189,129 +158,86 @@ TEST(MainWindowKeys, controllerKeysGoToTheKeypadWhereverTheFocusIsAndOtherKeysKe
     ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activePopupWidget() == file; }, 2000));
     QTest::keyClick(file, Qt::Key_Down);
     EXPECT_TRUE(rig.keysSent().empty());
+    EXPECT_TRUE(rig.console().connected());
     file->close();
 }
 
-TEST(MainWindowPanel, thePanelIsDrawnAtEachStepOfTheLogicsSlide) {
+// The display and the status bar follow the link, for eyes and assistive tools alike.
+TEST(MainWindowStatus, theDisplayWithItsCursorTheStatusBarAndTheStaleMarkFollowTheLink) {
     FakeRig rig;
-    ui::SlidingPanel *panel = rig.window->modePanel();
-    ASSERT_EQ(panel->position(), link::kPanelTopRaised);
-    rig.window->findChild<QAbstractButton *>(QStringLiteral("shiftButton"))->click();
-    rig.timers.advance(link::ConnectionModes::kSlideMs * 4);
-    EXPECT_EQ(panel->position(), link::kPanelTopRaised + 4 * link::ConnectionModes::kSlideStep);
-    const int midway = panel->content()->y();
-    rig.timers.advance(link::ConnectionModes::kSlideMs * 6);
-    EXPECT_EQ(panel->position(), link::kPanelTopLowered);
-    EXPECT_GT(panel->content()->y(), midway);
-}
-
-// The status bar and the display follow the link, for eyes and assistive tools alike, in both
-// languages; in every state the window has room for its texts (see expectLooksRight).
-TEST(MainWindowStatus, theStatusBarAndTheStaleDisplayFollowTheLinkWithRoomForTheirTexts) {
-    for (const bool english : {true, false}) {
-        FakeRig rig;
-        const QString language = english ? QStringLiteral("en") : QStringLiteral("nl");
-        if (!english) {
-            rig.main->chooseDutch();
-        }
-        ui::MainWindow &w = *rig.window;
-        ui::LinkStatusBar &bar = *w.linkStatus();
-        ui::LcdDisplay *display = w.display();
-        auto look = [&](const char *state) {
-            return expectLooksRight(w, QStringLiteral("main-") + QLatin1String(state), language);
-        };
-        // What an assistive tool reads starts with the English or the Dutch text.
-        auto says = [&](QWidget *label, const char *en, const char *nl) {
-            EXPECT_TRUE(spoken(label).startsWith(QLatin1String(english ? en : nl)))
-                << spoken(label).toStdString();
-        };
-        settleLayouts();
-        w.resize(w.minimumSizeHint());
-        EXPECT_GT(look("smallest"), 15u);
-        w.resize(w.sizeHint() * 1.35);
-        look("offline");
-        says(bar.phaseLabel(), "Offline", "Offline");
-        EXPECT_FALSE(bar.replyLabel()->isVisible() || bar.downloadLabel()->isVisible());
-
-        rig.goOnline();
-        says(bar.phaseLabel(), "Online", "Online");
-        rig.socket.deliver(displayLine(0xC5));
-        rig.socket.deliver(addressedLine(9, displayBody(1, 0, kShownText)) + "\r"); // not ours
-        rig.timers.advance(1000);
-        says(bar.replyLabel(), "Last reply ", "Laatste antwoord");
-        says(bar.linesReceivedLabel(), "Lines received: 2", "Ontvangen regels: 2");
-        says(bar.droppedLinesLabel(), "Dropped lines: 1", "Verworpen regels: 1");
-        says(bar.checksumErrorsLabel(), "Checksum errors: 0", "Controlesomfouten: 0");
-        // A download: its progress while records come, then the end the rule decides.
-        rig.window->getLogButton()->click();
-        rig.socket.deliver(recordLines(1, 237));
-        rig.timers.advance(1000);
-        says(bar.downloadLabel(), "Records held: 237   ", "Records in geheugen: 237");
-        look("download");
-        rig.answerUntilComplete();
-        says(bar.downloadLabel(), "Log complete: 237 records", "Log compleet: 237");
-        EXPECT_EQ(w.recordCount()->text(), QStringLiteral("237"));
-        EXPECT_TRUE(w.saveButton()->toolTip().startsWith(QStringLiteral("237 ")));
-        look("online");
-
-        // Two silent seconds: the glass dims, loses its colour, and a red note stands over it.
-        QAccessibleInterface *reader = QAccessible::queryAccessibleInterface(display);
-        const QString liveDescription = reader->text(QAccessible::Description);
-        const QImage live = display->grab().toImage();
-        rig.timers.advance(2000);
-        ASSERT_TRUE(display->isStale());
-        says(bar.staleLabel(), "No reply", "Geen antwoord");
-        EXPECT_EQ(display->staleNote(), bar.staleLabel()->text());
-        EXPECT_EQ(reader->text(QAccessible::Description),
-                  liveDescription + " (" + display->staleNote() + ")");
-        EXPECT_EQ(display->lineText(0).toStdString(), kShownText.substr(0, 20)) << "still readable";
-        look("stale");
-        const QImage stale = display->grab().toImage();
-        EXPECT_LT(saturation(stale), saturation(live) * 0.6);
-        const QRect note = display->staleNoteRect();
-        ASSERT_FALSE(note.isEmpty());
-        EXPECT_TRUE(display->rect().contains(note));
-        const QColor noteColour(
-            stale.pixel((QPointF(note.left() + 3, note.center().y()) * display->devicePixelRatioF())
-                            .toPoint()));
-        EXPECT_GT(noteColour.red(), 120);
-        EXPECT_LT(noteColour.green(), 90);
-        rig.socket.deliver(displayLine()); // the next valid reply clears it at once
-        EXPECT_FALSE(display->isStale() || bar.staleLabel()->isVisible());
-        EXPECT_EQ(reader->text(QAccessible::Description), liveDescription);
-        EXPECT_NEAR(saturation(display->grab().toImage()), saturation(live), 0.02);
-
-        // The Options entry switches reconnecting on; a loss then counts down, and is no box.
-        QAction *entry = w.reconnectEntry();
-        EXPECT_EQ(entry->text().toStdString(),
-                  english ? "Reconnect automatically" : "Automatisch opnieuw verbinden");
-        entry->trigger();
-        EXPECT_TRUE(entry->isChecked() && rig.console().reconnectEnabled());
-        rig.socket.postError(10054, "reset by peer");
-        rig.pump.runPosted();
-        says(bar.phaseLabel(), "Offline", "Offline");
-        says(bar.reconnectLabel(), "Reconnecting in 1 s, attempt 1 (", "Opnieuw verbinden over");
-        EXPECT_TRUE(rig.box.shown.empty());
-        rig.timers.advance(1000);
-        says(bar.phaseLabel(), "Online", "Online");
-        EXPECT_FALSE(bar.reconnectLabel()->isVisible());
-        // Lost again, and the first attempt refused: counting down to the second.
-        rig.socket.postError(10054, "reset by peer");
-        rig.pump.runPosted();
-        rig.socket.outcome = FakeSocket::ConnectOutcome::Refuse;
-        rig.timers.advance(1000);
-        rig.pump.runPosted();
-        ASSERT_TRUE(rig.console().status().reconnect.pending);
-        look("countdown");
-        w.findChild<QAbstractButton *>(QStringLiteral("shiftButton"))->click();
-        rig.timers.advance(link::ConnectionModes::kSlideMs * 10);
-        look("panel-lowered");
-        // The language switch re-texts the bar at once, not at the next tick.
-        english ? rig.main->chooseDutch() : rig.main->chooseEnglish();
-        says(bar.checksumErrorsLabel(), "Controlesomfouten: 0", "Checksum errors: 0");
-        entry->trigger();
-        EXPECT_FALSE(entry->isChecked() || rig.console().reconnectEnabled());
+    ui::LinkStatusBar &bar = *rig.window->linkStatus();
+    ui::LcdDisplay *display = rig.window->display();
+    auto says = [](QWidget *label, const char *text) {
+        EXPECT_TRUE(spoken(label).startsWith(QLatin1String(text))) << spoken(label).toStdString();
+    };
+    says(bar.phaseLabel(), "Offline");
+    EXPECT_FALSE(bar.replyLabel()->isVisible() || bar.downloadLabel()->isVisible());
+    rig.goOnline();
+    says(bar.phaseLabel(), "Online");
+    // Cursor code 0xC5: address 69, the sixth cell of the second row, shown.
+    rig.socket.deliver(displayLine(0xC5));
+    rig.socket.deliver(addressedLine(9, displayBody(1, 0, kShownText)) + "\r"); // not ours
+    rig.timers.advance(500); // the cursor's blink shows it
+    for (int row = 0; row < 4; ++row) {
+        EXPECT_EQ(display->lineText(row).toStdString(), kShownText.substr(row * 20, 20));
     }
+    EXPECT_TRUE(spoken(display).startsWith(QStringLiteral("pH   7.21  sp  7.20\nCl")));
+    for (int cell = 0; cell < ui::LcdDisplay::kCells; ++cell) {
+        EXPECT_EQ(display->cursorCells()[static_cast<std::size_t>(cell)], cell == 25) << cell;
+    }
+    rig.timers.advance(500);
+    says(bar.replyLabel(), "Last reply ");
+    says(bar.linesReceivedLabel(), "Lines received: 2");
+    says(bar.droppedLinesLabel(), "Dropped lines: 1");
+    says(bar.checksumErrorsLabel(), "Checksum errors: 0");
+    // A download: its progress while records come, then the end the rule decides.
+    rig.download(237);
+    says(bar.downloadLabel(), "Records held: 237   ");
+    rig.answerUntilComplete();
+    says(bar.downloadLabel(), "Log complete: 237 records");
+    EXPECT_EQ(rig.window->recordCount()->text(), QStringLiteral("237"));
+
+    // Two silent seconds: the glass dims, loses its colour, and a red note stands over it.
+    QAccessibleInterface *reader = QAccessible::queryAccessibleInterface(display);
+    const QString liveDescription = reader->text(QAccessible::Description);
+    const QImage live = display->grab().toImage();
+    rig.timers.advance(2000);
+    ASSERT_TRUE(display->isStale());
+    says(bar.staleLabel(), "No reply");
+    EXPECT_EQ(display->staleNote(), bar.staleLabel()->text());
+    EXPECT_EQ(reader->text(QAccessible::Description),
+              liveDescription + " (" + display->staleNote() + ")");
+    EXPECT_EQ(display->lineText(0).toStdString(), kShownText.substr(0, 20)) << "still readable";
+    const QImage stale = display->grab().toImage();
+    EXPECT_LT(saturation(stale), saturation(live) * 0.6);
+    const QRect note = display->staleNoteRect();
+    ASSERT_FALSE(note.isEmpty());
+    EXPECT_TRUE(display->rect().contains(note));
+    const QColor noteColour(stale.pixel(
+        (QPointF(note.left() + 3, note.center().y()) * display->devicePixelRatioF()).toPoint()));
+    EXPECT_GT(noteColour.red(), 120);
+    EXPECT_LT(noteColour.green(), 90);
+    rig.socket.deliver(displayLine()); // the next valid reply clears it at once
+    EXPECT_FALSE(display->isStale() || bar.staleLabel()->isVisible());
+    EXPECT_EQ(reader->text(QAccessible::Description), liveDescription);
+    EXPECT_NEAR(saturation(display->grab().toImage()), saturation(live), 0.02);
+
+    // The Options entry switches reconnecting on; a loss then counts down, and is no box.
+    QAction *entry = rig.window->reconnectEntry();
+    entry->trigger();
+    EXPECT_TRUE(entry->isChecked() && rig.console().reconnectEnabled());
+    rig.loseLink();
+    says(bar.phaseLabel(), "Offline");
+    says(bar.reconnectLabel(), "Reconnecting in 1 s, attempt 1 (");
+    EXPECT_TRUE(rig.box.shown.empty());
+    rig.timers.advance(1000);
+    says(bar.phaseLabel(), "Online");
+    EXPECT_FALSE(bar.reconnectLabel()->isVisible());
+    // The language switch re-texts the bar at once, not at the next tick.
+    rig.main->chooseDutch();
+    says(bar.checksumErrorsLabel(), "Controlesomfouten: 0");
+    entry->trigger();
+    EXPECT_FALSE(entry->isChecked() || rig.console().reconnectEnabled());
 }
 
 // --- Against the simulated controller, with the real socket and timers --------------------------
@@ -344,8 +270,7 @@ TEST(MainWindowAgainstSimulator, aClickOnEachKeySendsItsFrameAndTheControllerTak
     sim::SimServer server{sim::Options{}};
     const quint16 port = server.listen(QHostAddress::LocalHost, 0);
     ASSERT_NE(port, 0);
-    TempDir dir;
-    fillProgramFolder(dir, port);
+    const ShellRig folder(twoPoolSite(port), ShellRig::Texts::Shipped);
     RecordingSocket socket;
     platform::qt::QtTimerFactory timers;
     platform::qt::QtEventPump pump;
@@ -357,7 +282,7 @@ TEST(MainWindowAgainstSimulator, aClickOnEachKeySendsItsFrameAndTheControllerTak
     DiskFileSaver files;
     shell::MainController main(
         shell::ShellServices{{socket, timers, pump, box, beep, clock}, settings, dialog, files},
-        dir.path(), shell::CommandLine("aqlremote", ""));
+        folder.dir.path(), shell::CommandLine("aqlremote", ""));
     ASSERT_FALSE(main.start());
     ui::MainWindow window(main);
     ASSERT_TRUE(showAndWait(window));
@@ -408,48 +333,118 @@ TEST(MainWindowAgainstSimulator, aClickOnEachKeySendsItsFrameAndTheControllerTak
     };
     ASSERT_TRUE(QTest::qWaitFor([&] { return keysTaken() >= 6; }, 3000));
     EXPECT_EQ(keysTaken(), 6u);
-    EXPECT_EQ(server.simulator().counters().frames.badChecksum, 0u);
-    EXPECT_EQ(server.simulator().counters().unknownCommands, 0u);
     EXPECT_TRUE(box.shown.empty());
     window.offlineButton()->click();
 }
 
-TEST(MainWindowDialogs, boxesBelongToTheModalWindowElseTheWindowKeptOnTop) {
-    QWidget fallback;
-    EXPECT_EQ(ui::topmostWindow(&fallback), &fallback);
-    QWidget onTop(nullptr, Qt::Window | Qt::WindowStaysOnTopHint);
-    ASSERT_TRUE(showAndWait(onTop));
-    EXPECT_EQ(ui::topmostWindow(&fallback), &onTop);
-    QDialog modal(&fallback);
-    modal.setModal(true);
-    modal.show();
-    EXPECT_EQ(ui::topmostWindow(&fallback), &modal);
-    modal.hide();
-    onTop.hide();
-    EXPECT_NE(ui::topmostWindow(&fallback), &onTop);
-}
+// --- Look: every window in the states an operator sees, in both languages ----------------------
 
-TEST(ConsoleProcess, theProgramIsNamedAsItRunsAndTheSettingsFileComesFromTheEnvironment) {
-    TempDir dir;
-    fillProgramFolder(dir, 4001);
-    const std::string settings = (dir / "elsewhere.ini").u8string();
-    qputenv(app::kSettingsVariable, QByteArray::fromStdString(settings));
-    const char *arguments[] = {"renamed-by-a-shell", "010203"};
-    app::ConsoleOptions options = app::processOptions(2, arguments);
-    qunsetenv(app::kSettingsVariable);
-    // The name of the file that runs, not what argv[0] claims.
-    const std::string self =
-        QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName().toStdString();
-    EXPECT_EQ(options.info.exeName, self);
-    EXPECT_EQ(options.commandLine.argv(0), self);
-    EXPECT_EQ(options.commandLine.argv(1), "010203");
-    EXPECT_EQ(options.settingsFile.toStdString(), settings);
-
-    options.programFolder = dir.path();
-    options.commandLine = shell::CommandLine(self, "");
-    app::ConsoleApp console(std::move(options));
-    ASSERT_TRUE(console.start());
-    EXPECT_EQ(console.main().console().errors().title(), self + " - V2.0");
-    EXPECT_TRUE(std::filesystem::exists(settings)); // the start wrote its settings there
-    console.main().closeAll();
+// Each row brings a window into a state, then the window is looked at (see expectLooksRight); a
+// modal window is looked at inside its own loop. The main window's states come from fakes, the
+// other windows are opened as the program opens them.
+TEST(ConsoleLook, everyWindowInEveryStateHasRoomForItsTexts) {
+    for (const QString &language : {QStringLiteral("en"), QStringLiteral("nl")}) {
+        FakeRig fake;
+        ConsoleRig console;
+        if (language == QLatin1String("nl")) {
+            fake.main->chooseDutch();
+            console.main().chooseDutch();
+        }
+        console.hold(1, 1234);
+        ui::MainWindow &main = *fake.window;
+        ui::CompanionWindows &windows = console.windows();
+        link::TcpLink &connection = console.main().console().connection();
+        QString row;
+        std::size_t checked = 0; // controls looked at, over all rows
+        auto inItsLoop = [&](const std::function<void()> &open, auto which) {
+            return [&, open, which] {
+                ModalScript script({{which, [&](QWidget *w) {
+                                         checked += expectLooksRight(*w, row, language);
+                                         qobject_cast<QDialog *>(w)->reject();
+                                     }}});
+                open();
+                EXPECT_TRUE(script.finished() && script.unexpectedBoxes.empty());
+            };
+        };
+        const std::function<QWidget *()> mainWindow = [&] { return &main; };
+        const std::function<QWidget *()> lookedAt = [] { return nullptr; };
+        const struct {
+            const char *name;
+            std::function<void()> arrange;
+            std::function<QWidget *()> window;
+        } rows[] = {
+            {"main-offline",
+             [&] {
+                 settleLayouts();
+                 main.resize(main.minimumSizeHint());
+             },
+             mainWindow},
+            {"main-download",
+             [&] {
+                 fake.goOnline();
+                 fake.download(237);
+             },
+             mainWindow},
+            {"main-online", [&] { fake.answerUntilComplete(); }, mainWindow},
+            {"main-stale", [&] { fake.timers.advance(2000); }, mainWindow},
+            {"main-countdown", // lost, and the first attempt refused
+             [&] {
+                 main.reconnectEntry()->trigger();
+                 fake.loseLink();
+                 fake.socket.outcome = FakeSocket::ConnectOutcome::Refuse;
+                 fake.timers.advance(1000);
+                 fake.pump.runPosted();
+                 EXPECT_TRUE(fake.console().status().reconnect.pending);
+             },
+             mainWindow},
+            {"main-panel-lowered",
+             [&] {
+                 main.findChild<QAbstractButton *>(QStringLiteral("shiftButton"))->click();
+                 fake.timers.advance(link::ConnectionModes::kSlideMs * 10);
+             },
+             mainWindow},
+            {"connection-password", [&] { console.main().openConnectionWindow(); },
+             [&] { return windows.connectionWindow(); }},
+            {"connection",
+             [&] {
+                 connection.setPassword(link::TcpLink::kServicePassword);
+                 connection.confirmPassword();
+             },
+             [&] { return windows.connectionWindow(); }},
+            {"variables", [&] { console.main().openVariables(); },
+             [&] { return windows.variablesWindow(); }},
+            {"variables-edit",
+             [&] {
+                 auto *cell =
+                     windows.variablesWindow()->findChild<QLineEdit *>(QStringLiteral("value6"));
+                 QTest::mouseClick(cell, Qt::LeftButton, {}, cell->rect().center());
+             },
+             [&] { return windows.variablesWindow(); }},
+            {"records", [&] { console.main().openOverview(); },
+             [&] {
+                 auto *table = qobject_cast<ui::RecordTableWindow *>(windows.recordTableWindow());
+                 table->resize(table->fullSize());
+                 return table;
+             }},
+#ifdef AQL_HAS_TREND_WINDOW
+            {"trend", [&] { console.main().openTrend(); }, [&] { return windows.trendWindow(); }},
+#endif
+            {"configuration",
+             inItsLoop([&] { console.main().openConfiguration(); }, named("configurationWindow")),
+             lookedAt},
+            {"log", inItsLoop([&] { console.main().console().saveLog(); }, isA<ui::LogWindow>()),
+             lookedAt},
+            {"about", inItsLoop([&] { console.main().openAbout(); }, isA<ui::AboutDialog>()),
+             lookedAt},
+        };
+        for (const auto &r : rows) {
+            row = QLatin1String(r.name);
+            r.arrange();
+            if (QWidget *window = r.window()) {
+                EXPECT_TRUE(QTest::qWaitForWindowExposed(window)) << r.name;
+                checked += expectLooksRight(*window, row, language);
+            }
+        }
+        EXPECT_GT(checked, 150u);
+    }
 }

@@ -91,12 +91,6 @@ bool legendShows(TrendPane *pane, const char *name) {
     return false;
 }
 
-void mouse(QWidget *target, QEvent::Type type, QPointF at, Qt::MouseButton button,
-           Qt::MouseButtons buttons) {
-    QMouseEvent event(type, at, target->mapToGlobal(at), button, buttons, Qt::NoModifier);
-    QCoreApplication::sendEvent(target, &event);
-}
-
 // Where the chart itself draws a moment: Qt Charts' own mapping, not the pane's.
 qreal chartX(TrendPane *pane, std::int64_t time) {
     const QPointF scene =
@@ -136,14 +130,8 @@ TEST(TrendWindow, seriesShownFollowTheChoiceAndBadTimestampsAreCounted) {
     EXPECT_FALSE(reagent->isHidden());
     EXPECT_EQ(reagent->drawing().steps.size(), 1u);
     EXPECT_EQ(lineNamed(reagent, "Reagent")->count(), 0);
-    // The time labels go with the chart at the bottom.
-    auto timeLabels = [](TrendPane *pane) {
-        return pane->chart()->axes(Qt::Horizontal).first()->labelsVisible();
-    };
-    EXPECT_FALSE(timeLabels(reagent));
     o.choose({"flow", "flowLowAlarm", "flowStopAlarm"});
     EXPECT_TRUE(o.pane(Quantity::Flow)->isHidden());
-    EXPECT_TRUE(timeLabels(reagent) && !timeLabels(ph));
 }
 
 TEST(TrendWindow, everyZoomPanAndResizeRedecimatesToTheWidth) {
@@ -153,7 +141,7 @@ TEST(TrendWindow, everyZoomPanAndResizeRedecimatesToTheWidth) {
     ASSERT_NE(line, nullptr);
     auto bounded = [&](const char *what) {
         const int width = ph->decimationWidth();
-        EXPECT_GE(width, static_cast<int>(ph->plotRect().width()) - 1) << what;
+        EXPECT_NEAR(width, ph->plotRect().width() * ph->devicePixelRatioF(), 1.0) << what;
         // The first, last, lowest and highest of each pixel column, and a neighbour either side.
         EXPECT_LE(line->count(), 4 * width + 2) << what;
         EXPECT_LE(ph->pointsDrawn(), static_cast<std::size_t>(4 * width + 2) * 4 + 8) << what;
@@ -181,38 +169,6 @@ TEST(TrendWindow, everyZoomPanAndResizeRedecimatesToTheWidth) {
     EXPECT_EQ(line->count(), 8 * 4 + 1 + 2);
 }
 
-TEST(TrendWindow, aRubberBandZoomsToTheTimesDrawnUnderItARightClickGoesBackARightDragPans) {
-    Opened o(week());
-    TrendPane *flow = o.pane(Quantity::Flow);
-    const std::int64_t monday = kWednesday - 2 * 86400;
-    const std::int64_t tuesday = kWednesday - 86400;
-    const qreal from = chartX(flow, monday);
-    const qreal to = chartX(flow, tuesday);
-    const qreal y = flow->plotRect().center().y();
-    QWidget *viewport = flow->viewport();
-    mouse(viewport, QEvent::MouseButtonPress, {from, y}, Qt::LeftButton, Qt::LeftButton);
-    mouse(viewport, QEvent::MouseMove, {(from + to) / 2, y}, Qt::NoButton, Qt::LeftButton);
-    mouse(viewport, QEvent::MouseMove, {to, y}, Qt::NoButton, Qt::LeftButton);
-    mouse(viewport, QEvent::MouseButtonRelease, {to, y}, Qt::LeftButton, Qt::NoButton);
-    const trend::TimeRange v = o.controller().view().visible;
-    const double secondsPerPixel = 7.0 * 86400 / flow->plotRect().width();
-    EXPECT_NEAR(double(v.from), double(monday), secondsPerPixel);
-    EXPECT_NEAR(double(v.to), double(tuesday), secondsPerPixel);
-
-    const qreal middle = flow->plotRect().center().x();
-    mouse(viewport, QEvent::MouseButtonPress, {middle, y}, Qt::RightButton, Qt::RightButton);
-    mouse(viewport, QEvent::MouseButtonRelease, {middle, y}, Qt::RightButton, Qt::NoButton);
-    EXPECT_FALSE(o.controller().view().zoomed);
-    o.controller().zoomTo(monday, tuesday);
-    const double pixels = flow->plotRect().width() / 4;
-    mouse(viewport, QEvent::MouseButtonPress, {middle, y}, Qt::RightButton, Qt::RightButton);
-    mouse(viewport, QEvent::MouseMove, {middle - pixels, y}, Qt::NoButton, Qt::RightButton);
-    mouse(viewport, QEvent::MouseButtonRelease, {middle - pixels, y}, Qt::RightButton,
-          Qt::NoButton);
-    EXPECT_NEAR(double(o.controller().view().visible.from), double(monday + 86400 / 4), 2.0);
-    EXPECT_TRUE(o.controller().view().zoomed) << "a drag is no click";
-}
-
 TEST(TrendWindow, theReadoutNamesTheSampleUnderThePointerAndEveryChartMarksIt) {
     Opened o(week());
     o.controller().zoomTo(kWednesday + 6 * 3600, kWednesday + 22 * 3600);
@@ -224,7 +180,9 @@ TEST(TrendWindow, theReadoutNamesTheSampleUnderThePointerAndEveryChartMarksIt) {
     ASSERT_EQ(model.times()[k], at);
     // A few seconds off the sample, as a real pointer would be.
     const QPointF pointer(chartX(ph, at + 100), ph->plotRect().center().y());
-    mouse(ph->viewport(), QEvent::MouseMove, pointer, Qt::NoButton, Qt::NoButton);
+    QMouseEvent move(QEvent::MouseMove, pointer, ph->viewport()->mapToGlobal(pointer), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(ph->viewport(), &move);
     const QString text = o.label("readout");
     EXPECT_TRUE(text.startsWith(QStringLiteral("2009-03-18 14:15  pH ") +
                                 QString::fromStdString(trend::formatValue(
@@ -240,54 +198,6 @@ TEST(TrendWindow, theReadoutNamesTheSampleUnderThePointerAndEveryChartMarksIt) {
     QCoreApplication::sendEvent(ph, &leave);
     EXPECT_EQ(o.label("readout"), QStringLiteral("Point at the chart to read its values."));
     EXPECT_FALSE(ph->drawing().pointerTime);
-}
-
-TEST(TrendWindow, keysZoomAndPanWhereverTheFocusWasAndTheChartsStayOnOneTimeAxis) {
-    Opened o(week());
-    auto expectAligned = [&](const char *what) {
-        TrendPane *first = o.window->panes().front();
-        for (TrendPane *pane : o.window->panes()) {
-            EXPECT_NEAR(pane->plotRect().left(), first->plotRect().left(), 1.0) << what;
-            EXPECT_NEAR(pane->plotRect().right(), first->plotRect().right(), 1.0) << what;
-            // The same moment at the same x in every chart, as Qt Charts draws it.
-            EXPECT_NEAR(chartX(pane, kWednesday), chartX(first, kWednesday), 1.0) << what;
-        }
-    };
-    expectAligned("opened");
-    o.window->activateWindow();
-    o.choose({"pHSetpoint"}); // a click elsewhere must not take the keys away
-    o.window->findChild<QPushButton *>(QStringLiteral("zoomIn"))->click();
-    QWidget *focus = QApplication::focusWidget();
-    ASSERT_EQ(focus, o.window.get());
-    auto visible = [&o] { return o.controller().view().visible; };
-    const trend::TimeRange zoomed = visible();
-    const std::int64_t span = zoomed.to - zoomed.from;
-    QTest::keyClick(focus, Qt::Key_Left);
-    EXPECT_EQ(visible().from, zoomed.from - span / 10);
-    QTest::keyClick(focus, Qt::Key_Right, Qt::ShiftModifier);
-    EXPECT_EQ(visible().from, zoomed.from - span / 10 + span / 2);
-    const trend::TimeRange beforeZoomOut = visible();
-    QTest::keyClick(focus, Qt::Key_Minus);
-    EXPECT_EQ(visible().to - visible().from, 2 * span);
-    QTest::keyClick(focus, Qt::Key_Backspace);
-    EXPECT_EQ(visible().from, beforeZoomOut.from);
-    EXPECT_EQ(visible().to, beforeZoomOut.to);
-    QTest::keyClick(focus, Qt::Key_Home);
-    EXPECT_FALSE(o.controller().view().zoomed);
-
-    // Zoomed into one day, the limit steps start and end far outside the view: the value axes
-    // still hold them.
-    o.controller().zoomTo(kWednesday + 6 * 3600, kWednesday + 22 * 3600);
-    expectAligned("zoomed into the excursion");
-    const std::tuple<Quantity, double, double> lowestLimitAndHighest[] = {
-        {Quantity::Ph, 6.8, 7.6}, {Quantity::Reagent, 40, 150}, {Quantity::Flow, 10, 20}};
-    for (const auto &[quantity, low, high] : lowestLimitAndHighest) {
-        EXPECT_LT(o.pane(quantity)->drawing().yMin, low) << static_cast<int>(quantity);
-        EXPECT_GT(o.pane(quantity)->drawing().yMax, high) << static_cast<int>(quantity);
-    }
-    o.window->resize(700, 600);
-    QCoreApplication::processEvents();
-    expectAligned("resized");
 }
 
 TEST(TrendWindow, savePngWritesThePictureThroughTheSaver) {
@@ -317,16 +227,4 @@ TEST(TrendWindow, savePngWritesThePictureThroughTheSaver) {
     EXPECT_GT(bluePixels, o.pane(Quantity::Ph)->plotRect().width() / 2);
     EXPECT_EQ(o.label("status"), QStringLiteral("The chart has been saved as /out/pool trend.png"));
     EXPECT_TRUE(o.box.shown.empty());
-}
-
-TEST(TrendWindow, theRecordsMayGoAwayWhileTheWindowIsOpen) {
-    auto records = std::make_unique<records::RecordList>(ui::sampleTrendLog(500));
-    Opened o(*records);
-    const std::size_t samples = o.controller().model().sampleCount();
-    records.reset(); // a pool change or a saved configuration destroys the pool's list
-    o.controller().zoomBy(0.25);
-    o.controller().panBy(-0.5);
-    QCoreApplication::processEvents();
-    EXPECT_EQ(o.controller().model().sampleCount(), samples);
-    EXPECT_GT(lineNamed(o.pane(Quantity::Ph), "pH")->count(), 10);
 }
