@@ -122,8 +122,6 @@ TEST(LogWindowLogic, saveCsvWritesTheExportNamesTheFileInTheProgramsCharactersAn
     const auto written = rig.memory.content(file);
     ASSERT_TRUE(written);
     EXPECT_EQ(*written, records::recordListCsv(rig.pool.records()));
-    EXPECT_NE(written->find("\r\n3,3,3,2009-03-07 14:05:00,21,850,400,600,612,612,7.6,6.8,"),
-              std::string::npos);
     EXPECT_EQ(rig.boxes(), std::vector<std::string>{"T55 /aql/Data/log-\xE9?.csv"});
     EXPECT_EQ(rig.box.shown[0].style, platform::style::kOkOnly);
     EXPECT_FALSE(rig.view().open);
@@ -149,7 +147,6 @@ TEST(LogWindowLogic, saveXmlWritesTheDocumentOfTheSystemTheRecordsCameFromAndSta
     const auto written = rig.memory.content("/aql/log.xml");
     ASSERT_TRUE(written);
     EXPECT_EQ(*written, records::xmlDocument(expected, rig.pool.records()));
-    EXPECT_NE(written->find("    <pool name=\"Pool 3\">\r\n"), std::string::npos);
     EXPECT_EQ(rig.boxes(), std::vector<std::string>{"T56/aql/log.xml"});
     EXPECT_EQ(rig.box.shown[0].style, platform::style::kOkOnly);
     EXPECT_TRUE(rig.view().open);
