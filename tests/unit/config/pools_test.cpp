@@ -17,14 +17,6 @@ std::unique_ptr<Pool> pool(const std::string &name, std::int32_t number) {
     return p;
 }
 
-TEST(Pool, aSecondInitEmptiesTheRecords) {
-    Pool p;
-    p.init("Sportfondsen", "Wedstrijdbad", 17, "192.168.1.40", "5001", 3);
-    p.records().insert(records::LogRecord());
-    p.init("010203", "Instructiebad", 1, "10.0.0.2", "502", 4);
-    EXPECT_TRUE(p.records().empty());
-}
-
 TEST(SystemList, removingTheMiddleOfThreeMovesTheThirdUpAndBadPositionsAreSubscriptErrors) {
     SystemList edit;
     edit.append("Wedstrijdbad", "192.168.1.40", "5001");
