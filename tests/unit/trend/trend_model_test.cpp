@@ -260,13 +260,10 @@ TEST(TrendModel, impossibleTimestampsAreLeftOutAndCounted) {
         bool possible;
     };
     const Case kCases[] = {
-        {{2009, 0, 7, 14, 0, 0}, false},    {{2009, 13, 1, 0, 0, 0}, false},
-        {{2009, 3, 0, 14, 0, 0}, false},    {{2009, 1, 32, 0, 0, 0}, false},
-        {{2009, 4, 31, 0, 0, 0}, false},    {{2009, 4, 30, 0, 0, 0}, true},
-        {{2009, 2, 29, 0, 0, 0}, false},    {{2008, 2, 29, 0, 0, 0}, true},
-        {{2000, 2, 29, 0, 0, 0}, true},     {{2009, 3, 7, 24, 0, 0}, false},
-        {{2009, 3, 7, -1, 0, 0}, false},    {{2009, 3, 7, 23, 60, 0}, false},
-        {{2009, 3, 7, 23, 59, 0}, true},    {{2009, 3, 7, 23, 59, 60}, false},
+        {{2009, 13, 1, 0, 0, 0}, false},    {{2009, 4, 31, 0, 0, 0}, false},
+        {{2009, 4, 30, 0, 0, 0}, true},     {{2009, 2, 29, 0, 0, 0}, false},
+        {{2008, 2, 29, 0, 0, 0}, true},     {{2000, 2, 29, 0, 0, 0}, true},
+        {{2009, 3, 7, 24, 0, 0}, false},    {{2009, 3, 7, 23, 59, 60}, false},
         {{1969, 12, 31, 23, 59, 0}, false}, {{1970, 1, 1, 0, 0, 0}, true},
         {{2099, 12, 31, 23, 59, 0}, true},  {{2100, 1, 1, 0, 0, 0}, false},
     };
@@ -299,8 +296,6 @@ TEST(TrendModel, timeIsCalendarSecondsSince1970) {
         {{1970, 1, 1, 0, 0, 0}, 0, "1970-01-01 00:00"},
         {{2009, 3, 7, 14, 5, 0}, 1236434700, "2009-03-07 14:05"},
         {{2000, 2, 29, 12, 34, 0}, 951827640, "2000-02-29 12:34"},
-        {{2008, 12, 31, 23, 59, 0}, 1230767940, "2008-12-31 23:59"},
-        {{2024, 3, 1, 0, 0, 0}, 1709251200, "2024-03-01 00:00"},
         {{2099, 12, 31, 23, 59, 0}, 4102444740, "2099-12-31 23:59"},
     };
     for (const Case &c : kCases) {
@@ -308,13 +303,4 @@ TEST(TrendModel, timeIsCalendarSecondsSince1970) {
         EXPECT_EQ(timeText(c.seconds), c.text);
     }
     EXPECT_EQ(timeText(-60), "1969-12-31 23:59");
-}
-
-TEST(TrendModel, emptyLogGivesAnEmptyChart) {
-    const TrendModel m = TrendModel::fromRecords(RecordList());
-    EXPECT_EQ(m.sampleCount(), 0u);
-    EXPECT_FALSE(m.fullRange());
-    EXPECT_TRUE(m.decimate(Series::Ph, {0, 100}, 100).empty());
-    EXPECT_TRUE(m.decimateSteps(Series::PhHighAlarm, {0, 100}, 100).empty());
-    EXPECT_TRUE(m.polylines(Series::PhHighAlarm, {0, 100}, 100).empty());
 }
