@@ -43,7 +43,7 @@ struct Console {
     DiskFileSaver files;
     ConfigurationController window{site.values, site.systemList, site.mainSelector,
                                    box,         files,           numberedText};
-    int loads = 0, beeps = 0;
+    int loads = 0;
     std::vector<std::pair<int, int>> reported; // text, error number
 
     explicit Console(const std::string &siteFile) {
@@ -55,7 +55,6 @@ struct Console {
         hooks.reportError = [this](int text, const AqlError &e) {
             reported.emplace_back(text, e.number());
         };
-        hooks.beep = [this] { ++beeps; };
         window.setHooks(std::move(hooks));
         mainLoad();
         window.open(false);
@@ -222,18 +221,6 @@ TEST(ConfigurationWindowFailures, aFailedWriteIsReportedAndChangesNeitherFileNor
     // The typing survives, editable, for another try.
     EXPECT_EQ(c.view().name.text + " " + c.view().port.text, "Wedstrijdbad 7001");
     EXPECT_FALSE(c.view().port.locked);
-}
-
-TEST(ConfigurationWindowEditing, portTakesDigitsAndBackspaceOnlyAndBeepsAtTheRest) {
-    Console c(threeSystems());
-    std::string accepted;
-    for (int key = 0; key < 256; ++key) {
-        if (c.window.acceptPortKey(key)) {
-            accepted += static_cast<char>(key);
-        }
-    }
-    EXPECT_EQ(accepted, "\b0123456789");
-    EXPECT_EQ(c.beeps, 256 - 11);
 }
 
 TEST(ConfigurationWindowEditing, nothingCanBeEditedWhileOnlineOrLockedAndSaveNeedsAName) {

@@ -96,11 +96,6 @@ TEST(LogWindowLogic, opensOnTopThenShowsAqlDashAndTheCountOfItsPoolEveryHalfSeco
     test::addLogRecords(other.records(), 1, 7);
     rig.log.setPool(&other);
     EXPECT_EQ(rig.view().recordCount, "7");
-    rig.log.setPool(nullptr);
-    rig.timers.advance(500);
-    EXPECT_EQ(rig.view().recordCount, "0");
-
-    rig.log.setPool(&other);
     rig.log.quit();
     EXPECT_FALSE(rig.view().open);
     test::addLogRecords(other.records(), 20, 2);
@@ -238,22 +233,6 @@ TEST(LogWindowLogic, aCancelledOrFailedSaveWritesNothingIsNeverCalledSavedAndSay
             EXPECT_EQ(rig.box.shown[0].title, "AQLRemote - V2.0 Error #: 75");
         }
     }
-}
-
-TEST(LogWindowLogic, standInBoxesAndDialogsAnswerInsteadOfTheServicesUntilWithdrawn) {
-    LogRig rig;
-    test::RecordingMessageBox windowBox;
-    test::ScriptedFileDialog windowDialog;
-    windowDialog.answer("/aql/log.xml");
-    rig.log.useDialogs(&windowBox, &windowDialog);
-    rig.log.saveXml();
-    EXPECT_EQ(windowDialog.calls.size(), 1u);
-    EXPECT_EQ(windowBox.shown.size(), 1u);
-    EXPECT_TRUE(rig.box.shown.empty());
-
-    rig.log.useDialogs(nullptr, nullptr);
-    rig.log.saveXml();
-    EXPECT_EQ(rig.dialog.calls.size(), 1u);
 }
 
 TEST(RealtimeCsv, isWrittenOnceInSecond16AndOnceIn46WhileRecordsAreHeld) {
