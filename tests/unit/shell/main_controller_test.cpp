@@ -214,19 +214,12 @@ TEST(Shutdown, exitWhileOnlineClosesTheConnectionBeforeAnyWindowAndOnlyOnce) {
     };
     shell::MainController::Windows windows;
     windows.closeConnection = closer("tcp");
-    windows.closeConfiguration = closer("config");
     windows.closeLog = closer("log");
-    windows.closeAbout = closer("about");
-    windows.closeVariables = closer("variables");
-    windows.closeRecordTable = closer("records");
-    windows.closeTrend = closer("trend");
     windows.closeMain = closer("main");
     w.setWindows(windows);
     w.closeAll();
     w.closeAll();
-    EXPECT_EQ(order,
-              (Strings{"tcp:closed", "config:closed", "log:closed", "about:closed",
-                       "variables:closed", "records:closed", "trend:closed", "main:closed"}));
+    EXPECT_EQ(order, (Strings{"tcp:closed", "log:closed", "main:closed"}));
     EXPECT_FALSE(w.console().view().onlineSelected);
 }
 

@@ -232,28 +232,6 @@ TEST(TrendModel, redoxAndWaterTemperatureAreShownOnlyWhereRecordsCarryThem) {
     EXPECT_EQ(readoutText(r, nullptr), "2009-03-07 14:10  redox 680 mV");
 }
 
-TEST(TrendModel, samplesOfEqualTimeKeepTheOrderGiven) {
-    // 2000 records over 50 distinct minutes, the minutes shuffled: within a minute the records
-    // must stay in the order they came, as a record list gives them by number.
-    TrendBuilder builder;
-    for (int i = 0; i < 2000; ++i) {
-        RecordReading r;
-        r.recordNumber = i;
-        r.moment = momentAt(at(14, 0) + 60 * ((i * 7919) % 50));
-        builder.add(r);
-    }
-    const TrendModel m = builder.build();
-    ASSERT_EQ(m.sampleCount(), 2000u);
-    for (std::size_t i = 1; i < m.sampleCount(); ++i) {
-        ASSERT_LE(m.times()[i - 1], m.times()[i]);
-        if (m.times()[i - 1] == m.times()[i]) {
-            ASSERT_LT(m.recordNumbers()[i - 1], m.recordNumbers()[i]) << i;
-        }
-    }
-    EXPECT_EQ(m.readoutAt(at(14, 0), SeriesSet()).recordNumber, 0);
-    EXPECT_EQ(m.readoutAt(at(14, 1), SeriesSet()).recordNumber, 29); // 29 * 7919 % 50 == 1
-}
-
 TEST(TrendModel, impossibleTimestampsAreLeftOutAndCounted) {
     struct Case {
         CalendarMoment moment;
