@@ -12,32 +12,11 @@
 
 #include <ctime>
 #include <functional>
+#include <limits>
 #include <vector>
 
 namespace aql {
 namespace {
-
-// A saver that fails while told to, and otherwise writes into memory.
-class SwitchableSaver : public platform::FileSaver {
-public:
-    explicit SwitchableSaver(test::MemoryFileSaver &files) : m_files(files) {}
-    platform::TargetKind kindOf(const std::filesystem::path &target) const override {
-        return m_files.kindOf(target);
-    }
-    std::optional<std::string> whyNotWritable(const std::filesystem::path &target) const override {
-        return m_files.whyNotWritable(target);
-    }
-    std::unique_ptr<platform::FileSink> open(const std::filesystem::path &target) override {
-        if (failing) {
-            throw platform::saveError(target, "no space left on device");
-        }
-        return m_files.open(target);
-    }
-    bool failing = false;
-
-private:
-    test::MemoryFileSaver &m_files;
-};
 
 struct LogRig {
     test::ManualTimerFactory timers;
@@ -45,11 +24,10 @@ struct LogRig {
     test::ScriptedFileDialog dialog;
     test::RecordingMessageBox box;
     test::MemoryFileSaver memory;
-    SwitchableSaver files{memory};
     test::RecordingFileOpener opener;
     test::CountingTopmostWindow window;
     config::Pool pool;
-    shell::LogController log{shell::LogServices{timers, clock, dialog, box, files, opener},
+    shell::LogController log{shell::LogServices{timers, clock, dialog, box, memory, opener},
                              test::numberedText, "/aql"};
     int savedNotices = 0;
     Subscription savedSubscription = log.subscribeSaved([this] { ++savedNotices; });
@@ -252,7 +230,8 @@ TEST(RealtimeCsv, isWrittenOnceInSecond16AndOnceIn46WhileRecordsAreHeld) {
 
 TEST(RealtimeCsv, aFailureIsReportedOnceUntilAWriteSucceedsAgain) {
     LogRig rig;
-    rig.files.failing = true;
+    const std::filesystem::path file = "/aql/Realtime.csv";
+    rig.memory.fillDiskAfter(file, 0);
     for (const auto &[minute, second] : {std::pair{5, 16}, {5, 46}, {6, 16}}) {
         rig.at(minute, second);
         rig.log.saveRealtimeCsv();
@@ -262,11 +241,11 @@ TEST(RealtimeCsv, aFailureIsReportedOnceUntilAWriteSucceedsAgain) {
                   "T209\r\nCould not write /aql/Realtime.csv: no space left on device"});
     EXPECT_EQ(rig.box.shown[0].style, platform::style::kCritical);
 
-    rig.files.failing = false;
+    rig.memory.fillDiskAfter(file, std::numeric_limits<std::size_t>::max()); // room again
     rig.at(6, 46);
     rig.log.saveRealtimeCsv();
-    EXPECT_TRUE(rig.memory.content("/aql/Realtime.csv"));
-    rig.files.failing = true;
+    EXPECT_TRUE(rig.memory.content(file));
+    rig.memory.fillDiskAfter(file, 0);
     rig.at(7, 16);
     rig.log.saveRealtimeCsv();
     EXPECT_EQ(rig.box.shown.size(), 2u);

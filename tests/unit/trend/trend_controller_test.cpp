@@ -266,14 +266,6 @@ TEST(TrendController, reloadKeepsTheChoiceAndAZoomThatStillFits) {
     EXPECT_FALSE(rig.view().readout);
     EXPECT_EQ(rig.view().panes.size(), 4u);
 
-    // A log that no longer holds the zoomed range: the whole of it.
-    TrendBuilder later;
-    for (int i = 0; i < 10; ++i) {
-        later.add(reading(500 + i, kEnd + 86400 + 600 * i));
-    }
-    rig.controller.reload(later.build());
-    EXPECT_FALSE(rig.view().zoomed);
-    EXPECT_EQ(rig.visible(), Range(kEnd + 86400, kEnd + 86400 + 5400));
     rig.controller.reload(TrendModel());
     EXPECT_FALSE(rig.view().hasData);
     EXPECT_TRUE(rig.view().panes.empty());
