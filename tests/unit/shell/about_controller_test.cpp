@@ -56,17 +56,5 @@ TEST(AboutWindowLogic, opensOnTopOnceAndRetranslatingSetsOnlyItsTextsInTheirOrde
     EXPECT_EQ(v.product + "|" + v.version, "AQL Remote Console|2.0.41");
 }
 
-TEST(AboutWindowLogic, aWindowTitleDropsTheAccessKeyMarkers) {
-    const std::pair<const char *, const char *> cases[] = {
-        {"&About AQL Remote Console...", "About AQL Remote Console..."},
-        {"C&onfiguration", "Configuration"},
-        {"Salt && pepper", "Salt & pepper"},
-        {"&&&x", "&x"},
-    };
-    for (const auto &[caption, title] : cases) {
-        EXPECT_EQ(shell::withoutAccessKey(caption), title) << caption;
-    }
-}
-
 } // namespace
 } // namespace aql
