@@ -1,15 +1,10 @@
 #include "LinkRig.h"
-#include "cli/CliArgs.h"
 #include "cli/DownloadSession.h"
-#include "cli/Options.h"
-#include "cli/StreamMessageBox.h"
 #include "cli/VariablesSession.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <sstream>
-#include <stdexcept>
 
 using namespace aql;
 using namespace aql::test;
@@ -108,8 +103,9 @@ TEST(DownloadSession, theTimeoutNeverCutsOffADownloadThatIsReceiving) {
     EXPECT_GT(rig.records.count(), 400u);
 }
 
-// A refused connection and an interruption are run by the process table against the simulator.
-TEST(DownloadSession, failuresSayWhyAndKeepTheRecords) {
+// A refused connection, an interruption and the record cap are run by the process table against
+// the simulator.
+TEST(DownloadSession, aStrangerOnThePortIsNamed) {
     const std::pair<std::string, const char *> strangers[] = {
         {addressedLine(2, displayBody(1, 0, "menu")) + "\r",
          "no valid reply from address 1 within 3 s (24 replies for other addresses: is the "
@@ -124,20 +120,6 @@ TEST(DownloadSession, failuresSayWhyAndKeepTheRecords) {
         rig.runUntilFinished([&] { return line; }, 20000);
         EXPECT_EQ(rig.session->summary(), summary);
     }
-    DownloadRig rig;
-    rig.settings.maxRecords = 20;
-    rig.start();
-    int number = 0;
-    rig.runUntilFinished(
-        [&] {
-            ++number;
-            return addressedLine(1, recordBody(number, number)) + "\r";
-        },
-        20000);
-    EXPECT_EQ(rig.session->state(), DownloadState::TooManyRecords);
-    EXPECT_EQ(rig.records.count(), 20u) << "one record per poll, looked at every 100 ms";
-    EXPECT_EQ(rig.session->summary(),
-              "stopped at the limit of 20 records (--max-records): 20 records held");
 }
 
 // ---- variables --------------------------------------------------------------------------------
@@ -278,40 +260,4 @@ TEST(VariablesSession, readsEveryBlockWithoutWaitingForTheWindowsSlowPass) {
     EXPECT_NE(report.find("block 1: 10 0 0 80 "), std::string::npos);
     EXPECT_NE(report.find("block 8: 80 0"), std::string::npos);
     EXPECT_EQ(rig.writesSeen, 0);
-}
-
-// ---- options and messages ---------------------------------------------------------------------
-
-// Refused options are rows of the process table; here what is accepted and what it becomes.
-TEST(Options, valuesAtTheirBoundsAreAcceptedAndParsed) {
-    const auto a = cli::parseCliArgs({"download", "--host", "10.0.0.5", "--port=4001", "--help",
-                                      "--max-records", "5", "--timeout", "7", "--idle", "2"},
-                                     cli::valuedOptions());
-    EXPECT_EQ(a.command, "download");
-    EXPECT_TRUE(a.help);
-    const auto settings = cli::downloadSettings(a);
-    EXPECT_EQ(settings.host + ":" + settings.port, "10.0.0.5:4001");
-    EXPECT_EQ(settings.maxRecords, 5u);
-    EXPECT_EQ(settings.timeoutMs, 7000);
-    EXPECT_EQ(settings.quietMs, 2000);
-    const auto w = cli::parseWrite("8:25=-32768");
-    EXPECT_EQ(std::to_string(w.block) + ":" + std::to_string(w.variable) + "=" +
-                  std::to_string(w.value),
-              "8:25=-32768");
-    EXPECT_EQ(cli::parseBounded("port", "65535", 1, 65535), 65535);
-    EXPECT_THROW(cli::parseBounded("port", "65536", 1, 65535), std::invalid_argument);
-}
-
-TEST(StreamMessageBox, noErrorNumberZeroAndRepeatsAreCountedNotPrinted) {
-    std::ostringstream out;
-    {
-        cli::StreamMessageBox box(out);
-        box.show("Unknown packet 9", 16, "AQLRemote - V2.0 Error #: 0");
-        box.show("Unknown packet 9", 16, "AQLRemote - V2.0 Error #: 0");
-        box.show("Unknown packet 9", 16, "AQLRemote - V2.0 Error #: 0");
-        box.show("Broken off\r\nTry again\r\n", 16, "AQLRemote - V2.0 Error #: 10053");
-    }
-    EXPECT_EQ(out.str(), "message: Unknown packet 9\n"
-                         "(the same message 2 more times)\n"
-                         "message: Broken off\nTry again (error 10053)\n");
 }

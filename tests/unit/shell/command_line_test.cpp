@@ -24,22 +24,14 @@ TEST(CommandLine, theTrimmedTextIsSplitAtEverySingleBlankAndOnlyItsWordsCanBeAsk
     EXPECT_EQ(wordsOf(CommandLine("AQLRemote", "a  b")), (Words{"AQLRemote", "a", "", "b"}));
     EXPECT_EQ(wordsOf(CommandLine("AQL Remote", "010203")), (Words{"AQL", "Remote", "010203"}));
     EXPECT_EQ(wordsOf(CommandLine("P", " 010203   ")), (Words{"P", "", "010203"}));
-    EXPECT_EQ(wordsOf(CommandLine("P", "\"a b\"\tc")), (Words{"P", "\"a", "b\"\tc"}));
-    EXPECT_EQ(wordsOf(CommandLine("", "   ")), (Words{""}));
     // From main(): the bare program name, the arguments joined by one blank.
     const char *const args[] = {"C:\\Program Files\\AQL\\AQLRemote.exe", "a", "", "b"};
     EXPECT_EQ(wordsOf(CommandLine::fromMain(4, args)), (Words{"AQLRemote", "a", "", "b"}));
     EXPECT_EQ(executableStem("/opt/a.b/aql.remote.bin"), "aql.remote");
-    EXPECT_EQ(executableStem(".profile"), ".profile");
 
     const CommandLine cl("AQLRemote", "");
-    for (std::int32_t bad : {1, -1, -2147483647 - 1}) {
-        const auto e = test::errorOf([&] { (void)cl.argv(bad); });
-        ASSERT_TRUE(e) << bad;
-        EXPECT_EQ(e->number(), 20000);
-        EXPECT_EQ(e->source(), "CommandLine.argv");
-        EXPECT_EQ(e->description(), "arg index out of bounds");
-    }
+    EXPECT_EQ(test::errorNumberOf([&] { (void)cl.argv(1); }), 20000);
+    EXPECT_EQ(test::errorNumberOf([&] { (void)cl.argv(-1); }), 20000);
 }
 
 } // namespace

@@ -12,32 +12,11 @@
 
 #include <ctime>
 #include <functional>
+#include <limits>
 #include <vector>
 
 namespace aql {
 namespace {
-
-// A saver that fails while told to, and otherwise writes into memory.
-class SwitchableSaver : public platform::FileSaver {
-public:
-    explicit SwitchableSaver(test::MemoryFileSaver &files) : m_files(files) {}
-    platform::TargetKind kindOf(const std::filesystem::path &target) const override {
-        return m_files.kindOf(target);
-    }
-    std::optional<std::string> whyNotWritable(const std::filesystem::path &target) const override {
-        return m_files.whyNotWritable(target);
-    }
-    std::unique_ptr<platform::FileSink> open(const std::filesystem::path &target) override {
-        if (failing) {
-            throw platform::saveError(target, "no space left on device");
-        }
-        return m_files.open(target);
-    }
-    bool failing = false;
-
-private:
-    test::MemoryFileSaver &m_files;
-};
 
 struct LogRig {
     test::ManualTimerFactory timers;
@@ -45,11 +24,10 @@ struct LogRig {
     test::ScriptedFileDialog dialog;
     test::RecordingMessageBox box;
     test::MemoryFileSaver memory;
-    SwitchableSaver files{memory};
     test::RecordingFileOpener opener;
     test::CountingTopmostWindow window;
     config::Pool pool;
-    shell::LogController log{shell::LogServices{timers, clock, dialog, box, files, opener},
+    shell::LogController log{shell::LogServices{timers, clock, dialog, box, memory, opener},
                              test::numberedText, "/aql"};
     int savedNotices = 0;
     Subscription savedSubscription = log.subscribeSaved([this] { ++savedNotices; });
@@ -96,11 +74,6 @@ TEST(LogWindowLogic, opensOnTopThenShowsAqlDashAndTheCountOfItsPoolEveryHalfSeco
     test::addLogRecords(other.records(), 1, 7);
     rig.log.setPool(&other);
     EXPECT_EQ(rig.view().recordCount, "7");
-    rig.log.setPool(nullptr);
-    rig.timers.advance(500);
-    EXPECT_EQ(rig.view().recordCount, "0");
-
-    rig.log.setPool(&other);
     rig.log.quit();
     EXPECT_FALSE(rig.view().open);
     test::addLogRecords(other.records(), 20, 2);
@@ -108,75 +81,23 @@ TEST(LogWindowLogic, opensOnTopThenShowsAqlDashAndTheCountOfItsPoolEveryHalfSeco
     EXPECT_EQ(rig.view().recordCount, "7"); // no longer counted
 }
 
-TEST(LogWindowLogic, saveCsvWritesTheExportNamesTheFileInTheProgramsCharactersAndCloses) {
-    LogRig rig;
-    rig.log.open(rig.window);
-    const std::string file = "/aql/Data/log-\xC3\xA9\xE2\x82\xAC.csv"; // é and € in UTF-8
-    rig.dialog.answer(file);
-    rig.log.saveCsv();
-
-    ASSERT_EQ(rig.dialog.calls.size(), 1u);
-    EXPECT_TRUE(rig.dialog.calls[0].save);
-    EXPECT_EQ(rig.dialog.calls[0].initialFolder, "/aql/Data");
-    EXPECT_EQ(rig.dialog.calls[0].filter, "CSV files|*.csv");
-    const auto written = rig.memory.content(file);
-    ASSERT_TRUE(written);
-    EXPECT_EQ(*written, records::recordListCsv(rig.pool.records()));
-    EXPECT_NE(written->find("\r\n3,3,3,2009-03-07 14:05:00,21,850,400,600,612,612,7.6,6.8,"),
-              std::string::npos);
-    EXPECT_EQ(rig.boxes(), std::vector<std::string>{"T55 /aql/Data/log-\xE9?.csv"});
-    EXPECT_EQ(rig.box.shown[0].style, platform::style::kOkOnly);
-    EXPECT_FALSE(rig.view().open);
-    EXPECT_EQ(rig.savedNotices, 1);
-}
-
-TEST(LogWindowLogic, saveXmlWritesTheDocumentOfTheSystemTheRecordsCameFromAndStaysOpen) {
-    LogRig rig;
-    rig.log.setSourceProvider([] { return shell::LogSource{"Zwembad West", "Pool 3", 4}; });
-    rig.log.open(rig.window);
-    rig.dialog.answer("/aql/log.xml");
-    rig.log.saveXml();
-
-    ASSERT_EQ(rig.dialog.calls.size(), 1u);
-    EXPECT_EQ(rig.dialog.calls[0].initialFolder, "/aql");
-    EXPECT_EQ(rig.dialog.calls[0].filter, "XML files|*.xml");
-    records::XmlDocumentInfo expected;
-    expected.executableName = "AQLRemote";
-    expected.generatedAt = "2026-12-06 14:05:09";
-    expected.siteName = "Zwembad West";
-    expected.poolName = "Pool 3";
-    expected.numberOfPools = 4;
-    const auto written = rig.memory.content("/aql/log.xml");
-    ASSERT_TRUE(written);
-    EXPECT_EQ(*written, records::xmlDocument(expected, rig.pool.records()));
-    EXPECT_NE(written->find("    <pool name=\"Pool 3\">\r\n"), std::string::npos);
-    EXPECT_EQ(rig.boxes(), std::vector<std::string>{"T56/aql/log.xml"});
-    EXPECT_EQ(rig.box.shown[0].style, platform::style::kOkOnly);
-    EXPECT_TRUE(rig.view().open);
-    EXPECT_EQ(rig.savedNotices, 1);
-
-    LogRig unnamed; // without a source the XML names the pool itself
-    unnamed.dialog.answer("/aql/log.xml");
-    unnamed.log.saveXml();
-    const std::string xml = unnamed.memory.content("/aql/log.xml").value_or("");
-    EXPECT_NE(xml.find("<siteName>Zwembad Oost</siteName>"), std::string::npos);
-    EXPECT_NE(xml.find("<pool name=\"Pool 1\">"), std::string::npos);
-}
-
-TEST(LogWindowLogic, saveWorkbookWritesItThroughTheSaverAndOpensItWhenAsked) {
-    LogRig rig;
-    rig.log.setSourceProvider([] { return shell::LogSource{"Zwembad West", "Pool 3", 4}; });
-    rig.log.open(rig.window);
-    rig.dialog.answer("/aql/Data/log.xlsx");
-    rig.log.saveWorkbook();
-
-    ASSERT_EQ(rig.dialog.calls.size(), 1u);
-    EXPECT_EQ(rig.dialog.calls[0].initialFolder, "/aql/Data");
-    EXPECT_EQ(rig.dialog.calls[0].filter, "T204|*.xlsx");
-    records::WorkbookInfo expected;
-    expected.executableName = "AQLRemote";
-    expected.siteName = "Zwembad West";
-    expected.poolName = "Pool 3";
+// Each save: the dialog it asks with, the bytes it writes, what it says, and whether the window
+// stays. The XML and the workbook name the system the records came from.
+TEST(LogWindowLogic, eachSaveWritesItsDocumentThroughTheDialogAndSaysWhereTo) {
+    using Save = void (shell::LogController::*)();
+    const auto source = [] { return shell::LogSource{"Zwembad West", "Pool 3", 4}; };
+    const LogRig reference; // the records every rig holds
+    const records::RecordList &list = reference.pool.records();
+    records::XmlDocumentInfo xml;
+    xml.executableName = "AQLRemote";
+    xml.generatedAt = "2026-12-06 14:05:09";
+    xml.siteName = "Zwembad West";
+    xml.poolName = "Pool 3";
+    xml.numberOfPools = 4;
+    records::WorkbookInfo book;
+    book.executableName = "AQLRemote";
+    book.siteName = "Zwembad West";
+    book.poolName = "Pool 3";
     // The creation time inside comes from the program's clock: the same clock, the same bytes.
     std::tm t{};
     t.tm_year = 2026 - 1900;
@@ -186,26 +107,67 @@ TEST(LogWindowLogic, saveWorkbookWritesItThroughTheSaverAndOpensItWhenAsked) {
     t.tm_min = 5;
     t.tm_sec = 9;
     t.tm_isdst = -1;
-    expected.createdAt = std::mktime(&t);
-    EXPECT_EQ(rig.memory.content("/aql/Data/log.xlsx"),
-              records::workbookBytes(rig.pool.records(), expected));
-    EXPECT_EQ(rig.boxes(), std::vector<std::string>{"T205 /aql/Data/log.xlsx\r\n\r\nT206"});
-    EXPECT_EQ(rig.box.shown[0].style, platform::style::kQuestionOkCancel);
-    EXPECT_EQ(rig.opener.opened, std::vector<std::filesystem::path>{"/aql/Data/log.xlsx"});
-    EXPECT_TRUE(rig.view().open);
-    EXPECT_EQ(rig.savedNotices, 1);
+    book.createdAt = std::mktime(&t);
+    const struct {
+        Save save;
+        std::string file, folder, filter, bytes, told;
+        int style;
+        bool staysOpen;
+    } rows[] = {
+        {&shell::LogController::saveCsv, "/aql/Data/log-\xC3\xA9\xE2\x82\xAC.csv", "/aql/Data",
+         "CSV files|*.csv", records::recordListCsv(list),
+         "T55 /aql/Data/log-\xE9?.csv", // é and € in UTF-8 told in the program's characters
+         platform::style::kOkOnly, false},
+        {&shell::LogController::saveXml, "/aql/log.xml", "/aql", "XML files|*.xml",
+         records::xmlDocument(xml, list), "T56/aql/log.xml", platform::style::kOkOnly, true},
+        {&shell::LogController::saveWorkbook, "/aql/Data/log.xlsx", "/aql/Data", "T204|*.xlsx",
+         records::workbookBytes(list, book), "T205 /aql/Data/log.xlsx\r\n\r\nT206",
+         platform::style::kQuestionOkCancel, true},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.filter);
+        LogRig rig;
+        rig.log.setSourceProvider(source);
+        rig.log.open(rig.window);
+        rig.dialog.answer(row.file);
+        (rig.log.*row.save)();
+        ASSERT_EQ(rig.dialog.calls.size(), 1u);
+        EXPECT_TRUE(rig.dialog.calls[0].save);
+        EXPECT_EQ(rig.dialog.calls[0].initialFolder, row.folder);
+        EXPECT_EQ(rig.dialog.calls[0].filter, row.filter);
+        EXPECT_EQ(rig.memory.content(row.file), row.bytes);
+        EXPECT_EQ(rig.boxes(), std::vector<std::string>{row.told});
+        EXPECT_EQ(rig.box.shown[0].style, row.style);
+        EXPECT_EQ(rig.view().open, row.staysOpen);
+        EXPECT_EQ(rig.savedNotices, 1);
+    }
 
-    // Cancel opens nothing; a program that could not be started is said.
-    const std::string question = rig.box.shown[0].text;
+    LogRig unnamed; // without a source the XML names the pool itself
+    unnamed.dialog.answer("/aql/log.xml");
+    unnamed.log.saveXml();
+    const std::string written = unnamed.memory.content("/aql/log.xml").value_or("");
+    EXPECT_NE(written.find("<siteName>Zwembad Oost</siteName>"), std::string::npos);
+    EXPECT_NE(written.find("<pool name=\"Pool 1\">"), std::string::npos);
+}
+
+// The saved workbook is opened when the operator agrees; a program that could not be started
+// is said.
+TEST(LogWindowLogic, aSavedWorkbookIsOpenedOnlyWhenAsked) {
     for (const bool ok : {false, true}) {
-        LogRig again;
-        again.box.answer = ok ? platform::kResultOk : platform::kResultCancel;
-        again.opener.starts = false;
-        again.dialog.answer("/aql/Data/log.xlsx");
-        again.log.saveWorkbook();
-        EXPECT_TRUE(again.memory.content("/aql/Data/log.xlsx"));
-        EXPECT_EQ(again.opener.opened.size(), ok ? 1u : 0u);
-        EXPECT_EQ(again.boxes().back(), ok ? "T207 /aql/Data/log.xlsx" : question);
+        for (const bool starts : {false, true}) {
+            LogRig rig;
+            rig.box.answer = ok ? platform::kResultOk : platform::kResultCancel;
+            rig.opener.starts = starts;
+            rig.dialog.answer("/aql/Data/log.xlsx");
+            rig.log.saveWorkbook();
+            EXPECT_TRUE(rig.memory.content("/aql/Data/log.xlsx"));
+            EXPECT_EQ(rig.opener.opened,
+                      ok ? std::vector<std::filesystem::path>{"/aql/Data/log.xlsx"}
+                         : std::vector<std::filesystem::path>{});
+            EXPECT_EQ(rig.box.shown.size(), ok && !starts ? 2u : 1u);
+            EXPECT_EQ(rig.boxes().back(), ok && !starts ? "T207 /aql/Data/log.xlsx"
+                                                        : "T205 /aql/Data/log.xlsx\r\n\r\nT206");
+        }
     }
 }
 
@@ -243,22 +205,6 @@ TEST(LogWindowLogic, aCancelledOrFailedSaveWritesNothingIsNeverCalledSavedAndSay
     }
 }
 
-TEST(LogWindowLogic, standInBoxesAndDialogsAnswerInsteadOfTheServicesUntilWithdrawn) {
-    LogRig rig;
-    test::RecordingMessageBox windowBox;
-    test::ScriptedFileDialog windowDialog;
-    windowDialog.answer("/aql/log.xml");
-    rig.log.useDialogs(&windowBox, &windowDialog);
-    rig.log.saveXml();
-    EXPECT_EQ(windowDialog.calls.size(), 1u);
-    EXPECT_EQ(windowBox.shown.size(), 1u);
-    EXPECT_TRUE(rig.box.shown.empty());
-
-    rig.log.useDialogs(nullptr, nullptr);
-    rig.log.saveXml();
-    EXPECT_EQ(rig.dialog.calls.size(), 1u);
-}
-
 TEST(RealtimeCsv, isWrittenOnceInSecond16AndOnceIn46WhileRecordsAreHeld) {
     LogRig rig;
     const std::pair<int, int> ticks[] = {{5, 15}, {5, 16}, {5, 16}, {5, 16}, {5, 17},
@@ -284,7 +230,8 @@ TEST(RealtimeCsv, isWrittenOnceInSecond16AndOnceIn46WhileRecordsAreHeld) {
 
 TEST(RealtimeCsv, aFailureIsReportedOnceUntilAWriteSucceedsAgain) {
     LogRig rig;
-    rig.files.failing = true;
+    const std::filesystem::path file = "/aql/Realtime.csv";
+    rig.memory.fillDiskAfter(file, 0);
     for (const auto &[minute, second] : {std::pair{5, 16}, {5, 46}, {6, 16}}) {
         rig.at(minute, second);
         rig.log.saveRealtimeCsv();
@@ -294,11 +241,11 @@ TEST(RealtimeCsv, aFailureIsReportedOnceUntilAWriteSucceedsAgain) {
                   "T209\r\nCould not write /aql/Realtime.csv: no space left on device"});
     EXPECT_EQ(rig.box.shown[0].style, platform::style::kCritical);
 
-    rig.files.failing = false;
+    rig.memory.fillDiskAfter(file, std::numeric_limits<std::size_t>::max()); // room again
     rig.at(6, 46);
     rig.log.saveRealtimeCsv();
-    EXPECT_TRUE(rig.memory.content("/aql/Realtime.csv"));
-    rig.files.failing = true;
+    EXPECT_TRUE(rig.memory.content(file));
+    rig.memory.fillDiskAfter(file, 0);
     rig.at(7, 16);
     rig.log.saveRealtimeCsv();
     EXPECT_EQ(rig.box.shown.size(), 2u);

@@ -27,6 +27,8 @@ struct ArchiveRig : ShellRig {
     MemoryArchiveStorage storage;
 
     ArchiveRig() : ShellRig(kTwoSystemSite, Texts::Numbered) { archives = &storage; }
+    // The program lets its archive go when it ends, so it must end before the storage does.
+    ~ArchiveRig() { main.reset(); }
     shell::MainController &start() {
         open();
         EXPECT_TRUE(started);

@@ -131,6 +131,7 @@ TEST(Decimation, keepsFirstLastLowestAndHighestOfEveryColumn) {
     }
 }
 
+// The edges the reference test does not reach: no sample inside, none before, none after.
 TEST(Decimation, zoomReturnsOnlyPointsInOrNextToTheVisibleRange) {
     TrendBuilder builder;
     for (int i = 0; i < 1000; ++i) {
@@ -142,8 +143,6 @@ TEST(Decimation, zoomReturnsOnlyPointsInOrNextToTheVisibleRange) {
         double first, last; // the values of the first and last point
         std::size_t count;
     } cases[] = {
-        // Minutes 100 to 199 at a pixel a minute: all of them, plus minutes 99 and 200.
-        {{kStart + 6000, kStart + 11940}, 99, 200, 102},
         {{kStart + 6001, kStart + 6059}, 100, 101, 2},   // between two samples
         {{kStart - 600, kStart + 60}, 0, 2, 3},          // from before the first
         {{kStart + 59880, kStart + 70000}, 997, 999, 3}, // past the last
@@ -160,7 +159,6 @@ TEST(Decimation, zoomReturnsOnlyPointsInOrNextToTheVisibleRange) {
         }
     }
     EXPECT_TRUE(m.decimate(Series::Reagent, {kStart + 60, kStart}, 100).empty());
-    EXPECT_EQ(m.sampleCount(), 1000u); // a view: the data keeps every sample
 }
 
 TEST(Decimation, stepsKeepFirstLastLowestAndHighestStepOfEveryColumn) {
