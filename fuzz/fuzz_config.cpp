@@ -2,11 +2,11 @@
 // the readers either fill their targets consistently or fail with error 20000; and a site file
 // that could be read is written again and read back to the same systems, byte for byte the second
 // time.
+#include "FuzzBox.h"
 #include "config/SiteConfig.h"
 #include "core/Error.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -18,12 +18,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace aql::config;
-
-void check(bool holds) {
-    if (!holds) {
-        std::abort();
-    }
-}
+using aql::fuzz::check;
 
 // One scratch folder per process, removed at exit.
 const fs::path &scratch() {

@@ -49,7 +49,6 @@ public:
             e();
         }
     }
-    bool idle() const { return m_events.empty(); }
 
     std::vector<int> sleeps;
     std::function<void()> duringProcessEvents;

@@ -88,19 +88,3 @@ TEST(ModePanel, slidesInTenStepsOfFifteenMillisecondsAndReversesMidway) {
     EXPECT_EQ(panel.panelTop, 100);
     EXPECT_EQ(panel.shiftGlyph, "q");
 }
-
-TEST(ModePanel, realtimeMenuChecksOneEntryAndObserversHearOfEveryChange) {
-    LinkRig rig;
-    int changes = 0;
-    auto subscription = rig.console.subscribe([&] { ++changes; });
-    EXPECT_FALSE(rig.panel().realtimeOn); // OFF at start
-    rig.console.chooseRealtime(true);
-    EXPECT_TRUE(rig.panel().realtimeOn);
-    EXPECT_EQ(changes, 1);
-    rig.controllerShows(0x01, 0, "menu");
-    EXPECT_EQ(changes, 2);
-    subscription.reset();
-    rig.console.chooseRealtime(false);
-    EXPECT_FALSE(rig.panel().realtimeOn);
-    EXPECT_EQ(changes, 2);
-}

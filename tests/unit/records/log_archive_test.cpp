@@ -233,7 +233,7 @@ TEST(LogArchive, aTornEndIsCutAtOpeningEveryEarlierRecordStaysAndNewLinesFollowT
              download(archive, 31, 40, 0, false);
              EXPECT_EQ(errorNumberOf([&] { archive.flush(); }), 75);
              disk.processEnds();
-             disk.powerCut(kFile, MemoryArchiveStorage::Loss::Zeros);
+             disk.powerCut(kFile);
              return std::uint64_t{batch.size()};
          }},
     };
