@@ -316,6 +316,7 @@ TEST(CommsTimer, withRecordsHeldOfflineSaveAndBaseFileAreBothEnabled) {
         rig.records.insert(r);
     }
     rig.loadMainWindow();
+    EXPECT_FALSE(rig.panel().realtimeOn); // the real-time file is written only when chosen
     rig.timers.advance(100);
     EXPECT_TRUE(rig.panel().saveEnabled);
     EXPECT_TRUE(rig.panel().baseFileEnabled);

@@ -56,8 +56,6 @@ const Timeline kTimelines[] = {
      rules(), DownloadState::Complete, 8000, 8200},
     {"the controller goes silent mid-download: never complete", answering(1800, 1800), rules(),
      DownloadState::StoppedAnswering, 3700, 4000},
-    {"silent right after its last record", answering(3000, 3000), rules(),
-     DownloadState::StoppedAnswering, 4900, 5200},
     {"a slow log outlasts the first-record time", answering(58000, kEver, 1000), rules(2000),
      DownloadState::Complete, 61000, 61200},
     {"answers, but no record", answering(0, kEver), rules(), DownloadState::NoRecords, 30000,

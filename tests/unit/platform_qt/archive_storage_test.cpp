@@ -21,19 +21,12 @@ namespace {
 namespace fs = std::filesystem;
 using records::LogArchive;
 using test::errorOf;
+using test::linesOf;
 using test::loggedRecord;
 using test::readBytes;
 
 std::string header() {
     return records::exportCsvHeader() + "\r\n";
-}
-
-std::string linesOf(std::int32_t first, std::int32_t last) {
-    std::string out;
-    for (std::int32_t n = first; n <= last; ++n) {
-        out += loggedRecord(n).toCSV() + "\r\n";
-    }
-    return out;
 }
 
 ino_t inode(const fs::path &file) {

@@ -16,6 +16,7 @@
 using namespace aql::records;
 using aql::test::errorNumberOf;
 using aql::test::errorOf;
+using aql::test::linesOf;
 using aql::test::loggedRecord;
 using aql::test::MemoryArchiveStorage;
 
@@ -30,15 +31,6 @@ const std::string kHeader = exportCsvHeader() + "\r\n";
 
 std::string lineOf(const LogRecord &r) {
     return r.toCSV() + "\r\n";
-}
-
-// The archive text of records first..last of the 15-minute log.
-std::string linesOf(std::int32_t first, std::int32_t last, std::int64_t startMinute = 0) {
-    std::string out;
-    for (std::int32_t n = first; n <= last; ++n) {
-        out += lineOf(loggedRecord(n, startMinute));
-    }
-    return out;
 }
 
 // Appends records first..last (and flushes); returns how many were new.
