@@ -184,23 +184,4 @@ TEST(LogDownload, completeOnlyWhileTheControllerGoesOnAnsweringWithoutRecords) {
     EXPECT_EQ(silent.records.count(), 15u);
 }
 
-TEST(LogDownload, cancelEndsItOnceAndANotOnlineConsoleEndsAtOnce) {
-    DownloadRig rig;
-    rig.start();
-    rig.download->cancel();
-    rig.download->cancel();
-    rig.timers.advance(5000);
-    EXPECT_EQ(rig.ended, DownloadState::Cancelled);
-    EXPECT_EQ(rig.finishedCalls, 1);
-
-    LinkRig offline;
-    link::LogDownload download(offline.console, offline.records, offline.timers, rules(),
-                               [&] { return offline.timers.now(); });
-    DownloadState ended = DownloadState::Receiving;
-    download.finished = [&](DownloadState s) { ended = s; };
-    download.start();
-    EXPECT_EQ(ended, DownloadState::LinkLost);
-    EXPECT_TRUE(offline.socket.sent.empty()) << "no Get Log without a connection";
-}
-
 } // namespace
