@@ -1,5 +1,4 @@
 #include "platform/qt/QtFileOpener.h"
-#include "platform/qt/QtTopmostWindow.h"
 #include "support/TempDir.h"
 
 #include <QApplication>
@@ -13,26 +12,6 @@
 
 namespace aql {
 namespace {
-
-TEST(QtTopmostWindow, keepsAHiddenWindowHiddenAndAShownOneInItsPlace) {
-    QWidget hidden;
-    platform::qt::QtTopmostWindow hiddenOnTop(&hidden);
-    EXPECT_FALSE(hiddenOnTop.isTopmost());
-    hiddenOnTop.makeTopmost();
-    EXPECT_TRUE(hiddenOnTop.isTopmost());
-    EXPECT_FALSE(hidden.isVisible());
-
-    QDialog shown;
-    shown.setGeometry(120, 140, 320, 200);
-    shown.show();
-    const QRect before = shown.geometry();
-    platform::qt::QtTopmostWindow shownOnTop(&shown);
-    shownOnTop.makeTopmost();
-    EXPECT_TRUE(shown.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    EXPECT_TRUE(shown.windowFlags().testFlag(Qt::Dialog));
-    EXPECT_TRUE(shown.isVisible());
-    EXPECT_EQ(shown.geometry(), before);
-}
 
 class UrlCatcher : public QObject {
     Q_OBJECT

@@ -231,19 +231,6 @@ TEST(Exports, csvAndXmlDocumentsAsHandWrittenInAnyLocale) {
     EXPECT_EQ(xmlDocument(kInfo, sampleList()), two);
 }
 
-TEST(Exports, theVersionNamesTheRootAndIndentationNeverGoesBelowZero) {
-    XmlDocumentInfo info = kInfo;
-    info.majorVersion = 12;
-    EXPECT_NE(xmlDocument(info, RecordList())
-                  .find("\r\n<aqlLogV012>\r\n  <xmlGenerator>AqlRemote V12.0.41</xmlGenerator>"),
-              std::string::npos);
-    LogRecord r;
-    r.fromString(sampleRecordText(), rtype::kLog);
-    EXPECT_NE(r.toXML(6, -2).find("\r\n<value>150</value>"), std::string::npos);
-    EXPECT_EQ(errorNumberOf([&] { r.toXML(-1, 2); }), 5);
-    EXPECT_EQ(errorNumberOf([&] { r.toXML(6, -3); }), 5);
-}
-
 TEST(ExportLine, everyExportedLineReadsBackToTheSameText) {
     // All columns distinct, so a value read into the wrong field shows in the text.
     const std::string distinct = "3,-1,2,2009-03-07 14:05:00,-5,6,7,8,9,9,1.1,1.2,1.3,1.4,1.4,16,"
