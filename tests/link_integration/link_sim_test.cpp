@@ -105,23 +105,6 @@ TEST(LinkAgainstSimulator, downloadsTheWholeLogInOrderAndStaysOnline) {
     EXPECT_EQ(rig.socket.state(), ss::kClosed);
 }
 
-TEST(LinkAgainstSimulator, keysAndVariableWritesReachTheController) {
-    SimRig rig(options(10, 0));
-    rig.console.chooseOnline();
-    ASSERT_TRUE(rig.online());
-    auto &variables = rig.console.variables();
-    ASSERT_TRUE(rig.runUntil(
-        [&] { return variables.askedBlock() == 2 && !variables.readingAllBlocks(); }, 12000));
-    variables.selectTab(3);
-    variables.selectCell(3 * 25 + 6); // block 4, variable 7
-    variables.setEditText("-123");
-    variables.confirmEdit();
-    ASSERT_TRUE(variables.writePending());
-    EXPECT_TRUE(rig.runUntil([&] { return !variables.writePending(); }, 10000));
-    EXPECT_EQ(variables.value(4, 7), -123);
-    EXPECT_TRUE(rig.online());
-}
-
 struct FaultCase {
     const char *fault;
     std::uint32_t records;
