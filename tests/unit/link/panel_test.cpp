@@ -14,21 +14,6 @@ TEST(DisplayAddressing, rowsMapAsTheControllersMemoryIsLaidOut) {
     }
 }
 
-TEST(Keypad, theLeftArrowFlashesKey3For50msThenSends16) {
-    LinkRig rig;
-    rig.goOnline();
-    bool shownDuringFlash = false;
-    rig.pump.duringProcessEvents = [&] {
-        shownDuringFlash = shownDuringFlash || rig.panel().keyFlashing[3];
-    };
-    rig.console.keyDown(37);
-    EXPECT_TRUE(shownDuringFlash);
-    EXPECT_FALSE(rig.panel().keyFlashing[3]);
-    EXPECT_EQ(rig.pump.sleeps, std::vector<int>{50});
-    ASSERT_EQ(rig.socket.sent.size(), 1u);
-    EXPECT_EQ(rig.socket.sent[0], std::string("\x40\x01\x10\x00\x00\x00\x00\x7A\x23", 9));
-}
-
 TEST(Keypad, computerKeysMapToTheKeypadAndOthersSendNothing) {
     LinkRig rig;
     rig.goOnline();

@@ -116,22 +116,6 @@ TEST(LogArchive, aRestartedNumberingIsKeptAndLoadingSaysWhatSharesANumber) {
     EXPECT_EQ(held.count(), 25u);
 }
 
-TEST(LogArchive, exportThenArchiveThenExportIsByteIdentical) {
-    // A downloaded log, out of order and with a repeat, as the pool holds it.
-    RecordList pool;
-    for (std::int32_t n : {7, 3, 9, 1, 3, 12, 2, 8, 5, 4, 6, 10, 11}) {
-        pool.insert(loggedRecord(n));
-    }
-    const std::string exported = recordListCsv(pool);
-    MemoryArchiveStorage disk;
-    LogArchive archive(disk);
-    archive.open(kFolder);
-    EXPECT_EQ(archive.appendAll(pool), 12u);
-    archive.flush();
-    EXPECT_EQ(disk.content(kFile), exported);
-    EXPECT_EQ(loaded(kFolder, disk), exported);
-}
-
 TEST(LogArchive, damageInsideTheArchiveIsReadAroundAndNeverCutOrRewritten) {
     // A damaged line in the middle (a hand edit, or a bad sector), an end edited with LF line
     // ends, and line ends placed around the 1 MiB reading piece with damage far longer than any
