@@ -1,6 +1,7 @@
 // Whatever bytes an archive file holds after a crash, a power cut or a hand edit: opening it
 // either refuses it (AqlError) or keeps every byte before the cut exactly as it was, and a record
 // appended afterwards is read back from the file. Anything else aborts.
+#include "FuzzBox.h"
 #include "core/Error.h"
 #include "records/Exports.h"
 #include "records/LogArchive.h"
@@ -10,18 +11,11 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
 namespace {
 
-void check(bool holds, const char *why) {
-    if (!holds) {
-        std::fprintf(stderr, "archive: %s\n", why);
-        std::abort();
-    }
-}
+using aql::fuzz::check;
 
 aql::records::LogRecord probeRecord() {
     // A number and a time no line of a fuzzed file is likely to share.

@@ -2,11 +2,11 @@
 // the readers either fill their targets consistently or fail with error 20000; and a site file
 // that could be read is written again and read back to the same systems, byte for byte the second
 // time.
+#include "FuzzBox.h"
 #include "config/SiteConfig.h"
 #include "core/Error.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -18,12 +18,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace aql::config;
-
-void check(bool holds) {
-    if (!holds) {
-        std::abort();
-    }
-}
+using aql::fuzz::check;
 
 // One scratch folder per process, removed at exit.
 const fs::path &scratch() {
@@ -127,10 +122,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
           second.systemList.count() == first.systemList.count() &&
           second.values.siteName == "Velmaro AQL");
     for (std::int32_t i = 1; i <= first.systemList.count(); ++i) {
-        check(second.systemList.name(i) == first.systemList.name(i) &&
-              second.systemList.ipAddress(i) == first.systemList.ipAddress(i) &&
-              second.systemList.port(i) == first.systemList.port(i) &&
-              second.pools.item(i).address() == i);
+        check(second.pools.item(i).address() == i);
     }
     check(siteConfigText(second.systemList) == firstText);
     return 0;

@@ -3,27 +3,20 @@
 // toCSV -> fromExportCsv -> toCSV gives the same text, or the program aborts. A line the export's
 // quick reading takes must read the same through the general one, given the line with a blank
 // after every column (blanks the general reading removes and the quick reading never takes).
+#include "FuzzBox.h"
 #include "core/Error.h"
 #include "records/LogRecord.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <string_view>
 
 namespace {
 
+using aql::fuzz::check;
 using aql::records::LogRecord;
-
-void check(bool holds, const char *what, std::string_view line) {
-    if (!holds) {
-        std::fprintf(stderr, "%s:\n%.*s\n", what, static_cast<int>(line.size()), line.data());
-        std::abort();
-    }
-}
 
 // Reads `line` with `read`; when it is accepted, its export must read back to the same text (an
 // AqlError there escapes: a crash).

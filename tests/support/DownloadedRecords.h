@@ -96,4 +96,13 @@ inline records::LogRecord loggedRecord(std::int32_t number, std::int64_t startMi
                             number * 7);
 }
 
+// The export (and archive) lines of records first..last of that log, each ended by CR LF.
+inline std::string linesOf(std::int32_t first, std::int32_t last, std::int64_t startMinute = 0) {
+    std::string out;
+    for (std::int32_t n = first; n <= last; ++n) {
+        out += loggedRecord(n, startMinute).toCSV() + "\r\n";
+    }
+    return out;
+}
+
 } // namespace aql::test

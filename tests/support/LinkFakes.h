@@ -49,7 +49,6 @@ public:
             e();
         }
     }
-    bool idle() const { return m_events.empty(); }
 
     std::vector<int> sleeps;
     std::function<void()> duringProcessEvents;
@@ -227,14 +226,13 @@ public:
     int count = 0;
 };
 
-// The wall clock stands still; the steady clock follows the manual timers when given them.
+// The wall clock stands still; the steady clock follows the manual timers, or stands at 0.
 class FixedClock : public platform::Clock {
 public:
     platform::LocalTime now() const override { return time; }
-    std::int64_t steadyMs() const override { return timers ? timers->now() : steady; }
+    std::int64_t steadyMs() const override { return timers ? timers->now() : 0; }
     platform::LocalTime time{2026, 12, 6, 14, 5, 9};
     const ManualTimerFactory *timers = nullptr;
-    std::int64_t steady = 0;
 };
 
 // Language texts that say which number they are: "T95".

@@ -19,13 +19,11 @@
 namespace aql::test {
 
 // Archive files and lock files held in memory, with the faults a disk and a power supply have: a
-// write torn at a given byte, a flush or a cut that fails, a power cut that loses or zero-fills
+// write torn at a given byte, a flush or a cut that fails, a power cut that zero-fills
 // what was not flushed, and a process that dies with its files open. Paths are compared as they
 // are spelled; any folder exists. The storage must outlive the files and locks it hands out.
 class MemoryArchiveStorage : public platform::ArchiveStorage {
 public:
-    enum class Loss { Vanish, Zeros };
-
     // ---- faults ----
     // The next append that would take `path` past `byte` lands up to that byte, then fails; with
     // dieAt the process dies there too: nothing it does afterwards changes anything.
@@ -44,13 +42,12 @@ public:
     void failCuts(const std::filesystem::path &path, int count) {
         m_files[key(path)].failingCuts = count;
     }
-    // What was appended to `path` since its last flush is lost, or left as zeros of its length.
-    void powerCut(const std::filesystem::path &path, Loss loss) {
+    // What was appended to `path` since its last flush is left as zeros of its length.
+    void powerCut(const std::filesystem::path &path) {
         File &f = m_files[key(path)];
         if (f.bytes.size() > f.durable) {
-            auto lost = f.bytes.begin() + static_cast<std::ptrdiff_t>(f.durable);
-            loss == Loss::Vanish ? void(f.bytes.erase(lost, f.bytes.end()))
-                                 : std::fill(lost, f.bytes.end(), '\0');
+            std::fill(f.bytes.begin() + static_cast<std::ptrdiff_t>(f.durable), f.bytes.end(),
+                      '\0');
         }
     }
     // The process holding the files and locks handed out so far has ended: its open files can do
@@ -63,9 +60,6 @@ public:
     void holdElsewhere(const std::filesystem::path &path, std::string holder) {
         m_locks[key(path)] = Lock{m_generation, -1};
         m_lockTexts[key(path)] = std::move(holder);
-    }
-    void refuse(const std::filesystem::path &path, std::string reason) {
-        m_refusals[key(path)] = std::move(reason);
     }
 
     // ---- inspection ----
@@ -93,7 +87,6 @@ public:
 
     // ---- ArchiveStorage ----
     platform::LockAttempt tryLock(const std::filesystem::path &path) override {
-        refuseIfAsked(path, "lock");
         const std::string k = key(path);
         if (m_locks.count(k) != 0) {
             return {nullptr, m_lockTexts[k]};
@@ -105,7 +98,6 @@ public:
     }
     std::unique_ptr<platform::ArchiveFile>
     openForAppending(const std::filesystem::path &path) override {
-        refuseIfAsked(path, "open");
         File &f = m_files[key(path)];
         if (!f.exists) {
             f.exists = true;
@@ -115,7 +107,6 @@ public:
     }
     std::unique_ptr<platform::ArchiveReader>
     openForReading(const std::filesystem::path &path) override {
-        refuseIfAsked(path, "open");
         const auto it = m_files.find(key(path));
         if (it == m_files.end() || !it->second.exists) {
             return nullptr;
@@ -143,11 +134,6 @@ private:
         return AqlError(errc::kPathFileAccess, "ArchiveStorage",
                         "Could not " + std::string(doing) + " " + file + ": " +
                             std::string(reason));
-    }
-    void refuseIfAsked(const std::filesystem::path &path, std::string_view doing) const {
-        if (const auto it = m_refusals.find(key(path)); it != m_refusals.end()) {
-            throw failure(doing, key(path), it->second);
-        }
     }
     static std::string key(const std::filesystem::path &path) { return path.generic_u8string(); }
 
@@ -239,7 +225,6 @@ private:
     std::map<std::string, File> m_files;
     std::map<std::string, Lock> m_locks;
     std::map<std::string, std::string> m_lockTexts;
-    std::map<std::string, std::string> m_refusals;
     int m_generation = 0;
     int m_lastLockId = 0;
     std::uint64_t m_appended = 0;

@@ -67,8 +67,8 @@ TEST(QtFileDialog, aNameTypedWithoutExtensionTakesThatOfTheChosenType) {
         SCOPED_TRACE(c.typed.toStdString());
         QtFileDialog dialog;
         typeAndAccept(c.typed, c.filter);
-        const std::optional<std::string> chosen =
-            dialog.saveFile(folder, "CSV files|*.csv|XML files|*.xml|Texts|*.txt *.csv|All files|*.*");
+        const std::optional<std::string> chosen = dialog.saveFile(
+            folder, "CSV files|*.csv|XML files|*.xml|Texts|*.txt *.csv|All files|*.*");
         ASSERT_TRUE(chosen);
         EXPECT_EQ(*chosen, (dir.path() / c.saved).u8string());
     }

@@ -41,8 +41,3 @@ TEST(QtMessageBox, styleSetsButtonsAndIconAndOnlyOkOnAnOkCancelBoxIsConsent) {
         EXPECT_EQ(tries, 1);
     }
 }
-
-TEST(QtMessageBox, textKeepsItsLineBreaksAndLatin1) {
-    EXPECT_EQ(aql::platform::qt::QtMessageBox::displayText("refused\r\n\r\nCheck\rport 10\xB0"),
-              QString::fromUtf8("refused\n\nCheck\nport 10\u00B0"));
-}

@@ -16,6 +16,7 @@
 using namespace aql::records;
 using aql::test::errorNumberOf;
 using aql::test::errorOf;
+using aql::test::linesOf;
 using aql::test::loggedRecord;
 using aql::test::MemoryArchiveStorage;
 
@@ -30,15 +31,6 @@ const std::string kHeader = exportCsvHeader() + "\r\n";
 
 std::string lineOf(const LogRecord &r) {
     return r.toCSV() + "\r\n";
-}
-
-// The archive text of records first..last of the 15-minute log.
-std::string linesOf(std::int32_t first, std::int32_t last, std::int64_t startMinute = 0) {
-    std::string out;
-    for (std::int32_t n = first; n <= last; ++n) {
-        out += lineOf(loggedRecord(n, startMinute));
-    }
-    return out;
 }
 
 // Appends records first..last (and flushes); returns how many were new.
@@ -122,22 +114,6 @@ TEST(LogArchive, aRestartedNumberingIsKeptAndLoadingSaysWhatSharesANumber) {
     EXPECT_EQ(std::make_tuple(intoHeld.loaded, intoHeld.sameNumberSkipped, intoHeld.alreadyHeld),
               std::make_tuple(4u, 20u, 16u));
     EXPECT_EQ(held.count(), 25u);
-}
-
-TEST(LogArchive, exportThenArchiveThenExportIsByteIdentical) {
-    // A downloaded log, out of order and with a repeat, as the pool holds it.
-    RecordList pool;
-    for (std::int32_t n : {7, 3, 9, 1, 3, 12, 2, 8, 5, 4, 6, 10, 11}) {
-        pool.insert(loggedRecord(n));
-    }
-    const std::string exported = recordListCsv(pool);
-    MemoryArchiveStorage disk;
-    LogArchive archive(disk);
-    archive.open(kFolder);
-    EXPECT_EQ(archive.appendAll(pool), 12u);
-    archive.flush();
-    EXPECT_EQ(disk.content(kFile), exported);
-    EXPECT_EQ(loaded(kFolder, disk), exported);
 }
 
 TEST(LogArchive, damageInsideTheArchiveIsReadAroundAndNeverCutOrRewritten) {
@@ -233,7 +209,7 @@ TEST(LogArchive, aTornEndIsCutAtOpeningEveryEarlierRecordStaysAndNewLinesFollowT
              download(archive, 31, 40, 0, false);
              EXPECT_EQ(errorNumberOf([&] { archive.flush(); }), 75);
              disk.processEnds();
-             disk.powerCut(kFile, MemoryArchiveStorage::Loss::Zeros);
+             disk.powerCut(kFile);
              return std::uint64_t{batch.size()};
          }},
     };

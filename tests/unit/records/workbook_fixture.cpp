@@ -4,13 +4,12 @@
 // can run this under a locale with a decimal comma. Prints the decimal point before and after.
 #include "core/Error.h"
 #include "records/Workbook.h"
+#include "support/TempDir.h"
 
 #include <clocale>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
-#include <fstream>
-#include <stdexcept>
 #include <string>
 
 using namespace aql::records;
@@ -67,14 +66,6 @@ WorkbookInfo fixtureInfo() {
     return info;
 }
 
-void save(const std::filesystem::path &file, const std::string &bytes) {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out) {
-        throw std::runtime_error("cannot write " + file.string());
-    }
-}
-
 } // namespace
 
 int main(int argc, char **argv) {
@@ -87,8 +78,8 @@ int main(int argc, char **argv) {
     try {
         const std::filesystem::path folder = argv[1];
         std::filesystem::create_directories(folder);
-        save(folder / "log.xlsx", workbookBytes(fixtureLog(), fixtureInfo()));
-        save(folder / "empty.xlsx", workbookBytes(RecordList(), fixtureInfo()));
+        aql::test::writeBytes(folder / "log.xlsx", workbookBytes(fixtureLog(), fixtureInfo()));
+        aql::test::writeBytes(folder / "empty.xlsx", workbookBytes(RecordList(), fixtureInfo()));
     } catch (const aql::AqlError &e) {
         std::fprintf(stderr, "error %d: %s\n", e.number(), e.description().c_str());
         return 1;
