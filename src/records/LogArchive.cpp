@@ -412,12 +412,6 @@ bool LogArchive::append(const LogRecord &record) {
     return true;
 }
 
-std::size_t LogArchive::appendAll(const RecordList &records) {
-    std::size_t added = 0;
-    records.forEach([&](const LogRecord &r) { added += append(r) ? 1 : 0; });
-    return added;
-}
-
 void LogArchive::flush() {
     if (!m_state || (m_state->pending.empty() && !m_state->cutNeeded)) {
         return;

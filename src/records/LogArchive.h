@@ -85,8 +85,6 @@ public:
     // then). Nothing is written until flush(). AqlError 91 when no archive is open or the record
     // has no values or time, as the export raises.
     bool append(const LogRecord &record);
-    // Every record of the list, in its order; returns how many were new.
-    std::size_t appendAll(const RecordList &records);
 
     // Writes the pending records at the end of the file and waits until they are on the disk.
     // AqlError 75 on failure: the pending records stay pending, and the next flush first cuts off
