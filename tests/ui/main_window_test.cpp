@@ -8,7 +8,6 @@
 #include "platform/qt/QtSocket.h"
 #include "platform/qt/QtTimerFactory.h"
 #include "sim/server/SimServer.h"
-#include "support/ShellRig.h"
 #include "ui/LinkStatusBar.h"
 #include "ui/MainWindow.h"
 #include "ui/logwindows/LogWindow.h"
@@ -17,7 +16,6 @@
 #include "ui/widgets/LcdDisplay.h"
 #include "unit/link/LinkRig.h"
 
-#include <QAccessible>
 #include <QComboBox>
 #include <QDialog>
 #include <QHostAddress>
@@ -54,14 +52,7 @@ std::vector<std::string> takeKeyFrames(std::vector<std::string> &sent) {
     return keys;
 }
 
-// What an assistive tool reads of a widget on screen.
-QString spoken(QWidget *widget) {
-    QAccessibleInterface *reader = QAccessible::queryAccessibleInterface(widget);
-    return reader != nullptr && widget->isVisible() ? reader->text(QAccessible::Name) : QString();
-}
-
-// The main window over fakes: time and the controller move only when the test says so; the
-// manual timers drive the link's clock as well.
+// The main window over fakes: time (the link's clock too) and the controller move when told to.
 struct FakeRig : ShellRig {
     std::unique_ptr<ui::MainWindow> window;
 
@@ -135,16 +126,15 @@ TEST(MainWindowKeys, controllerKeysGoToTheKeypadWhereverTheFocusIsAndOtherKeysKe
     EXPECT_TRUE(rig.console().connected());
 }
 
-// The display and the status bar follow the link, for eyes and assistive tools alike.
 TEST(MainWindowStatus, theDisplayWithItsCursorTheStatusBarAndTheStaleMarkFollowTheLink) {
     FakeRig rig;
     ui::LinkStatusBar &bar = *rig.window->linkStatus();
     ui::LcdDisplay *display = rig.window->display();
-    auto says = [](QWidget *label, const char *text) {
-        EXPECT_TRUE(spoken(label).startsWith(QLatin1String(text))) << spoken(label).toStdString();
+    auto says = [](QLabel *label, const char *text) {
+        EXPECT_TRUE(label->isVisible() && label->text().startsWith(QLatin1String(text)))
+            << label->text().toStdString();
     };
     says(bar.phaseLabel(), "Offline");
-    EXPECT_FALSE(bar.replyLabel()->isVisible() || bar.downloadLabel()->isVisible());
     rig.goOnline();
     says(bar.phaseLabel(), "Online");
     // Cursor code 0xC5: address 69, the sixth cell of the second row, shown.
@@ -154,14 +144,11 @@ TEST(MainWindowStatus, theDisplayWithItsCursorTheStatusBarAndTheStaleMarkFollowT
     for (int row = 0; row < 4; ++row) {
         EXPECT_EQ(display->lineText(row).toStdString(), kShownText.substr(row * 20, 20));
     }
-    EXPECT_TRUE(spoken(display).startsWith(QStringLiteral("pH   7.21  sp  7.20\nCl")));
     for (int cell = 0; cell < ui::LcdDisplay::kCells; ++cell) {
         EXPECT_EQ(display->cursorCells()[static_cast<std::size_t>(cell)], cell == 25) << cell;
     }
     rig.timers.advance(500);
-    says(bar.replyLabel(), "Last reply ");
     says(bar.droppedLinesLabel(), "Dropped lines: 1");
-    // A download: its progress while records come, then the end the rule decides.
     rig.download(237);
     says(bar.downloadLabel(), "Records held: 237   ");
     rig.answerUntilComplete();
@@ -172,7 +159,6 @@ TEST(MainWindowStatus, theDisplayWithItsCursorTheStatusBarAndTheStaleMarkFollowT
     rig.timers.advance(2000);
     ASSERT_TRUE(display->isStale());
     says(bar.staleLabel(), "No reply");
-    EXPECT_EQ(display->staleNote(), bar.staleLabel()->text());
     EXPECT_EQ(display->lineText(0).toStdString(), kShownText.substr(0, 20)) << "still readable";
     rig.socket.deliver(displayLine()); // the next valid reply clears it at once
     EXPECT_FALSE(display->isStale() || bar.staleLabel()->isVisible());
@@ -208,17 +194,14 @@ TEST(MainWindowAgainstSimulator, aClickOnEachKeySendsItsFrameAndBesideTheKeysNot
     sim::SimServer server{sim::Options{}};
     const quint16 port = server.listen(QHostAddress::LocalHost, 0);
     ASSERT_NE(port, 0);
-    ShellRig folder(siteOfAddressOne(port), ShellRig::Texts::Shipped);
+    ShellRig rig(siteOfAddressOne(port), ShellRig::Texts::Shipped);
     RecordingSocket socket;
     platform::qt::QtTimerFactory timers;
     platform::qt::QtEventPump pump;
     platform::qt::QtClock clock;
-    shell::MainController main(
-        shell::ShellServices{{socket, timers, pump, folder.box, folder.beep, clock},
-                             folder.settings,
-                             folder.dialog,
-                             folder.files},
-        folder.dir.path(), shell::CommandLine("aqlremote", ""));
+    const shell::ShellServices services{
+        {socket, timers, pump, rig.box, rig.beep, clock}, rig.settings, rig.dialog, rig.files};
+    shell::MainController main(services, rig.dir.path(), shell::CommandLine("aqlremote", ""));
     ASSERT_FALSE(main.start());
     ui::MainWindow window(main);
     ASSERT_TRUE(showAndWait(window));
@@ -227,10 +210,8 @@ TEST(MainWindowAgainstSimulator, aClickOnEachKeySendsItsFrameAndBesideTheKeysNot
         QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {}, widget->mapTo(&window, at));
     };
     ui::Keypad *keypad = window.keypad();
-    EXPECT_TRUE(keypad->isCovered()) << "no keys while Offline";
     click(window.onlineButton(), window.onlineButton()->rect().center());
     ASSERT_TRUE(main.console().connected());
-    ASSERT_FALSE(keypad->isCovered());
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return !window.display()->text().trimmed().isEmpty(); }, 5000))
         << "the controller's display arrives with the polls";
@@ -254,15 +235,14 @@ TEST(MainWindowAgainstSimulator, aClickOnEachKeySendsItsFrameAndBesideTheKeysNot
                       2);
     click(keypad, QPoint(1, 1));
     EXPECT_TRUE(takeKeyFrames(socket.sent).empty());
-    EXPECT_TRUE(folder.box.shown.empty());
+    EXPECT_TRUE(rig.box.shown.empty());
     window.offlineButton()->click();
 }
 
 // --- Look: every window in the states an operator sees, in both languages ----------------------
 
-// Each row brings a window into a state, then the window is looked at (see expectLooksRight); a
-// modal window is looked at inside its own loop. The main window's states come from fakes, the
-// other windows are opened as the program opens them.
+// Each row brings a window into a state, then it is looked at (see expectLooksRight); a modal
+// window inside its own loop. The main window's states come from fakes.
 TEST(ConsoleLook, everyWindowInEveryStateHasRoomForItsTexts) {
     for (const QString &language : {QStringLiteral("en"), QStringLiteral("nl")}) {
         FakeRig fake;
