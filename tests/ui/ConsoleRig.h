@@ -1,15 +1,14 @@
 #pragma once
 
-// What the window tests of the whole console share: a program folder, the program with every
-// window it has, the operator's hands inside modal windows' loops, and the look of a window.
+// The whole console in a program folder of its own, the operator's hands in modal loops, a look.
 
 #include "aqlremote/ConsoleApp.h"
 #include "support/ShellRig.h"
+#include "ui/ConfigurationWindow.h"
 #include "unit/shell/LogRecords.h"
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QDir>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
@@ -18,65 +17,28 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-// Readable failure messages for texts (GoogleTest looks for this name).
-// NOLINTNEXTLINE(readability-identifier-naming)
-inline void PrintTo(const QString &text, std::ostream *out) {
-    *out << '"' << text.toStdString() << '"';
-}
-
 namespace aql::test {
-
-// A site of two systems on one controller.
-inline std::string twoPoolSite(int port) {
-    std::string site = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n<aqlRemoteConfig "
-                       "version=\"1.0\">\r\n<siteName>Zwembad Oost</siteName>\r\n<managedSystems>";
-    for (const char *name : {"Main pool", "Kids pool"}) {
-        site += "\r\n<system address=\"1\" ipaddress=\"127.0.0.1\" port=\"" + std::to_string(port) +
-                "\" name=\"" + name + "\"/>";
-    }
-    return site + "\r\n</managedSystems>\r\n</aqlRemoteConfig>\r\n";
-}
-
-// The names of the windows on screen, sorted.
-inline std::vector<std::string> visibleWindows() {
-    std::vector<std::string> names;
-    for (QWidget *window : QApplication::topLevelWidgets()) {
-        if (window->isVisible()) {
-            names.push_back(window->objectName().toStdString());
-        }
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 // The program with every window it has, in a program folder of its own.
 struct ConsoleRig {
-    ShellRig folder{twoPoolSite(4001), ShellRig::Texts::Shipped}; // its fakes stay unused
-    const TempDir &dir = folder.dir;
+    ShellRig folder{kTwoSystemSite, ShellRig::Texts::Shipped}; // its fakes stay unused
     std::unique_ptr<app::ConsoleApp> app;
 
     ConsoleRig() {
         app::ConsoleOptions options;
-        options.programFolder = dir.path();
-        options.settingsFile = QString::fromStdString((dir / "settings.ini").u8string());
+        options.programFolder = folder.dir.path();
+        options.settingsFile = QString::fromStdString((folder.dir / "settings.ini").u8string());
         options.windows = app::availableWindows();
         app = std::make_unique<app::ConsoleApp>(std::move(options));
         EXPECT_TRUE(app->start());
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&app->window()));
     }
-    ~ConsoleRig() {
-        if (!app->main().closing()) {
-            app->main().closeAll();
-        }
-    }
     shell::MainController &main() { return app->main(); }
-    ui::CompanionWindows &windows() { return app->companions(); }
     void hold(int first, int count) {
         addLogRecords(main().currentPool()->records(), first, count);
     }
@@ -86,14 +48,9 @@ template <class T> std::function<bool(QWidget *)> isA() {
     return [](QWidget *w) { return qobject_cast<T *>(w) != nullptr; };
 }
 
-inline std::function<bool(QWidget *)> named(const char *name) {
-    return [name](QWidget *w) { return w->objectName() == QLatin1String(name); };
-}
-
-// The operator's hands while modal windows run their own loops: each step acts on the modal
-// window it waits for, once that window is in front. A step may open the next modal window (its
-// action returns when that one has closed); the script goes on meanwhile. A message box no step
-// waits for is noted and closed, so that a test fails instead of hanging.
+// The operator's hands while modal windows run their own loops: each step acts on the modal window
+// it waits for once it is in front, and may open the next one. A message box no step waits for is
+// noted and closed, so that a test fails instead of hanging.
 class ModalScript {
 public:
     struct Step {
@@ -115,8 +72,7 @@ private:
             return;
         }
         if (!finished() && m_steps[m_next].waitsFor(modal)) {
-            // Out of the poll: a timer does not fire again while it is still being handled, and
-            // the action may run a modal window's loop.
+            // Out of the poll, which would not fire again while the action runs a modal loop.
             QTimer::singleShot(0, modal, [act = m_steps[m_next].act, modal] { act(modal); });
             ++m_next;
             return;
@@ -140,9 +96,7 @@ inline void settleLayouts() {
 }
 
 // Every visible control with text has at least the room it asks for, lies inside its parent and
-// overlaps no other such control; the window is saved as
-// AQL_SCREENSHOT_DIR/console-<name>-<language>-scale<QT_SCALE_FACTOR>.png to be looked at. Returns
-// how many controls it checked.
+// overlaps no other such control. Returns how many controls it checked.
 inline std::size_t expectLooksRight(QWidget &window, const QString &name, const QString &language) {
     settleLayouts();
     SCOPED_TRACE(name.toStdString() + " " + language.toStdString());
@@ -150,12 +104,10 @@ inline std::size_t expectLooksRight(QWidget &window, const QString &name, const 
     for (QWidget *w : window.findChildren<QWidget *>()) {
         const auto *label = qobject_cast<QLabel *>(w);
         const auto *button = qobject_cast<QAbstractButton *>(w);
-        const bool text = label != nullptr ? !label->text().isEmpty()
-                          : button != nullptr
-                              ? !button->text().isEmpty()
-                              : w->inherits("QComboBox") || w->inherits("aql::ui::Lamp") ||
-                                    w->inherits("aql::ui::LcdDisplay") ||
-                                    w->inherits("aql::ui::Keypad");
+        const bool text = (label != nullptr && !label->text().isEmpty()) ||
+                          (button != nullptr && !button->text().isEmpty()) ||
+                          w->inherits("QComboBox") || w->inherits("aql::ui::Lamp") ||
+                          w->inherits("aql::ui::LcdDisplay") || w->inherits("aql::ui::Keypad");
         if (text && w->isVisibleTo(&window) && !qobject_cast<QMenu *>(w->window())) {
             shown.push_back(w);
         }
@@ -174,11 +126,6 @@ inline std::size_t expectLooksRight(QWidget &window, const QString &name, const 
             }
         }
     }
-    QDir().mkpath(QStringLiteral(AQL_SCREENSHOT_DIR));
-    const QString scale = qEnvironmentVariable("QT_SCALE_FACTOR", QStringLiteral("1"));
-    const QString file =
-        QStringLiteral(AQL_SCREENSHOT_DIR "/console-%1-%2-scale%3.png").arg(name, language, scale);
-    EXPECT_TRUE(window.grab().save(file)) << file.toStdString();
     return shown.size();
 }
 

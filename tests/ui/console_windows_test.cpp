@@ -17,12 +17,25 @@
 #include <QPushButton>
 #include <QSignalSpy>
 
+#include <algorithm>
 #include <map>
 
 using namespace aql;
 using namespace aql::test;
 
 namespace {
+
+// The names of the windows on screen, sorted.
+std::vector<std::string> visibleWindows() {
+    std::vector<std::string> names;
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (window->isVisible()) {
+            names.push_back(window->objectName().toStdString());
+        }
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 QString textOf(QWidget *window, const char *name) {
     QObject *child = window->findChild<QObject *>(QLatin1String(name));
@@ -36,7 +49,7 @@ QString textOf(QWidget *window, const char *name) {
 // The configuration window, the log window in it and About in that: every window open at once.
 std::vector<ModalScript::Step> allOpen(ConsoleRig &rig, std::function<void(QWidget *)> act) {
     return {
-        {named("configurationWindow"), [&rig](QWidget *) { rig.main().console().saveLog(); }},
+        {isA<ui::ConfigurationWindow>(), [&rig](QWidget *) { rig.main().console().saveLog(); }},
         {isA<ui::LogWindow>(), [&rig](QWidget *) { rig.main().openAbout(); }},
         {isA<ui::AboutDialog>(), std::move(act)},
     };
@@ -54,7 +67,7 @@ TEST(ConsoleWindows, theLanguageSwitchReTextsEveryOpenWindowModalOnesIncluded) {
     rig.main().openConnectionWindow();
     rig.main().openVariables();
     rig.main().openOverview();
-    ui::CompanionWindows &w = rig.windows();
+    ui::CompanionWindows &w = rig.app->companions();
     auto shown = [&] {
         ui::MainWindow &main = rig.app->window();
         auto *log = qobject_cast<ui::LogWindow *>(w.logWindow());
@@ -81,7 +94,7 @@ TEST(ConsoleWindows, theLanguageSwitchReTextsEveryOpenWindowModalOnesIncluded) {
         reject(about);
     });
     steps.push_back({isA<ui::LogWindow>(), reject});
-    steps.push_back({named("configurationWindow"), reject});
+    steps.push_back({isA<ui::ConfigurationWindow>(), reject});
     ModalScript script(std::move(steps));
     rig.main().openConfiguration();
     ASSERT_TRUE(script.finished());
@@ -114,6 +127,9 @@ TEST(ConsoleWindows, exitClosesEveryWindowTheModalOnesRunningInsideEachOtherIncl
     ConsoleRig rig;
     rig.main().openConnectionWindow();
     rig.main().openVariables();
+    rig.app->companions().variablesWindow()->close(); // and opened again before it is deleted
+    EXPECT_FALSE(rig.main().console().variablesLoaded());
+    rig.main().openVariables();
     rig.main().openOverview();
     QSignalSpy closed(&rig.app->window(), &ui::MainWindow::closedForGood);
     std::vector<std::string> openAtExit;
@@ -132,41 +148,19 @@ TEST(ConsoleWindows, exitClosesEveryWindowTheModalOnesRunningInsideEachOtherIncl
     EXPECT_TRUE(script.unexpectedBoxes.empty());
 }
 
-TEST(ConsoleWindows, theCloseBoxAsksInFrontOfTheActiveWindowBeforeDroppingUnsavedRecords) {
+TEST(ConsoleWindows, theCloseBoxKeepsUnsavedRecordsUntilTheyAreSaved) {
     ConsoleRig rig;
-    rig.main().openVariables();
     rig.hold(9, 1);
-    QWidget *active = rig.windows().variablesWindow();
-    QApplication::setActiveWindow(active);
-    ASSERT_EQ(QApplication::activeWindow(), active);
-    QWidget *boxParent = nullptr;
-    QTimer::singleShot(0, [&] {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        ASSERT_NE(box, nullptr);
-        boxParent = box->parentWidget();
-        box->button(QMessageBox::Cancel)->click();
-    });
+    ModalScript script({{isA<QMessageBox>(), [](QWidget *box) {
+                             qobject_cast<QMessageBox *>(box)->button(QMessageBox::Cancel)->click();
+                         }}});
     EXPECT_FALSE(rig.app->window().close());
-    EXPECT_EQ(boxParent, active);
-    EXPECT_EQ(visibleWindows(), (std::vector<std::string>{"mainWindow", "variablesWindow"}));
+    EXPECT_TRUE(script.finished());
+    EXPECT_EQ(visibleWindows(), std::vector<std::string>{"mainWindow"});
+    EXPECT_EQ(rig.main().currentPool()->records().count(), 1u);
     rig.main().markSaved();
     EXPECT_TRUE(rig.app->window().close());
     EXPECT_TRUE(visibleWindows().empty());
-}
-
-TEST(ConsoleWindows, aClosedVariablesWindowGoesWithItsLogicAndTheNextOpeningStartsAfresh) {
-    ConsoleRig rig;
-    rig.main().openVariables();
-    QPointer<QWidget> first = rig.windows().variablesWindow();
-    ASSERT_TRUE(first && first->isVisible() && rig.main().console().variablesLoaded());
-    first->close();
-    EXPECT_FALSE(rig.main().console().variablesLoaded());
-    rig.main().openVariables(); // before the closed one is deleted
-    QPointer<QWidget> second = rig.windows().variablesWindow();
-    QTest::qWait(10);
-    EXPECT_TRUE(first.isNull());
-    ASSERT_TRUE(second);
-    EXPECT_TRUE(second->isVisible() && rig.main().console().variablesLoaded());
 }
 
 TEST(ConsoleWindows, saveWritesCsvAndXmlThroughTheLogWindowAndDialogsInFrontOfIt) {
@@ -207,17 +201,17 @@ TEST(ConsoleWindows, saveWritesCsvAndXmlThroughTheLogWindowAndDialogsInFrontOfIt
     main.saveButton()->click(); // returns when the log window has closed
     ASSERT_TRUE(script.finished());
     EXPECT_TRUE(script.unexpectedBoxes.empty());
-    EXPECT_EQ(rig.windows().logWindow(), nullptr);
+    EXPECT_EQ(rig.app->companions().logWindow(), nullptr);
 
     // Each dialog and box stood in front of the log window, which is kept on top.
     EXPECT_EQ(parents, std::vector<QWidget *>(4, logWindow));
-    const QString program = QString::fromStdString(rig.dir.path().u8string());
+    const QString program = QString::fromStdString(rig.folder.dir.path().u8string());
     EXPECT_EQ(folders, (std::vector<QString>{program, program + QStringLiteral("/Data")}));
 
     // The type's extension added to the names typed; the system the records came from named.
     const records::RecordList &held = rig.main().currentPool()->records();
-    EXPECT_EQ(readBytes(rig.dir / "Data" / "week 12.csv"), records::recordListCsv(held));
-    const std::string xml = readBytes(rig.dir / "export.xml");
+    EXPECT_EQ(readBytes(rig.folder.dir / "Data" / "week 12.csv"), records::recordListCsv(held));
+    const std::string xml = readBytes(rig.folder.dir / "export.xml");
     EXPECT_NE(xml.find("<pool name=\"Kids pool\">"), std::string::npos);
     EXPECT_FALSE(rig.main().unsavedRecords());
 }
@@ -231,7 +225,7 @@ TEST(ConsoleTrend, opensFromOptionsAndTheLogWindowOverACopyThatOutlivesAReload) 
     QAction *entry = rig.app->window().trendEntry();
     ASSERT_TRUE(entry->isVisible());
     entry->trigger();
-    QPointer<QWidget> trend = rig.windows().trendWindow();
+    QPointer<QWidget> trend = rig.app->companions().trendWindow();
     ASSERT_TRUE(trend && QTest::qWaitForWindowExposed(trend));
     EXPECT_EQ(trend->windowTitle(), QStringLiteral("Trend - Main pool"));
     auto counted = [&](QWidget *window, const char *text) {
@@ -247,8 +241,8 @@ TEST(ConsoleTrend, opensFromOptionsAndTheLogWindowOverACopyThatOutlivesAReload) 
     rig.main().console().saveLog();
     ASSERT_TRUE(script.finished());
     EXPECT_TRUE(script.unexpectedBoxes.empty());
-    EXPECT_EQ(rig.windows().logWindow(), nullptr);
-    EXPECT_EQ(rig.windows().trendWindow(), trend.data());
+    EXPECT_EQ(rig.app->companions().logWindow(), nullptr);
+    EXPECT_EQ(rig.app->companions().trendWindow(), trend.data());
     EXPECT_TRUE(trend->isVisible());
 
     // A configuration saved replaces every pool and its records: the window keeps its copy.
@@ -265,7 +259,7 @@ TEST(ConsoleTrend, opensFromOptionsAndTheLogWindowOverACopyThatOutlivesAReload) 
 
     // The records come from another system now: a new window, whose title names that one.
     entry->trigger();
-    QPointer<QWidget> renamed = rig.windows().trendWindow();
+    QPointer<QWidget> renamed = rig.app->companions().trendWindow();
     ASSERT_TRUE(renamed && renamed != trend);
     const config::Pool *source = rig.main().recordsSource();
     ASSERT_NE(source, nullptr);
@@ -274,7 +268,7 @@ TEST(ConsoleTrend, opensFromOptionsAndTheLogWindowOverACopyThatOutlivesAReload) 
     // Closed and opened again at once, before the closed one is deleted: a window that stays.
     QMetaObject::invokeMethod(renamed->findChild<QPushButton *>(QStringLiteral("close")), "click");
     entry->trigger();
-    QPointer<QWidget> reopened = rig.windows().trendWindow();
+    QPointer<QWidget> reopened = rig.app->companions().trendWindow();
     ASSERT_TRUE(reopened && reopened != renamed);
     QTest::qWait(20);
     EXPECT_TRUE(trend.isNull() && renamed.isNull());
