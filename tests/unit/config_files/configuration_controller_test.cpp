@@ -118,12 +118,6 @@ TEST(ConfigurationWindowActions, writeTheSiteFileAndShowWhatItNowHolds) {
         Names shown;
         Names boxes;
     } rows[] = {
-        {"a site without systems gets number 0 at once",
-         readBytes(fixture("config_files/site_no_systems.xml")),
-         [](Console &) {},
-         kHead + line(1, "0.0.0.0", "0", "T113 0") + kTail,
-         {"T113 0"},
-         {}},
         {"New takes the first number not taken in any letter case",
          kHead + line(1, "", "", "T113 0") + line(2, "", "", "t113 1") + kTail,
          [](Console &c) { c.window.addSystem(); },
