@@ -37,8 +37,8 @@ std::string projectFile() {
            "<UseProject UP=\"1\"/><Update Time=\"x\"/><Project projectname=\"P0\">" +
            system("S0", pool("P0S0N0", "10.9.9.9")) + "</Project><Project projectname=\"P1\">" +
            system("S0", pool("P1S0N0", "10.9.9.8")) + system("S1", pool("P1S1N0", "10.9.9.7")) +
-           system("S2", pool("P1S2N0", "127.0.0.1") + pool("P1S2N1", "127.0.0.1") +
-                            pool("P1S2N2", "127.0.0.1") + pool("Target", "127.0.0.1")) +
+           system("S2", pool("P1S2N0", "10.9.9.6") + pool("P1S2N1", "10.9.9.5") +
+                            pool("P1S2N2", "10.9.9.4") + pool("Target", "127.0.0.1")) +
            "</Project></aqlRemoteConfig>\r\n";
 }
 
