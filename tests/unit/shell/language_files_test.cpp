@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -86,6 +88,56 @@ TEST(LanguageFiles, everyTextOfTheLaterWindowsIsWritten) {
         }
         // Its file name follows text 56 directly.
         EXPECT_EQ(file->texts.getText(TextId::SavedAsXml).back(), ' ');
+    }
+}
+
+// The letter after a single "&" (lower case), or 0 without one.
+char accessKey(const std::string &caption) {
+    for (std::size_t i = 0; i + 1 < caption.size(); ++i) {
+        if (caption[i] == '&') {
+            if (caption[i + 1] == '&') {
+                ++i;
+                continue;
+            }
+            return static_cast<char>(std::tolower(static_cast<unsigned char>(caption[i + 1])));
+        }
+    }
+    return 0;
+}
+
+// What an operator can reach with one Alt+letter at a time: the menu bar titles together with
+// the window's buttons, and every drop-down menu on its own. No two share a letter.
+TEST(LanguageFiles, noTwoEntriesOfOneWindowShareAnAccessKey) {
+    const std::map<std::string, std::vector<int>> windows = {
+        {"main window",
+         {TextId::FileMenu, TextId::OptionsMenu, TextId::HelpMenu, TextId::Offline, TextId::Online,
+          TextId::GetLog, TextId::Save, TextId::SelectSystem}},
+        {"File menu", {TextId::ConfigurationEntry, TextId::ExitEntry}},
+        {"Options menu",
+         {TextId::RealtimeMenu, TextId::TrendTitle, TextId::BaseFileEntry, TextId::OpenArchiveEntry,
+          TextId::ReconnectEntry, TextId::LanguageMenu}},
+        {"Realtime menu", {TextId::RealtimeOn, TextId::RealtimeOff}},
+        {"Language menu", {TextId::DutchEntry, TextId::EnglishEntry}},
+        {"trend window",
+         {TextId::TrendZoomIn, TextId::TrendZoomOut, TextId::TrendZoomBack, TextId::TrendWholeLog,
+          TextId::TrendSavePng, TextId::TrendClose}},
+        {"configuration window",
+         {TextId::NewSystem, TextId::DeleteSystem, TextId::Save, TextId::SelectSystem,
+          TextId::NameLabel, TextId::IpAddressLabel, TextId::PortLabel}},
+        {"connection window",
+         {TextId::Connect, TextId::CloseConnection, TextId::Hide, TextId::Ok, TextId::Cancel,
+          TextId::IpAddressLabel, TextId::PortLabel}},
+    };
+    for (const auto &file : shippedFiles()) {
+        for (const auto &[window, texts] : windows) {
+            std::map<char, int> owner;
+            for (int n : texts) {
+                const char key = accessKey(file->texts.getText(n));
+                const auto [it, fresh] = owner.emplace(key, n);
+                EXPECT_TRUE(key == 0 || fresh) << file->name << ", " << window << ": texts "
+                                               << it->second << " and " << n << " take Alt+" << key;
+            }
+        }
     }
 }
 
