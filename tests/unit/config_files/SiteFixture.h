@@ -26,7 +26,7 @@ struct Site {
     PoolList pools;
     Names mainSelector{"stale"}, configSelector{"stale"};
     SystemList systemList;
-    int newActions = 0, hidden = 0;
+    int newActions = 0;
     std::function<void()> onNew = [this] { ++newActions; };
 
     void load(const std::filesystem::path &file, Names *configSelection = nullptr) {
@@ -38,7 +38,6 @@ struct Site {
     }
     void loadProject(const std::filesystem::path &file, const std::filesystem::path &program) {
         ConfigTargets t{pools, mainSelector, systemList};
-        t.hideProjectControls = [this] { ++hidden; };
         t.programFolder = program;
         loadProjectConfig(file.string(), values, t, aql::test::numberedText);
     }

@@ -12,7 +12,7 @@ namespace {
 using namespace aql::test;
 namespace fs = std::filesystem;
 
-TEST(ArchiveFolder, projectPoolsKeepTheirArchiveInTheFolderTheProjectReaderMade) {
+TEST(ArchiveFolder, eachPoolKeepsItsArchiveInItsOwnFolderAndHostileNamesMakeNothing) {
     TempDir program;
     Site l;
     l.values.systemId = "000100";
@@ -51,11 +51,9 @@ TEST(ArchiveFolder, projectPoolsKeepTheirArchiveInTheFolderTheProjectReaderMade)
     const ArchiveFolder refused =
         projectArchiveFolder(program.path(), l.values.tables, 3, "Golfslagbad");
     EXPECT_EQ(refused.problem, "the name \"..\" cannot name a folder");
-}
 
-// Which names are refused is the folder rules' own table; here that a site pool goes through them.
-TEST(ArchiveFolder, sitePoolsKeepTheirArchiveInDataUnderTheirNameAndHostileNamesMakeNothing) {
-    TempDir program;
+    // A site pool keeps its archive in Data under its name; which names are refused is the folder
+    // rules' own table, here only that a site pool goes through them.
     const std::string latin1 = "Bad \xE9t\xE9";
     for (int call = 0; call < 2; ++call) { // made, then found
         const ArchiveFolder folder = siteArchiveFolder(program.path(), latin1);

@@ -18,7 +18,6 @@ TEST(SiteConfig, readsSystemsInFileOrderAndWritesThemBackNumbered1To3UnderTheFix
     const Names names{"Wedstrijdbad", "Instructiebad", "Peuterbad"};
     EXPECT_EQ(namesOf(s.systemList), names);
     EXPECT_EQ(s.mainSelector, names);
-    EXPECT_EQ(s.configSelector, names);
     ASSERT_EQ(s.pools.count(), 3);
     const Pool &last = s.pools.item(3);
     EXPECT_EQ(last.resort() + "|" + std::to_string(last.address()) + "|" +
@@ -55,10 +54,7 @@ TEST(SiteConfig, rereadingAShorterFileLeavesNoRowOfTheLongerOne) {
     const ProjectTables &t = s.values.tables;
     EXPECT_EQ(t.poolAttribute(0, 0, 0, ProjectTables::kIpAttribute), "10.0.0.4");
     for (int row : {1, 2}) {
-        for (int k : {ProjectTables::kNameAttribute, ProjectTables::kIpAttribute,
-                      ProjectTables::kPortAttribute}) {
-            EXPECT_EQ(t.poolAttribute(0, 0, row, k), "") << "row " << row << ", attribute " << k;
-        }
+        EXPECT_EQ(t.poolAttribute(0, 0, row, ProjectTables::kIpAttribute), "") << "row " << row;
     }
 }
 
@@ -85,31 +81,45 @@ TEST(SiteConfig, aFileWithoutSystemElementsRunsNewOnceEvenWhenTheReloadInsideNew
     EXPECT_EQ(s.newActions, 2);
 }
 
-TEST(SiteConfig, readProblemsFailWith20000NamingTextsPathAndDetail) {
+// A site or project file that cannot be used: error 20000 naming the text, the path and the
+// problem; duplicate names anywhere, files beyond the tables.
+TEST(ConfigFiles, readProblemsFailWith20000NamingTextsPathAndDetail) {
     const std::string head = "<aqlRemoteConfig><siteName>S</siteName><managedSystems>";
     const std::string tail = "</managedSystems></aqlRemoteConfig>";
-    const std::pair<std::string, std::string> cases[] = {
-        {readBytes(fixture("config_files/site_duplicate.xml")), "duplicate name \"BUITENBAD\""},
-        {readBytes(fixture("config_files/site_wrong_root.xml")),
+    std::string systems;
+    for (int s = 0; s < 12; ++s) {
+        systems += "<S><B n=\"B" + std::to_string(s) + "\"/></S>";
+    }
+    const struct {
+        bool project;
+        std::string bytes, detail;
+    } cases[] = {
+        {false, readBytes(fixture("config_files/site_duplicate.xml")),
+         "duplicate name \"BUITENBAD\""},
+        {false, readBytes(fixture("config_files/site_wrong_root.xml")),
          "the root element is <AqlRemoteConfig>, not <aqlRemoteConfig>"},
-        {head + "<system address=\"zeven\" ipaddress=\"\" port=\"\" name=\"A\"/>" + tail,
+        {false, head + "<system address=\"zeven\" ipaddress=\"\" port=\"\" name=\"A\"/>" + tail,
          "address \"zeven\" of system \"A\" is not a number"},
+        {true, readBytes(fixture("config_files/project_duplicate.xml")),
+         "duplicate name \"DIEPBAD\""},
+        {true,
+         "<aqlRemoteConfig><Project projectname=\"Groot\">" + systems +
+             "</Project></aqlRemoteConfig>",
+         "project \"Groot\" has 12 systems; at most 11"},
     };
     TempDir dir;
-    DiskFileSaver files;
     const fs::path file = dir / "config.xml";
     const std::string lead =
         numberedText(TextId::ConfigFileUnreadable) + " " + file.string() + "\r\n";
-    for (const auto &[bytes, detail] : cases) {
-        SCOPED_TRACE(detail);
-        writeBytes(file, bytes);
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.detail);
+        writeBytes(file, c.bytes);
         Site s;
-        const auto e = errorOf([&] { s.load(file); });
+        const auto e = errorOf([&] { c.project ? s.loadProject(file, dir.path()) : s.load(file); });
         ASSERT_TRUE(e.has_value());
         EXPECT_EQ(e->number(), 20000);
         EXPECT_EQ(e->source(), numberedText(TextId::ConfigFileSource));
-        EXPECT_EQ(e->description().rfind(lead, 0), 0u) << e->description();
-        EXPECT_NE(e->description().find(detail, lead.size()), std::string::npos);
+        EXPECT_EQ(e->description().rfind(lead + c.detail, 0), 0u) << e->description();
     }
 }
 

@@ -18,15 +18,6 @@ std::vector<std::string> row(const shell::RecordTable &table, std::size_t r) {
     return cells;
 }
 
-TEST(RecordTable, headerHoldsTheSeventeenFixedTitles) {
-    const std::vector<std::string> titles(shell::RecordTable::columnTitles().begin(),
-                                          shell::RecordTable::columnTitles().end());
-    EXPECT_EQ(titles,
-              (std::vector<std::string>{"", "H2O2", "H2O2 SP", "H2O2 PMP", "H2O2 HA", "H2O2 LA",
-                                        "pH", "pH SP", "ACID PMP", "pH HA", "pH LA", "Flow",
-                                        "Flow LA", "Flow DS", "cl val", "nul val", "Rea valve"}));
-}
-
 TEST(RecordTable, aRowShowsTheTimestampAndTheSixteenReadOuts) {
     records::RecordList list;
     test::addLogRecords(list, 7, 1);
