@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -228,7 +227,7 @@ TEST(Reconnect, anyOperatorActionOnModePoolOrConfigurationStopsTheCountdown) {
 
 // ---- the status -------------------------------------------------------------------------------
 
-TEST(LinkStatus, staleAfterTwoSecondsWithoutAValidReplyUntilTheNextOneAndNeverOffline) {
+TEST(LinkStatus, staleAfterTwoSecondsWithoutAValidReplyUntilTheNextOne) {
     LinkRig rig;
     rig.goOnline();
     const link::LinkStatus &status = rig.console.status();
@@ -246,12 +245,6 @@ TEST(LinkStatus, staleAfterTwoSecondsWithoutAValidReplyUntilTheNextOneAndNeverOf
     EXPECT_FALSE(status.stale);
     rig.timers.advance(1);
     EXPECT_TRUE(status.stale);
-
-    rig.console.chooseOffline();
-    EXPECT_FALSE(status.stale);
-    rig.timers.advance(10000);
-    EXPECT_FALSE(status.stale);
-    EXPECT_FALSE(status.lastReplyAgeMs);
 }
 
 TEST(LinkStatus, aControllerThatFallsSilentOrADroppedLinkNeverMakesALogComplete) {

@@ -39,7 +39,7 @@ TEST(CommandSender, sendsOnlyWhileOnlineAndConnected) {
 
 // ---- the answer watchdog ------------------------------------------------------------------------
 
-TEST(AnswerWatchdog, firesAfter10000msOfSilenceOrAtOnceWhenItsTimeIsNoNumber) {
+TEST(AnswerWatchdog, firesAfter10000msOfSilence) {
     LinkRig rig;
     rig.goOnline();
     rig.console.requestLog();  // arms the watchdog at t=0; its ticks come every 10 ms
@@ -47,13 +47,6 @@ TEST(AnswerWatchdog, firesAfter10000msOfSilenceOrAtOnceWhenItsTimeIsNoNumber) {
     EXPECT_EQ(rig.socket.state(), ss::kConnected);
     rig.timers.advance(10);
     EXPECT_EQ(rig.socket.state(), ss::kClosed);
-
-    LinkRig garbled;
-    garbled.goOnline();
-    garbled.console.connection().setAnswerTimeout("ten seconds");
-    garbled.console.requestLog();
-    garbled.timers.advance(10);
-    EXPECT_EQ(garbled.socket.state(), ss::kClosed) << "a time-out that is no number";
 }
 
 // ---- received lines ---------------------------------------------------------------------------
