@@ -1,8 +1,5 @@
 #pragma once
 
-#include <algorithm>
-#include <cerrno>
-#include <chrono>
 #include <csignal>
 #include <stdexcept>
 #include <string>
@@ -14,25 +11,14 @@
 
 namespace aql::test {
 
-// Everything read from `fd` until its writer closes it or `seconds` pass without an end; closes it.
+// Everything read from `fd` until its writer closes it or `seconds` pass in silence; closes it.
 inline std::string drain(int fd, int seconds = 20) {
     std::string bytes;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
     char piece[65536];
-    for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                              deadline - std::chrono::steady_clock::now())
-                              .count();
-        pollfd wait{fd, POLLIN, 0};
-        const int ready = left > 0 ? ::poll(&wait, 1, static_cast<int>(left)) : 0;
-        if (ready < 0 && errno == EINTR) {
-            continue;
-        }
-        const ssize_t n = ready > 0 ? ::read(fd, piece, sizeof piece) : 0;
-        if (n <= 0 && (n == 0 || (errno != EAGAIN && errno != EINTR))) {
-            break;
-        }
-        bytes.append(piece, static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
+    pollfd wait{fd, POLLIN, 0};
+    for (ssize_t n = 0;
+         ::poll(&wait, 1, seconds * 1000) > 0 && (n = ::read(fd, piece, sizeof piece)) > 0;) {
+        bytes.append(piece, static_cast<std::size_t>(n));
     }
     ::close(fd);
     return bytes;
@@ -65,37 +51,27 @@ public:
     }
     ~ChildProcess() {
         kill();
-        if (m_out >= 0) {
-            ::close(m_out);
-        }
+        ::close(m_out);
     }
     ChildProcess(const ChildProcess &) = delete;
     ChildProcess &operator=(const ChildProcess &) = delete;
 
     pid_t pid() const { return m_pid; }
 
-    // Reads what it says until a line equals `line`; false after 20 s or when it falls silent.
+    // Reads what it says until a line equals `line`; false after 20 s of silence or at its end.
     bool waitFor(const std::string &line) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (std::chrono::steady_clock::now() < deadline) {
-            for (std::size_t end; (end = m_said.find('\n')) != std::string::npos;) {
-                const bool found = m_said.compare(0, end, line) == 0 && end == line.size();
-                m_said.erase(0, end + 1);
-                if (found) {
-                    return true;
-                }
+        pollfd wait{m_out, POLLIN, 0};
+        char piece[4096];
+        std::size_t at;
+        while ((at = m_said.find("\n" + line + "\n")) == std::string::npos) {
+            const ssize_t n = ::poll(&wait, 1, 20000) > 0 ? ::read(m_out, piece, sizeof piece) : 0;
+            if (n <= 0) {
+                return false;
             }
-            pollfd wait{m_out, POLLIN, 0};
-            char piece[4096];
-            if (::poll(&wait, 1, 1000) > 0) {
-                const ssize_t n = ::read(m_out, piece, sizeof piece);
-                if (n <= 0) {
-                    return false;
-                }
-                m_said.append(piece, static_cast<std::size_t>(n));
-            }
+            m_said.append(piece, static_cast<std::size_t>(n));
         }
-        return false;
+        m_said.erase(0, at + line.size() + 1);
+        return true;
     }
 
     // Kills it; true when SIGKILL is what ended it.
@@ -111,7 +87,7 @@ public:
 private:
     pid_t m_pid = 0;
     int m_out = -1;
-    std::string m_said;
+    std::string m_said = "\n"; // every line said starts after a line end
 };
 
 } // namespace aql::test

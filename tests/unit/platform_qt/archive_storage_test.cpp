@@ -1,6 +1,5 @@
 #include "ChildProcess.h"
 
-#include "config/ArchiveFolder.h"
 #include "platform/qt/QtArchiveStorage.h"
 #include "records/Exports.h"
 #include "records/LogArchive.h"
@@ -10,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <string>
 
 #include <sys/resource.h>
@@ -114,7 +114,7 @@ TEST(QtArchiveStorage, aSecondHolderIsRefusedUntilTheFirstIsReleasedOrKilled) {
     first.lock.reset();
     EXPECT_NE(storage.tryLock(path).lock, nullptr);
 
-    test::ChildProcess holder({AQL_ARCHIVE_WRITER, "hold", dir.path().string()});
+    test::ChildProcess holder({AQL_HELPER, "hold", dir.path().string()});
     ASSERT_TRUE(holder.waitFor("held"));
     LogArchive archive(storage);
     EXPECT_EQ(test::errorNumberOf([&] { archive.open(dir.path()); }), 75);
@@ -126,7 +126,7 @@ TEST(QtArchiveStorage, aSecondHolderIsRefusedUntilTheFirstIsReleasedOrKilled) {
 TEST(QtArchiveStorage, aConsoleKilledWhileAppendingLeavesEveryFlushedRecordReadable) {
     test::TempDir dir;
     {
-        test::ChildProcess writer({AQL_ARCHIVE_WRITER, "append", dir.path().string()});
+        test::ChildProcess writer({AQL_HELPER, "append", dir.path().string()});
         ASSERT_TRUE(writer.waitFor("batch 40"));
         writer.kill(); // in the middle of some later batch, or between two
     }
@@ -143,34 +143,6 @@ TEST(QtArchiveStorage, aConsoleKilledWhileAppendingLeavesEveryFlushedRecordReada
     EXPECT_TRUE(archive.append(loggedRecord(last + 1)));
     archive.close();
     EXPECT_EQ(readBytes(dir / "archive.csv"), text + linesOf(last + 1, last + 1));
-}
-
-TEST(QtArchiveStorage, poolFoldersWithNonAsciiNamesHoldTheirArchive) {
-    // Single-byte code page (Latin-1), and UTF-8.
-    for (const std::string pool : {"Bad \xE9t\xE9 \xC4u\xDF"
-                                   "en",
-                                   "Zwembad Zuid \xE2\x80\x93 B\xC3\xA4"
-                                   "d"}) {
-        SCOPED_TRACE(pool);
-        test::TempDir program;
-        const config::ArchiveFolder folder = config::siteArchiveFolder(program.path(), pool);
-        ASSERT_EQ(folder.problem, "");
-        QtArchiveStorage storage;
-        {
-            LogArchive archive(storage);
-            archive.open(folder.path);
-            for (std::int32_t n = 1; n <= 5; ++n) {
-                archive.append(loggedRecord(n));
-            }
-        }
-        // Exactly these bytes, not a conversion of them.
-        struct stat info {};
-        const std::string bytes = program.path().string() + "/Data/" + pool + "/archive.csv";
-        ASSERT_EQ(::stat(bytes.c_str(), &info), 0);
-        EXPECT_EQ(static_cast<std::size_t>(info.st_size), header().size() + linesOf(1, 5).size());
-        LogArchive archive(storage);
-        EXPECT_EQ(archive.open(folder.path).records, 5u);
-    }
 }
 
 } // namespace

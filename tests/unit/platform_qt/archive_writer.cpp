@@ -1,9 +1,12 @@
-// A console's archive in another process, for the tests that need a second holder or one killed
-// while it writes: argv[1] "hold" or "append", argv[2] the pool's data folder.
+// A console's archive or a saved file in another process, for the tests that need a second holder
+// or one killed while it writes: argv[1] "hold", "append" or "save", argv[2] the pool's data folder
+// or, for "save", the file.
 //   hold    opens the archive, says "held", and waits to be killed;
 //   append  opens it and appends the 15-minute log from record 1 in batches of 50, flushing each
-//           and saying "batch <n>" after it, until it is killed.
+//           and saying "batch <n>" after it, until it is killed;
+//   save    writes 64 MiB through the file saver, says "written" and waits, never committing.
 #include "platform/qt/QtArchiveStorage.h"
+#include "platform/qt/QtFileSaver.h"
 #include "records/LogArchive.h"
 #include "support/DownloadedRecords.h"
 
@@ -18,6 +21,16 @@ int main(int argc, char **argv) {
         return 2;
     }
     const std::string mode = argv[1];
+    if (mode == "save") {
+        auto sink = aql::platform::QtFileSaver().open(argv[2]);
+        for (int i = 0; i < 64; ++i) {
+            sink->write(std::string(1 << 20, 'x'));
+        }
+        std::cout << "written" << std::endl;
+        for (;;) {
+            ::pause();
+        }
+    }
     aql::platform::QtArchiveStorage storage;
     aql::records::LogArchive archive(storage);
     try {
