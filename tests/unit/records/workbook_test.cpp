@@ -25,24 +25,17 @@ std::size_t entries(const std::filesystem::path &folder) {
 
 } // namespace
 
-TEST(Workbook, worksheetNameFollowsExcelRules) {
+// A name the workbook library refuses only fails the export, which says so; these would pass it
+// and leave a file a spreadsheet has to repair (the pool's own name is read back by the script).
+TEST(Workbook, worksheetNamesASpreadsheetWouldRepairAreMended) {
     std::string e31;
     for (int i = 0; i < 31; ++i) {
         e31 += "\xC3\xA9";
     }
     const std::pair<std::string, std::string> cases[] = {
         // pool name (Latin-1), sheet (UTF-8)
-        {"Zwembad Caf\xE9", "Zwembad Caf\xC3\xA9"},
-        {"Euro \x80 \x93quoted\x94", "Euro \xE2\x82\xAC \xE2\x80\x9Cquoted\xE2\x80\x9D"},
-        {"Bad A/B [1]: *?\\", "Bad A_B _1__ ___"},
         {"Tab\there\x81", "Tab_here_"},
-        {"'Quoted'", "Quoted"},
-        {"", "Log"},
-        {" ' '' ", "Log"},
         {"HISTORY", "HISTORY_"},
-        {"A234567890123456789012345678901234567890", "A234567890123456789012345678901"},
-        // the 31st character is a blank, which would end the name
-        {"123456789012345678901234567890 tail", "123456789012345678901234567890"},
         {std::string(40, '\xE9'), e31}, // characters are counted, not bytes
     };
     for (const auto &[pool, sheet] : cases) {
