@@ -130,6 +130,7 @@ enum class Loss {
     SocketError,
     ClosedByController,
     CorruptReply,
+    CorruptUnaddressedReply,
     RefusedAtStart,
     RefusedWhenChosen
 };
@@ -144,6 +145,7 @@ TEST(Reconnect, lossesAreRetriedWithoutABoxWhileOnAndGetOneBoxWhileOff) {
         {Loss::SocketError, {EndReason::SocketError, 10054}, true},
         {Loss::ClosedByController, {EndReason::ClosedByController, 10053}, true},
         {Loss::CorruptReply, {EndReason::CorruptReply, 0}, true},
+        {Loss::CorruptUnaddressedReply, {EndReason::CorruptReply, 0}, true},
         {Loss::RefusedAtStart, {EndReason::ConnectFailed, 10061}, true},
         // The operator is there and reads why; trying again is theirs.
         {Loss::RefusedWhenChosen, {EndReason::ConnectFailed, 10061}, false},
@@ -161,6 +163,9 @@ TEST(Reconnect, lossesAreRetriedWithoutABoxWhileOnAndGetOneBoxWhileOff) {
             case Loss::SocketError: rig.goOnline(), rig.dropWithSocketError(10054); break;
             case Loss::ClosedByController: rig.goOnline(), rig.dropWithSocketError(10053); break;
             case Loss::CorruptReply: rig.goOnline(), rig.socket.deliver(corruptReply()); break;
+            case Loss::CorruptUnaddressedReply:
+                rig.goOnline(), rig.socket.deliver(corruptReply(false));
+                break;
             case Loss::RefusedAtStart:
                 rig.socket.outcome = FakeSocket::ConnectOutcome::Refuse;
                 rig.console.startOnline();
