@@ -5,12 +5,10 @@
 #include "FuzzBox.h"
 #include "config/SiteConfig.h"
 #include "core/Error.h"
+#include "support/TempDir.h"
 
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -22,16 +20,8 @@ using aql::fuzz::check;
 
 // One scratch folder per process, removed at exit.
 const fs::path &scratch() {
-    static const struct Scratch {
-        fs::path folder = fs::temp_directory_path() /
-                          ("aql-fuzz-config-" + std::to_string(std::random_device()()));
-        Scratch() { fs::create_directories(folder); }
-        ~Scratch() {
-            std::error_code ignored;
-            fs::remove_all(folder, ignored);
-        }
-    } kScratch;
-    return kScratch.folder;
+    static const aql::test::TempDir kScratch;
+    return kScratch.path();
 }
 
 std::string text(int n) {
@@ -39,7 +29,7 @@ std::string text(int n) {
 }
 
 fs::path writeFile(const std::string &name, const std::string &bytes) {
-    std::ofstream(scratch() / name, std::ios::binary | std::ios::trunc) << bytes;
+    aql::test::writeBytes(scratch() / name, bytes);
     return scratch() / name;
 }
 

@@ -4,7 +4,6 @@
 #include "shell/LanguageTexts.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 
@@ -15,20 +14,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     LanguageTexts table(box);
     table.readText(bytes, "fuzz.lng");
     // Without "[begin]" there can be no entry, and the reading must have complained.
-    bool holds =
-        box.shown <= 1 && table.count() <= LanguageTexts::kMaxEntries &&
-        (bytes.find("[begin]") != std::string_view::npos || (table.count() == 0 && box.shown == 1));
+    aql::fuzz::check(box.shown <= 1 && table.count() <= LanguageTexts::kMaxEntries &&
+                         (bytes.find("[begin]") != std::string_view::npos ||
+                          (table.count() == 0 && box.shown == 1)),
+                     "too many messages or entries", bytes);
     std::size_t total = 0;
     for (std::size_t i = 1; i <= table.count(); ++i) {
         const std::string text = table.getText(static_cast<std::int32_t>(i));
-        holds = holds && text.size() < LanguageTexts::kMaxLineLength &&
-                text.find_first_of("\r\n") == std::string::npos;
+        aql::fuzz::check(text.size() < LanguageTexts::kMaxLineLength &&
+                             text.find_first_of("\r\n") == std::string::npos,
+                         "an entry is not a whole line", text);
         total += text.size();
     }
     const auto past = static_cast<std::int32_t>(table.count() + 1);
-    if (!holds || total > LanguageTexts::kMaxTextBytes || total > bytes.size() ||
-        table.getText(past) != "####-" + std::to_string(past) + "-####") {
-        std::abort();
-    }
+    aql::fuzz::check(total <= LanguageTexts::kMaxTextBytes && total <= bytes.size() &&
+                         table.getText(past) == "####-" + std::to_string(past) + "-####",
+                     "the table holds more than the file, or a missing text is not marked");
     return 0;
 }

@@ -1,12 +1,13 @@
 // Received bytes cut into lines and checked, in read sizes chosen by the input itself.
+#include "FuzzBox.h"
 #include "link/LineFramer.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <string_view>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     using namespace aql::link;
+    using aql::fuzz::check;
     if (size == 0) {
         return 0;
     }
@@ -16,22 +17,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     char payload[kLongestPayload];
     for (std::size_t pos = 0; pos < stream.size(); pos += readSize) {
         framer.append(stream.substr(pos, readSize));
-        if (framer.pending().size() > kLongestLine) {
-            std::abort(); // the partial line must stay bounded
-        }
+        check(framer.pending().size() <= kLongestLine, "the partial line grew unbounded");
         std::string_view line;
         while (framer.nextLine(line)) {
-            if (line.find('\r') != std::string_view::npos) {
-                std::abort();
-            }
+            check(line.find('\r') == std::string_view::npos, "a line holds its CR", line);
             CheckedLine checked = checkLine(line, payload);
-            if (checked.status != LineStatus::Ignored &&
-                checked.payload.size() != (line.size() - 1) / 2) {
-                std::abort();
-            }
-            if (checked.status == LineStatus::Ok && !frameChecksumOK(checked.payload)) {
-                std::abort();
-            }
+            check(checked.status == LineStatus::Ignored ||
+                      checked.payload.size() == (line.size() - 1) / 2,
+                  "the payload is not half the line", line);
+            check(checked.status != LineStatus::Ok || frameChecksumOK(checked.payload),
+                  "a line with a bad checksum passed", line);
         }
     }
     return 0;

@@ -7,7 +7,6 @@
 #include "shell/LanguageTexts.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <sstream>
 #include <string>
 
@@ -33,24 +32,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     records::RecordList list;
     shell::FileReader reader(list, texts(), box);
     std::istringstream in(std::string(reinterpret_cast<const char *>(data), data ? size : 0));
-    bool holds = true;
     try {
         reader.readStream(in);
     } catch (const AqlError &e) {
-        holds = e.source() == "ReadFile" && e.description() == "text 103" && box.shown == 0;
+        fuzz::check(e.source() == "ReadFile" && e.description() == "text 103" && box.shown == 0,
+                    "an unexpected error");
     }
-    // A message means the file was refused before any record was read.
-    holds = holds && box.shown <= 1 && (box.shown == 0 || list.count() == 0);
+    fuzz::check(box.shown <= 1 && (box.shown == 0 || list.count() == 0),
+                "records were read from a refused file");
     std::size_t seen = 0;
     const records::LogRecord *previous = nullptr;
     list.forEach([&](const records::LogRecord &r) {
-        holds = holds && (!previous || r.recordNumber > previous->recordNumber) &&
-                list.find(r.key()) == &r;
+        fuzz::check((!previous || r.recordNumber > previous->recordNumber) &&
+                        list.find(r.key()) == &r,
+                    "the list lost its order or its keys");
         previous = &r;
         ++seen;
     });
-    if (!holds || seen != list.count()) {
-        std::abort();
-    }
+    fuzz::check(seen == list.count(), "the list miscounts its records");
     return 0;
 }

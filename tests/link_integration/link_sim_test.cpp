@@ -84,27 +84,6 @@ std::string firstLine(const std::vector<test::ShownBox> &shown) {
 
 } // namespace
 
-TEST(LinkAgainstSimulator, downloadsTheWholeLogInOrderAndStaysOnline) {
-    SimRig rig(options(400));
-    ASSERT_NE(rig.port, 0);
-    rig.console.chooseOnline();
-    ASSERT_TRUE(rig.online());
-    rig.console.requestLog();
-    EXPECT_TRUE(rig.runUntil([&] { return rig.records.count() == 400; }, 20000));
-    EXPECT_TRUE(rig.ordered());
-    EXPECT_TRUE(rig.online());
-    EXPECT_TRUE(rig.box.shown.empty());
-    // The panel mirrors the controller's display while it is polled.
-    EXPECT_TRUE(rig.runUntil([&] { return rig.console.view().cells[0] != '\0'; }, 3000));
-
-    // A second download adds nothing.
-    rig.console.requestLog();
-    rig.runUntil([] { return false; }, 1500);
-    EXPECT_EQ(rig.records.count(), 400u);
-    rig.console.chooseOffline();
-    EXPECT_EQ(rig.socket.state(), ss::kClosed);
-}
-
 struct FaultCase {
     const char *fault;
     std::uint32_t records;

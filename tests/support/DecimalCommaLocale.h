@@ -19,20 +19,19 @@ public:
         "the locale de_DE.UTF-8 is not installed, so the decimal-comma check cannot run "
         "(./test installs it; by hand: localedef -i de_DE -f UTF-8 de_DE.UTF-8)";
 
-    explicit DecimalCommaLocale(int category = LC_ALL) : m_category(category) {
-        const char *before = std::setlocale(category, nullptr);
+    DecimalCommaLocale() {
+        const char *before = std::setlocale(LC_ALL, nullptr);
         m_saved = before != nullptr ? before : "C";
-        m_active = std::setlocale(category, kName) != nullptr &&
+        m_active = std::setlocale(LC_ALL, kName) != nullptr &&
                    std::strcmp(std::localeconv()->decimal_point, ",") == 0;
     }
-    ~DecimalCommaLocale() { std::setlocale(m_category, m_saved.c_str()); }
+    ~DecimalCommaLocale() { std::setlocale(LC_ALL, m_saved.c_str()); }
     DecimalCommaLocale(const DecimalCommaLocale &) = delete;
     DecimalCommaLocale &operator=(const DecimalCommaLocale &) = delete;
 
     bool active() const { return m_active; }
 
 private:
-    int m_category;
     std::string m_saved;
     bool m_active = false;
 };

@@ -11,7 +11,7 @@ namespace aql::test {
 
 // A plain saver for logic tests that read back what they wrote with the real file readers, in
 // builds without Qt: bytes go to "<target>.test-part" and are renamed over the target at commit.
-// Only regular files and missing targets; the platform's saver handles everything else.
+// Anything but a folder counts as a regular file; the platform's saver tells devices apart.
 class DiskFileSaver : public platform::FileSaver {
 public:
     platform::TargetKind kindOf(const std::filesystem::path &target) const override {
@@ -20,11 +20,8 @@ public:
         if (!std::filesystem::exists(s)) {
             return platform::TargetKind::Missing;
         }
-        if (std::filesystem::is_directory(s)) {
-            return platform::TargetKind::Directory;
-        }
-        return std::filesystem::is_regular_file(s) ? platform::TargetKind::Regular
-                                                   : platform::TargetKind::NotRegular;
+        return std::filesystem::is_directory(s) ? platform::TargetKind::Directory
+                                                : platform::TargetKind::Regular;
     }
 
     std::optional<std::string> whyNotWritable(const std::filesystem::path &target) const override {

@@ -40,7 +40,7 @@ public:
         }
         processEvents();
     }
-    void sleep(int milliseconds) override { sleeps.push_back(milliseconds); }
+    void sleep(int) override {}
     // Only the events present now; events posted while these run wait for the next call.
     void runPosted() {
         std::deque<std::function<void()>> now;
@@ -50,7 +50,6 @@ public:
         }
     }
 
-    std::vector<int> sleeps;
     std::function<void()> duringProcessEvents;
 
 private:
@@ -66,7 +65,7 @@ public:
     void setListener(platform::SocketListener *listener) override { m_listener = listener; }
     void setRemoteHost(const std::string &host) override { remoteHost = host; }
     void setRemotePort(std::int32_t port) override { remotePort = port; }
-    void setLocalPort(std::int32_t port) override { localPort = port; }
+    void setLocalPort(std::int32_t) override {}
     void connect() override {
         ++connectCalls;
         if (whenConnecting) {
@@ -87,7 +86,6 @@ public:
     void send(const std::string &bytes) override { sent.push_back(bytes); }
     std::string readAll() override { return std::exchange(m_inbox, {}); }
     void close() override {
-        ++closeCalls;
         if (m_state != platform::sockstate::kClosed) {
             m_state = platform::sockstate::kClosing;
             m_pump.post([this] { m_state = platform::sockstate::kClosed; });
@@ -114,9 +112,7 @@ public:
     ConnectOutcome outcome = ConnectOutcome::Connect;
     std::string remoteHost;
     std::int32_t remotePort = 0;
-    std::int32_t localPort = -1;
     int connectCalls = 0;
-    int closeCalls = 0;
     std::vector<std::string> sent;
     std::function<void()> whenConnecting; // runs at every connect, before its outcome
 
@@ -127,39 +123,19 @@ private:
     std::string m_inbox;
 };
 
-class ManualTimerFactory;
-
-class ManualTimer : public platform::Timer {
-public:
-    ManualTimer(ManualTimerFactory &factory, int interval)
-        : m_factory(factory), m_interval(interval) {}
-    ~ManualTimer() override;
-    void setInterval(int milliseconds) override;
-    int interval() const override { return m_interval; }
-    void setEnabled(bool enabled) override;
-    bool enabled() const override { return m_enabled; }
-
-private:
-    friend class ManualTimerFactory;
-    ManualTimerFactory &m_factory;
-    int m_interval;
-    bool m_enabled = false;
-    std::int64_t m_due = 0;
-};
-
 // Time moves only through advance(); due timers fire in time order, each at its own moment.
 class ManualTimerFactory : public platform::TimerFactory {
 public:
     std::unique_ptr<platform::Timer> createTimer(int milliseconds) override {
-        auto t = std::make_unique<ManualTimer>(*this, milliseconds);
+        auto t = std::make_unique<Timer>(*this, milliseconds);
         m_timers.push_back(t.get());
         return t;
     }
     void advance(std::int64_t milliseconds) {
         const std::int64_t target = m_now + milliseconds;
         for (;;) {
-            ManualTimer *next = nullptr;
-            for (ManualTimer *t : m_timers) {
+            Timer *next = nullptr;
+            for (Timer *t : m_timers) {
                 if (t->m_enabled && t->m_due <= target && (!next || t->m_due < next->m_due)) {
                     next = t;
                 }
@@ -174,30 +150,42 @@ public:
         m_now = target;
     }
     std::int64_t now() const { return m_now; }
-    void forget(ManualTimer *t) { m_timers.erase(std::find(m_timers.begin(), m_timers.end(), t)); }
 
 private:
-    std::vector<ManualTimer *> m_timers;
+    class Timer : public platform::Timer {
+    public:
+        Timer(ManualTimerFactory &factory, int interval)
+            : m_factory(factory), m_interval(interval) {}
+        ~Timer() override {
+            auto &all = m_factory.m_timers;
+            all.erase(std::find(all.begin(), all.end(), this));
+        }
+        void setInterval(int milliseconds) override {
+            m_interval = milliseconds;
+            if (m_enabled) {
+                m_due = m_factory.now() + std::max(1, m_interval);
+            }
+        }
+        int interval() const override { return m_interval; }
+        void setEnabled(bool enabled) override {
+            if (enabled && !m_enabled) {
+                m_due = m_factory.now() + std::max(1, m_interval);
+            }
+            m_enabled = enabled;
+        }
+        bool enabled() const override { return m_enabled; }
+
+    private:
+        friend class ManualTimerFactory;
+        ManualTimerFactory &m_factory;
+        int m_interval;
+        bool m_enabled = false;
+        std::int64_t m_due = 0;
+    };
+
+    std::vector<Timer *> m_timers;
     std::int64_t m_now = 0;
 };
-
-inline ManualTimer::~ManualTimer() {
-    m_factory.forget(this);
-}
-
-inline void ManualTimer::setInterval(int milliseconds) {
-    m_interval = milliseconds;
-    if (m_enabled) {
-        m_due = m_factory.now() + std::max(1, m_interval);
-    }
-}
-
-inline void ManualTimer::setEnabled(bool enabled) {
-    if (enabled && !m_enabled) {
-        m_due = m_factory.now() + std::max(1, m_interval);
-    }
-    m_enabled = enabled;
-}
 
 struct ShownBox {
     std::string text;

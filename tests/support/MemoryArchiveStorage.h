@@ -58,7 +58,7 @@ public:
     }
     // Another console holds the lock file at `path`, and its file says `holder`.
     void holdElsewhere(const std::filesystem::path &path, std::string holder) {
-        m_locks[key(path)] = Lock{m_generation, -1};
+        m_locks[key(path)] = -1;
         m_lockTexts[key(path)] = std::move(holder);
     }
 
@@ -79,11 +79,9 @@ public:
         this->bytes(path) = std::move(bytes);
     }
     bool locked(const std::filesystem::path &path) const { return m_locks.count(key(path)) != 0; }
-    // Totals over every file: bytes appended, bytes read, cuts, flushes.
+    // Bytes appended to every file, and every cut.
     std::uint64_t appendedBytes() const { return m_appended; }
-    std::uint64_t readBytes() const { return m_read; }
     const std::vector<std::uint64_t> &cuts() const { return m_cuts; }
-    int flushes() const { return m_flushes; }
 
     // ---- ArchiveStorage ----
     platform::LockAttempt tryLock(const std::filesystem::path &path) override {
@@ -92,7 +90,7 @@ public:
             return {nullptr, m_lockTexts[k]};
         }
         const int id = ++m_lastLockId;
-        m_locks[k] = Lock{m_generation, id};
+        m_locks[k] = id;
         m_lockTexts[k] = "console " + std::to_string(id);
         return {std::make_unique<LockHandle>(*this, k, id), {}};
     }
@@ -124,10 +122,6 @@ private:
         int failingFlushes = 0;
         int failingCuts = 0;
     };
-    struct Lock {
-        int generation;
-        int id;
-    };
 
     static AqlError failure(std::string_view doing, const std::string &file,
                             std::string_view reason) {
@@ -151,7 +145,6 @@ private:
                     : std::min<std::size_t>(length,
                                             bytes.size() - static_cast<std::size_t>(offset));
             std::copy_n(bytes.data() + std::min<std::uint64_t>(offset, bytes.size()), n, buffer);
-            m_storage.m_read += n;
             return n;
         }
         void append(std::string_view bytes) override {
@@ -173,7 +166,6 @@ private:
         }
         void flush() override {
             File &f = file("write");
-            ++m_storage.m_flushes;
             if (f.failingFlushes > 0) {
                 --f.failingFlushes;
                 throw failure("write", m_file, "input/output error");
@@ -211,7 +203,7 @@ private:
             : m_storage(storage), m_file(std::move(file)), m_id(id) {}
         ~LockHandle() override {
             const auto it = m_storage.m_locks.find(m_file);
-            if (it != m_storage.m_locks.end() && it->second.id == m_id) {
+            if (it != m_storage.m_locks.end() && it->second == m_id) {
                 m_storage.m_locks.erase(it);
             }
         }
@@ -223,14 +215,12 @@ private:
     };
 
     std::map<std::string, File> m_files;
-    std::map<std::string, Lock> m_locks;
+    std::map<std::string, int> m_locks; // lock file -> id of its holder
     std::map<std::string, std::string> m_lockTexts;
     int m_generation = 0;
     int m_lastLockId = 0;
     std::uint64_t m_appended = 0;
-    std::uint64_t m_read = 0;
     std::vector<std::uint64_t> m_cuts;
-    int m_flushes = 0;
 };
 
 } // namespace aql::test

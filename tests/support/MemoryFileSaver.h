@@ -16,8 +16,8 @@ namespace aql::test {
 // Files held in memory, for the logic's tests, with the failures a real disk has: a disk that
 // fills at byte N, a target that cannot be written. Paths are compared as they are spelled; a
 // file's folder must have been added (a bare name lives in the current folder, which always
-// exists). Devices and standard output receive bytes as they are written, regular files only at
-// commit. The saver must outlive its sinks.
+// exists). Standard output receives bytes as they are written, regular files only at commit. The
+// saver must outlive its sinks.
 class MemoryFileSaver : public platform::FileSaver {
 public:
     void addFile(const std::filesystem::path &path, std::string bytes) {
@@ -25,9 +25,6 @@ public:
     }
     void addFolder(const std::filesystem::path &path) {
         m_entries[key(path)] = Entry{platform::TargetKind::Directory, {}};
-    }
-    void addDevice(const std::filesystem::path &path) {
-        m_entries[key(path)] = Entry{platform::TargetKind::NotRegular, {}};
     }
     // Writing to `path` fails with a full disk once more than `bytes` bytes went to one sink.
     void fillDiskAfter(const std::filesystem::path &path, std::size_t bytes) {
@@ -45,11 +42,6 @@ public:
             return std::nullopt;
         }
         return it->second.bytes;
-    }
-    // What a device, or standard output ("-"), has received.
-    std::string received(const std::filesystem::path &path) const {
-        const auto it = m_entries.find(key(path));
-        return it == m_entries.end() ? std::string() : it->second.bytes;
     }
     int commits() const { return m_commits; }
 
@@ -70,8 +62,7 @@ public:
             return std::string("is a directory");
         }
         const std::filesystem::path folder = target.parent_path();
-        if (kind == platform::TargetKind::NotRegular ||
-            kind == platform::TargetKind::StandardOutput || folder.empty() ||
+        if (kind == platform::TargetKind::StandardOutput || folder.empty() ||
             kindOf(folder) == platform::TargetKind::Directory) {
             return std::nullopt;
         }
@@ -100,8 +91,7 @@ private:
     public:
         Sink(MemoryFileSaver &saver, std::filesystem::path target)
             : m_saver(saver), m_target(std::move(target)),
-              m_direct(saver.kindOf(m_target) == platform::TargetKind::NotRegular ||
-                       saver.kindOf(m_target) == platform::TargetKind::StandardOutput) {}
+              m_direct(saver.kindOf(m_target) == platform::TargetKind::StandardOutput) {}
 
         void write(std::string_view bytes) override {
             checkUsable();

@@ -79,8 +79,9 @@ inline std::string recordStream(int first, int count) {
     return stream;
 }
 
-inline std::string corruptReply() {
-    std::string line = addressedLine(1, displayBody(1, 0, kPanelText));
+inline std::string corruptReply(bool addressed = true) {
+    const std::string body = displayBody(1, 0, kPanelText);
+    std::string line = addressed ? addressedLine(1, body) : unaddressedLine(body);
     line.back() = static_cast<char>(line.back() ^ 0x01);
     return line + "\r";
 }

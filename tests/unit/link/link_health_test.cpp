@@ -80,20 +80,6 @@ TEST(Reconnect, pollsResumeEvery120msWithoutCatchingUpTheMissedOnes) {
     EXPECT_EQ(rig.socket.sent.size(), 16u);
 }
 
-TEST(Reconnect, neverAfterTheOperatorClosedTheConnection) {
-    const std::function<void(link::Console &)> closes[] = {
-        [](link::Console &c) { c.chooseOffline(); },
-        [](link::Console &c) { c.connection().closeConnection(); }, // the connection window's Close
-    };
-    for (const auto &close : closes) {
-        ReconnectRig rig;
-        close(rig.console);
-        rig.timers.advance(300000);
-        EXPECT_EQ(rig.socket.connectCalls, 1);
-        EXPECT_FALSE(rig.status().reconnect.pending);
-    }
-}
-
 // A write the operator typed must not reach the controller minutes later with nobody watching.
 TEST(Reconnect, aPendingVariableWriteIsDroppedByTheLossAndNeverReplayed) {
     for (bool reconnect : {true, false}) {
@@ -130,6 +116,7 @@ enum class Loss {
     SocketError,
     ClosedByController,
     CorruptReply,
+    CorruptUnaddressedReply,
     RefusedAtStart,
     RefusedWhenChosen
 };
@@ -144,6 +131,7 @@ TEST(Reconnect, lossesAreRetriedWithoutABoxWhileOnAndGetOneBoxWhileOff) {
         {Loss::SocketError, {EndReason::SocketError, 10054}, true},
         {Loss::ClosedByController, {EndReason::ClosedByController, 10053}, true},
         {Loss::CorruptReply, {EndReason::CorruptReply, 0}, true},
+        {Loss::CorruptUnaddressedReply, {EndReason::CorruptReply, 0}, true},
         {Loss::RefusedAtStart, {EndReason::ConnectFailed, 10061}, true},
         // The operator is there and reads why; trying again is theirs.
         {Loss::RefusedWhenChosen, {EndReason::ConnectFailed, 10061}, false},
@@ -161,6 +149,9 @@ TEST(Reconnect, lossesAreRetriedWithoutABoxWhileOnAndGetOneBoxWhileOff) {
             case Loss::SocketError: rig.goOnline(), rig.dropWithSocketError(10054); break;
             case Loss::ClosedByController: rig.goOnline(), rig.dropWithSocketError(10053); break;
             case Loss::CorruptReply: rig.goOnline(), rig.socket.deliver(corruptReply()); break;
+            case Loss::CorruptUnaddressedReply:
+                rig.goOnline(), rig.socket.deliver(corruptReply(false));
+                break;
             case Loss::RefusedAtStart:
                 rig.socket.outcome = FakeSocket::ConnectOutcome::Refuse;
                 rig.console.startOnline();
@@ -192,35 +183,43 @@ TEST(Reconnect, lossesAreRetriedWithoutABoxWhileOnAndGetOneBoxWhileOff) {
     }
 }
 
+// Also an operator closing a working connection: it must never be opened again behind their back.
 TEST(Reconnect, anyOperatorActionOnModePoolOrConfigurationStopsTheCountdown) {
-    const std::pair<std::function<void(link::Console &)>, bool> actions[] = {
-        // and connects
+    const struct {
+        std::function<void(link::Console &)> act;
+        bool connects;
+        bool whileConnected = false; // rather than during the countdown after a loss
+    } actions[] = {
         {[](link::Console &c) { c.chooseOnline(); }, true},
         {[](link::Console &c) { c.chooseOffline(); }, false},
+        {[](link::Console &c) { c.chooseOffline(); }, false, true},
         {[](link::Console &c) { c.connection().goOnline(); }, true},
         {[](link::Console &c) { c.connection().closeConnection(); }, false},
+        {[](link::Console &c) { c.connection().closeConnection(); }, false, true},
         {[](link::Console &c) { c.allowOnline(); }, false}, // a pool chosen
         {[](link::Console &c) { c.restart(); }, false},     // the configuration read again
         {[](link::Console &c) { c.cancelReconnect(); }, false},
         {[](link::Console &c) { c.setReconnect(false); }, false},
     };
     int index = 0;
-    for (const auto &[act, connects] : actions) {
+    for (const auto &[act, connects, whileConnected] : actions) {
         SCOPED_TRACE(index++);
         ReconnectRig rig;
-        rig.console.connection().setAnswerTimeout("100000000");
-        rig.socket.outcome = FakeSocket::ConnectOutcome::Refuse;
-        rig.dropWithSocketError();
-        rig.timers.advance(1000); // attempt 1 fails: 2 s to attempt 2
-        ASSERT_TRUE(rig.status().reconnect.pending);
-        rig.socket.outcome = FakeSocket::ConnectOutcome::Connect;
+        if (!whileConnected) {
+            rig.console.connection().setAnswerTimeout("100000000");
+            rig.socket.outcome = FakeSocket::ConnectOutcome::Refuse;
+            rig.dropWithSocketError();
+            rig.timers.advance(1000); // attempt 1 fails: 2 s to attempt 2
+            ASSERT_TRUE(rig.status().reconnect.pending);
+            rig.socket.outcome = FakeSocket::ConnectOutcome::Connect;
+        }
         const int before = rig.socket.connectCalls + (connects ? 1 : 0);
         act(rig.console);
         EXPECT_FALSE(rig.status().reconnect.pending);
         EXPECT_EQ(rig.status().reconnect.attempt, 0);
         EXPECT_EQ(rig.socket.connectCalls, before);
         EXPECT_EQ(rig.panel().onlineSelected, connects);
-        rig.timers.advance(120000);
+        rig.timers.advance(300000);
         EXPECT_EQ(rig.socket.connectCalls, before);
     }
 }

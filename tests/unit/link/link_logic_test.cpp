@@ -37,33 +37,7 @@ TEST(CommandSender, sendsOnlyWhileOnlineAndConnected) {
     EXPECT_EQ(rig.socket.sent.size(), 1u);
 }
 
-// ---- the answer watchdog ------------------------------------------------------------------------
-
-TEST(AnswerWatchdog, firesAfter10000msOfSilence) {
-    LinkRig rig;
-    rig.goOnline();
-    rig.console.requestLog();  // arms the watchdog at t=0; its ticks come every 10 ms
-    rig.timers.advance(10000); // 10000 ms is not beyond 10000
-    EXPECT_EQ(rig.socket.state(), ss::kConnected);
-    rig.timers.advance(10);
-    EXPECT_EQ(rig.socket.state(), ss::kClosed);
-}
-
 // ---- received lines ---------------------------------------------------------------------------
-
-TEST(ReceivedLines, aDisplayLineSplitAtEveryByteIsShownOnce) {
-    const std::string line = unaddressedLine(displayBody(0x19, 0xC5, kPanelText)) + "\r";
-    for (std::size_t cut = 1; cut < line.size(); ++cut) {
-        LinkRig rig;
-        rig.goOnline();
-        rig.socket.deliver(line.substr(0, cut));
-        EXPECT_EQ(rig.panel().cells[0], '\0') << cut;
-        rig.socket.deliver(line.substr(cut));
-        EXPECT_EQ(std::string(rig.panel().cells.data(), 20), kPanelText.substr(0, 20)) << cut;
-        EXPECT_EQ(rig.beep.count, 1) << cut;
-        EXPECT_EQ(rig.console.receiveCounters().linesHandled, 1u);
-    }
-}
 
 TEST(ReceivedLines, wrongKindLengthOrAddressIsDroppedSilentlyAndTheLinkStays) {
     LinkRig rig(7);
@@ -81,20 +55,6 @@ TEST(ReceivedLines, wrongKindLengthOrAddressIsDroppedSilentlyAndTheLinkStays) {
     EXPECT_EQ(rig.records.count(), 0u);
     rig.socket.deliver(addressedLine(7, displayBody(0x1F, 0x85, kPanelText)) + "\r");
     EXPECT_EQ(rig.panel().cells[0], 'p');
-}
-
-TEST(ReceivedLines, aChecksumErrorClosesAndReportsOnceForEitherKind) {
-    for (int kind : {1, 2}) {
-        LinkRig rig;
-        rig.goOnline();
-        std::string line = kind == 1 ? unaddressedLine(displayBody(1, 0, kPanelText))
-                                     : addressedLine(1, displayBody(1, 0, kPanelText));
-        line.back() = static_cast<char>(line.back() ^ 0x01);
-        rig.socket.deliver(line + "\r");
-        EXPECT_EQ(rig.socket.state(), ss::kClosed);
-        EXPECT_FALSE(rig.panel().onlineSelected);
-        EXPECT_EQ(rig.box.shown.size(), 1u);
-    }
 }
 
 TEST(ReceivedLines, textArrivingWhileABoxIsOpenIsHandledAfterItNeitherReenteredNorLost) {
@@ -129,23 +89,6 @@ TEST(ReceivedLines, textArrivingWhileABoxIsOpenIsHandledAfterItNeitherReenteredN
 }
 
 // ---- records --------------------------------------------------------------------------------
-
-TEST(LogDownload, recordsLandInTheListAndASecondDownloadAddsNothing) {
-    LinkRig rig;
-    rig.loadMainWindow();
-    rig.goOnline();
-    std::string stream;
-    for (int n : {5, 3, 9, 4}) {
-        stream += recordStream(n, 1);
-    }
-    rig.socket.deliver(stream);
-    EXPECT_EQ(rig.records.item(1).recordKey, 1003); // in number order
-
-    rig.socket.deliver(stream + addressedLine(1, displayBody(1, 0, "still handled")) + "\r");
-    EXPECT_EQ(rig.records.count(), 4u);
-    EXPECT_EQ(std::string(rig.panel().cells.data(), 13), "still handled");
-    EXPECT_EQ(rig.console.receiveCounters().recordsAlreadyHeld, 4u);
-}
 
 TEST(LogDownload, aRecordThatCannotBeParsedIsDroppedAndTheRestOfTheReadIsStillHandled) {
     LinkRig rig;

@@ -82,15 +82,6 @@ struct AnsweringController {
 
 } // namespace
 
-TEST(Variables, rawValuesAboveThe33000ThresholdAreNegative) {
-    VariablesRig rig;
-    rig.controllerReportsBlock(1, {{3, 0x012C}, {4, 0xFFFF}, {5, 0x80E8}, {6, 0x80E9}});
-    EXPECT_EQ(rig.w().value(1, 3), 300);
-    EXPECT_EQ(rig.w().value(1, 4), -1);
-    EXPECT_EQ(rig.w().value(1, 5), 33000);
-    EXPECT_EQ(rig.w().value(1, 6), -32535);
-}
-
 // A write is confirmed only by a report of its block that came after it, never by what the
 // window held before: a 0 typed into a block never read stays pending until the block is seen.
 TEST(Variables, aWriteRepeatsEvery500msUntilALaterReportOfItsBlockShowsIt) {
