@@ -51,10 +51,6 @@ std::vector<ModalScript::Step> allOpen(ConsoleRig &rig, std::function<void(QWidg
     };
 }
 
-void reject(QWidget *dialog) {
-    qobject_cast<QDialog *>(dialog)->reject();
-}
-
 } // namespace
 
 TEST(ConsoleWindows, exitClosesEveryWindowTheModalOnesRunningInsideEachOtherIncluded) {
