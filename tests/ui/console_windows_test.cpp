@@ -1,20 +1,24 @@
 // The console as the program wires it, with every real window: what the wiring can get wrong. The
-// exit closes every window (the modal ones running their own loops included), Save writes through
-// the log window and the program's own dialogs, and the trend window keeps its copy of the records
-// when a saved configuration replaces the pools.
+// language switch reaches every open window, the exit closes every one of them (the modal ones
+// running their own loops included), Save writes through the log window and the program's own
+// dialogs, and the trend window keeps its copy of the records when a saved configuration replaces
+// the pools.
 
 #include "ConsoleRig.h"
 #include "records/Exports.h"
 #include "ui/logwindows/AboutDialog.h"
 #include "ui/logwindows/LogWindow.h"
+#include "ui/widgets/Lamp.h"
 
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 
 #include <algorithm>
+#include <map>
 
 using namespace aql;
 using namespace aql::test;
@@ -51,7 +55,73 @@ std::vector<ModalScript::Step> allOpen(ConsoleRig &rig, std::function<void(QWidg
     };
 }
 
+void reject(QWidget *dialog) {
+    qobject_cast<QDialog *>(dialog)->reject();
+}
+
 } // namespace
+
+TEST(ConsoleWindows, theLanguageSwitchReTextsEveryOpenWindowModalOnesIncluded) {
+    ConsoleRig rig;
+    rig.hold(1, 4);
+    rig.main().openConnectionWindow();
+    rig.main().openVariables();
+    rig.main().openOverview();
+    ui::CompanionWindows &w = rig.app->companions();
+    auto shown = [&] {
+        ui::MainWindow &main = rig.app->window();
+        auto *log = qobject_cast<ui::LogWindow *>(w.logWindow());
+        return std::map<std::string, QString>{
+            {"menu", main.menuBar()->actions().at(1)->text()},
+            {"lamp", main.findChild<ui::Lamp *>(QStringLiteral("runLamp"))->caption()},
+            {"connect", textOf(w.connectionWindow(), "connect")},
+            {"asked", w.variablesWindow()
+                          ->findChild<QLabel *>(QStringLiteral("askedBlock"))
+                          ->accessibleName()},
+            {"newSystem", textOf(w.configurationWindow(), "newSystem")},
+            {"logCount", log->recordCountLabel()->accessibleName()},
+            {"version", qobject_cast<ui::AboutDialog *>(w.aboutDialog())->versionLabel()->text()}};
+    };
+    std::map<std::string, QString> english, dutch, back;
+    std::vector<ModalScript::Step> steps = allOpen(rig, [&](QWidget *about) {
+        EXPECT_TRUE(about->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        english = shown();
+        rig.main().chooseDutch();
+        dutch = shown();
+        rig.main().chooseEnglish();
+        back = shown();
+        rig.main().chooseDutch();
+        reject(about);
+    });
+    steps.push_back({isA<ui::LogWindow>(), reject});
+    steps.push_back({isA<ui::ConfigurationWindow>(), reject});
+    ModalScript script(std::move(steps));
+    rig.main().openConfiguration();
+    ASSERT_TRUE(script.finished());
+    EXPECT_TRUE(script.unexpectedBoxes.empty());
+
+    const std::map<std::string, std::pair<const char *, const char *>> expected = {
+        {"menu", {"O&ptions", "O&pties"}},
+        {"lamp", {"RUN", "BEDRIJF"}},
+        {"connect", {"&Connect", "&Verbinden"}},
+        {"asked", {"Block asked", "Gevraagd blok"}},
+        {"newSystem", {"&New", "&Nieuw"}},
+        {"logCount", {"Number of log records: 4", "Aantal logrecords: 4"}},
+        {"version", {"Version:", "Versie:"}},
+    };
+    for (const auto &[key, texts] : expected) {
+        EXPECT_EQ(english[key].toStdString(), texts.first) << key;
+        EXPECT_EQ(dutch[key].toStdString(), texts.second) << key;
+    }
+    EXPECT_EQ(back, english);
+    // A window built after the switch starts in the new language.
+    w.variablesWindow()->close();
+    rig.main().openVariables();
+    EXPECT_TRUE(w.variablesWindow()
+                    ->findChild<QLabel *>(QStringLiteral("busyText"))
+                    ->text()
+                    .startsWith(QStringLiteral("Er wordt nog een wijziging")));
+}
 
 TEST(ConsoleWindows, exitClosesEveryWindowTheModalOnesRunningInsideEachOtherIncluded) {
     ConsoleRig rig;

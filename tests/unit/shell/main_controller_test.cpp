@@ -126,6 +126,24 @@ TEST(Selection, anotherEntryIsConnectedToAndNamesTheRecordsWhileFramesKeepTheFir
     EXPECT_EQ(w.console().controllerAddress(), 7);
 }
 
+TEST(LanguageSwitch, dutchIsRememberedAndReappliedToEveryWindowInOrder) {
+    Rig rig;
+    auto &w = rig.start();
+    Strings order;
+    shell::MainController::Windows windows;
+    windows.retranslateAbout = [&] { order.push_back("about"); };
+    windows.retranslateConfiguration = [&] { order.push_back("config"); };
+    windows.retranslateLog = [&] { order.push_back("log"); };
+    windows.retranslateTrend = [&] { order.push_back("trend"); };
+    w.setWindows(windows);
+    auto mainWindow = w.subscribe([&] { order.push_back("main:" + w.view().captions.fileMenu); });
+    auto connectionWindow = w.console().connection().subscribe(
+        [&] { order.push_back("tcp:" + w.console().connection().view().captions.title); });
+    w.chooseDutch();
+    EXPECT_EQ(rig.setting(shell::SettingKey::Language), "Nederlands.lng");
+    EXPECT_EQ(order, (Strings{"about", "config", "log", "trend", "main:N1", "tcp:N5"}));
+}
+
 TEST(Shutdown, exitWhileOnlineClosesTheConnectionBeforeAnyWindowAndOnlyOnce) {
     Rig rig;
     auto &w = rig.start();
