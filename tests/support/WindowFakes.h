@@ -1,8 +1,8 @@
 #pragma once
 
 // Stand-ins for what the windows ask of the desktop: file dialogs that answer from a script,
-// a file opener that records what it was asked to open, a window that only counts how often it
-// was put on top.
+// a file opener that records what it was asked to open, a window that only notes whether it was
+// put on top.
 
 #include "platform/FileDialog.h"
 #include "platform/FileOpener.h"
@@ -18,28 +18,20 @@ namespace aql::test {
 
 class ScriptedFileDialog : public platform::FileDialog {
 public:
-    struct Call {
-        bool save;
-        std::string initialFolder;
-        std::string filter;
-    };
-
     // The next dialogs' answers, in order; nullopt is Cancel. With none left, every dialog is
     // cancelled.
     void answer(std::optional<std::string> path) { m_answers.push_back(std::move(path)); }
 
-    std::optional<std::string> openFile(const std::string &initialFolder,
-                                        const std::string &filter) override {
-        calls.push_back({false, initialFolder, filter});
+    std::optional<std::string> openFile(const std::string &, const std::string &) override {
+        calls.push_back(false);
         return next();
     }
-    std::optional<std::string> saveFile(const std::string &initialFolder,
-                                        const std::string &filter) override {
-        calls.push_back({true, initialFolder, filter});
+    std::optional<std::string> saveFile(const std::string &, const std::string &) override {
+        calls.push_back(true);
         return next();
     }
 
-    std::vector<Call> calls;
+    std::vector<bool> calls; // one per dialog shown: whether it was a save dialog
 
 private:
     std::optional<std::string> next() {
@@ -64,14 +56,10 @@ public:
     bool starts = true; // whether a program could be started
 };
 
-class CountingTopmostWindow : public platform::TopmostWindow {
+class FakeTopmostWindow : public platform::TopmostWindow {
 public:
-    void makeTopmost() override {
-        ++calls;
-        topmost = true;
-    }
+    void makeTopmost() override { topmost = true; }
     bool isTopmost() const override { return topmost; }
-    int calls = 0;
     bool topmost = false;
 };
 

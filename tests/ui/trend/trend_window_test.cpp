@@ -1,6 +1,5 @@
-// The trend window over its controller on a realistic log: what the charts draw of the choice,
-// the zoom and the pointer, and what the mouse, the keys and Save do. The model and controller
-// are tested without widgets.
+// The trend window over its controller on a realistic log: what the charts draw of the zoom, and
+// what Save writes. The model and controller are tested without widgets.
 
 #include "records/RecordList.h"
 #include "support/LinkFakes.h"
@@ -12,10 +11,7 @@
 #include "ui/trend/TrendStyle.h"
 #include "ui/trend/sample/SampleLog.h"
 
-#include <QCheckBox>
 #include <QLabel>
-#include <QLegend>
-#include <QLegendMarker>
 #include <QLineSeries>
 #include <QPushButton>
 #include <QTest>
@@ -63,11 +59,6 @@ struct Opened {
         }
         return nullptr;
     }
-    void choose(std::initializer_list<const char *> keys) const {
-        for (const char *key : keys) {
-            window->findChild<QCheckBox *>(QLatin1String(key))->click();
-        }
-    }
     QString label(const char *name) const {
         return window->findChild<QLabel *>(QLatin1String(name))->text();
     }
@@ -82,57 +73,7 @@ QLineSeries *lineNamed(TrendPane *pane, const char *name) {
     return nullptr;
 }
 
-bool legendShows(TrendPane *pane, const char *name) {
-    for (QLegendMarker *m : pane->chart()->legend()->markers()) {
-        if (m->label() == QLatin1String(name)) {
-            return m->isVisible();
-        }
-    }
-    return false;
-}
-
-// Where the chart itself draws a moment: Qt Charts' own mapping, not the pane's.
-qreal chartX(TrendPane *pane, std::int64_t time) {
-    const QPointF scene =
-        pane->chart()->mapToScene(pane->chart()->mapToPosition(QPointF(double(time), 0)));
-    return pane->mapFromScene(scene).x();
-}
-
 } // namespace
-
-TEST(TrendWindow, seriesShownFollowTheChoiceAndBadTimestampsAreCounted) {
-    Opened o(week());
-    TrendPane *ph = o.pane(Quantity::Ph);
-    TrendPane *reagent = o.pane(Quantity::Reagent);
-    ASSERT_TRUE(ph != nullptr && reagent != nullptr);
-    EXPECT_EQ(o.window->panes().size(), 3u) << "no redox in a controller's current records";
-    EXPECT_EQ(o.label("counts"),
-              QStringLiteral("Records in the chart: 670   Left out, impossible timestamp: 2"));
-    EXPECT_EQ(ph->drawing().steps.size(), 3u);
-    EXPECT_FALSE(ph->drawing().bands.empty()) << "the manual shift drives pH past its alarm";
-
-    o.choose({"pHSetpoint"});
-    EXPECT_EQ(ph->drawing().steps.size(), 2u);
-    EXPECT_FALSE(legendShows(ph, "pH setpoint"));
-    EXPECT_TRUE(legendShows(ph, "pH high alarm"));
-    o.choose({"pH"}); // without the measured line there is nothing to shade
-    EXPECT_EQ(lineNamed(ph, "pH")->count(), 0);
-    EXPECT_TRUE(ph->drawing().bands.empty());
-    EXPECT_FALSE(legendShows(ph, "pH"));
-    o.choose({"pH"});
-    EXPECT_GT(lineNamed(ph, "pH")->count(), 100);
-    EXPECT_FALSE(ph->drawing().bands.empty());
-
-    o.choose({"reagent", "reagentSetpoint", "reagentHighAlarm", "reagentLowAlarm"});
-    EXPECT_TRUE(reagent->isHidden());
-    EXPECT_FALSE(ph->isHidden());
-    o.choose({"reagentLowAlarm"});
-    EXPECT_FALSE(reagent->isHidden());
-    EXPECT_EQ(reagent->drawing().steps.size(), 1u);
-    EXPECT_EQ(lineNamed(reagent, "Reagent")->count(), 0);
-    o.choose({"flow", "flowLowAlarm", "flowStopAlarm"});
-    EXPECT_TRUE(o.pane(Quantity::Flow)->isHidden());
-}
 
 TEST(TrendWindow, everyZoomPanAndResizeRedecimatesToTheWidth) {
     Opened o(ui::sampleTrendLog(100000), QSize(1000, 700));
@@ -167,37 +108,6 @@ TEST(TrendWindow, everyZoomPanAndResizeRedecimatesToTheWidth) {
     o.controller().zoomTo(kWednesday + 9 * 3600, kWednesday + 17 * 3600);
     // Eight hours of records every 15 minutes: each one drawn, and its neighbours.
     EXPECT_EQ(line->count(), 8 * 4 + 1 + 2);
-}
-
-TEST(TrendWindow, theReadoutNamesTheSampleUnderThePointerAndEveryChartMarksIt) {
-    Opened o(week());
-    o.controller().zoomTo(kWednesday + 6 * 3600, kWednesday + 22 * 3600);
-    TrendPane *ph = o.pane(Quantity::Ph);
-    const std::int64_t at = kWednesday + 14 * 3600 + 15 * 60;
-    const trend::TrendModel &model = o.controller().model();
-    const auto k = static_cast<std::size_t>(
-        std::lower_bound(model.times().begin(), model.times().end(), at) - model.times().begin());
-    ASSERT_EQ(model.times()[k], at);
-    // A few seconds off the sample, as a real pointer would be.
-    const QPointF pointer(chartX(ph, at + 100), ph->plotRect().center().y());
-    QMouseEvent move(QEvent::MouseMove, pointer, ph->viewport()->mapToGlobal(pointer), Qt::NoButton,
-                     Qt::NoButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(ph->viewport(), &move);
-    const QString text = o.label("readout");
-    EXPECT_TRUE(text.startsWith(QStringLiteral("2009-03-18 14:15  pH ") +
-                                QString::fromStdString(trend::formatValue(
-                                    trend::Series::Ph, model.values(trend::Series::Ph)[k]))))
-        << text.toStdString();
-    EXPECT_TRUE(text.endsWith(QStringLiteral("(record %1)").arg(model.recordNumbers()[k])));
-    for (TrendPane *pane : o.window->panes()) {
-        ASSERT_TRUE(pane->drawing().pointerTime);
-        EXPECT_EQ(*pane->drawing().pointerTime, double(at));
-        EXPECT_EQ(pane->drawing().pointerValues.size(), 1u);
-    }
-    QEvent leave(QEvent::Leave);
-    QCoreApplication::sendEvent(ph, &leave);
-    EXPECT_EQ(o.label("readout"), QStringLiteral("Point at the chart to read its values."));
-    EXPECT_FALSE(ph->drawing().pointerTime);
 }
 
 TEST(TrendWindow, savePngWritesThePictureThroughTheSaver) {

@@ -25,7 +25,7 @@ struct LogRig {
     test::RecordingMessageBox box;
     test::MemoryFileSaver memory;
     test::RecordingFileOpener opener;
-    test::CountingTopmostWindow window;
+    test::FakeTopmostWindow window;
     config::Pool pool;
     shell::LogController log{shell::LogServices{timers, clock, dialog, box, memory, opener},
                              test::numberedText, "/aql"};
@@ -123,7 +123,7 @@ TEST(LogWindowLogic, eachSaveWritesItsDocumentThroughTheDialogAndSaysWhereTo) {
         rig.dialog.answer(row.file);
         (rig.log.*row.save)();
         ASSERT_EQ(rig.dialog.calls.size(), 1u);
-        EXPECT_TRUE(rig.dialog.calls[0].save);
+        EXPECT_TRUE(rig.dialog.calls[0]);
         EXPECT_EQ(rig.memory.content(row.file), row.bytes);
         EXPECT_EQ(rig.boxes(), std::vector<std::string>{row.told});
         EXPECT_EQ(rig.view().open, row.staysOpen);

@@ -167,7 +167,7 @@ TEST(LogWindowPool, aConfigurationSaveNeverLeavesTheLogWindowAPoolThatIsGone) {
     main.markSaved();
 
     RecordingFileOpener opener;
-    CountingTopmostWindow window;
+    FakeTopmostWindow window;
     shell::LogController log(
         shell::LogServices{rig.timers, rig.clock, rig.dialog, rig.box, rig.files, opener},
         [&main](int n) { return main.getText(n); }, rig.dir.path());

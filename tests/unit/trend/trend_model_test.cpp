@@ -128,35 +128,6 @@ TEST(TrendModel, excursionsRunFromFirstRecordBeyondALimitToTheNextOneBack) {
     EXPECT_EQ(all, expected);
 }
 
-TEST(TrendModel, redoxAndWaterTemperatureAreShownOnlyWhereRecordsCarryThem) {
-    // Stored lines of the full layout: 60 value fields, pH in hundredths; redox, its high and low
-    // alarm at fields 27-29, water temperature at field 52. Only the second record has redox, and
-    // its alarms there are no pair (high 650 not above low 650).
-    const char *const kStored[] = {
-        "3,0,1,2009-03-07 14:00,0,120,0,100,150,50,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,725,720,760,"
-        "700,0,0,0,0,0,0,0,20,10,5,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,26,0,0,0,0,0,0,0,0",
-        "3,0,2,2009-03-07 14:10,0,120,0,100,150,50,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,725,720,760,"
-        "700,0,0,680,650,650,0,0,20,10,5,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,27,0,0,0,0,0,0,0,0",
-    };
-    TrendBuilder builder;
-    for (const char *line : kStored) {
-        LogRecord r;
-        r.fromFile(line, aql::records::rtype::kLog);
-        builder.add(r);
-    }
-    builder.add(LogRecord()); // no value set: counted apart
-    const TrendModel stored = builder.build();
-    EXPECT_EQ(stored.withoutValuesCount(), 1u);
-    const SeriesSet optional{Series::Redox, Series::RedoxHighAlarm, Series::RedoxLowAlarm,
-                             Series::WaterTemperature};
-    EXPECT_EQ(stored.availableSeries() & optional, optional);
-    EXPECT_EQ(stored.values(Series::Redox), (std::vector<double>{0, 680}));
-    EXPECT_EQ(stored.values(Series::WaterTemperature), (std::vector<double>{26, 27}));
-    EXPECT_EQ(stored.values(Series::Ph), (std::vector<double>{ph(7.25f), ph(7.25f)}));
-    EXPECT_TRUE(stored.steps(Series::RedoxHighAlarm).empty());
-    EXPECT_TRUE(stored.steps(Series::RedoxLowAlarm).empty());
-}
-
 TEST(TrendModel, impossibleTimestampsAreLeftOutAndCounted) {
     struct Case {
         CalendarMoment moment;
