@@ -209,6 +209,20 @@ cli::ExportTexts exportTexts(const cli::CliArgs &args, const platform::Clock &cl
     return texts;
 }
 
+// Runs a session until it says it has finished; Ctrl-C and SIGTERM interrupt it, so that it
+// keeps what arrived. Boxes the session raised are written out once the loop has ended.
+template <class Session> void runUntilFinished(Session &session, Platform &p) {
+    bool connectDecided = false;
+    catchSignals();
+    watchSignals(QCoreApplication::instance(), connectDecided, [&] { session.interrupt(); });
+    QTimer::singleShot(0, [&] {
+        session.start();
+        connectDecided = true;
+    });
+    QCoreApplication::exec();
+    p.box.flush();
+}
+
 int runDownload(const cli::CliArgs &args) {
     if (args.help) {
         std::cout << kDownloadUsage << "\n" << kOutputsHelp;
@@ -227,15 +241,7 @@ int runDownload(const cli::CliArgs &args) {
     cli::DownloadSession session(console, p.timers, records, settings);
     session.progress = [](const std::string &line) { std::cerr << line << "\n"; };
     session.finished = [] { QCoreApplication::exit(0); };
-    bool connectDecided = false;
-    catchSignals();
-    watchSignals(QCoreApplication::instance(), connectDecided, [&] { session.interrupt(); });
-    QTimer::singleShot(0, [&] {
-        session.start();
-        connectDecided = true;
-    });
-    QCoreApplication::exec();
-    p.box.flush();
+    runUntilFinished(session, p);
 
     std::cerr << (session.succeeded() ? "" : "error: ") << session.summary() << "\n";
     const bool written =
@@ -312,15 +318,7 @@ int runVariables(const cli::CliArgs &args) {
     link::Console console({p.socket, p.timers, p.pump, p.box, p.beep, p.clock}, textSource);
     cli::VariablesSession session(console, p.timers, settings);
     session.finished = [](cli::VariablesSession::Outcome) { QCoreApplication::exit(0); };
-    bool connectDecided = false;
-    catchSignals();
-    watchSignals(QCoreApplication::instance(), connectDecided, [&] { session.interrupt(); });
-    QTimer::singleShot(0, [&] {
-        session.start();
-        connectDecided = true;
-    });
-    QCoreApplication::exec();
-    p.box.flush();
+    runUntilFinished(session, p);
 
     std::cout << session.report();
     const auto outcome = session.outcome();
